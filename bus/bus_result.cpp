@@ -1,0 +1,67 @@
+#include "bus/bus_result.h"
+
+#include <utility>
+
+namespace bus {
+
+namespace {
+
+constexpr const char* kRemedy =
+    "Check the DB25 cable, the board's power, and that the printer port is set to NORMAL mode.";
+
+const char* StageText(BusStage stage) {
+  switch (stage) {
+    case BusStage::WriteSelect: return "its device select";
+    case BusStage::Address: return "the address byte";
+    case BusStage::Data: return "the data byte";
+    case BusStage::ReadSelect: return "its read select";
+    case BusStage::None: break;
+  }
+  return "a byte";
+}
+
+}  // namespace
+
+BusResult BusResult::PortFailure(std::string why) {
+  BusResult result;
+  result.fault = BusFault::PortUnavailable;
+  result.detail = std::move(why);
+  return result;
+}
+
+BusResult BusResult::Fault(BusFault fault, BusDevice device, BusStage stage, int address) {
+  BusResult result;
+  result.fault = fault;
+  result.device = device;
+  result.stage = stage;
+  result.address = address;
+  return result;
+}
+
+const char* DeviceName(BusDevice device) {
+  return device == BusDevice::Eeprom ? "EEPROM" : "switch chip";
+}
+
+std::string DescribeBusResult(const BusResult& result) {
+  switch (result.fault) {
+    case BusFault::None:
+      return {};
+    case BusFault::PortUnavailable:
+      return result.detail;
+    case BusFault::BusHeldLow:
+      return std::string("The bus is held low: SDA stayed low through nine clock pulses before ") +
+             "talking to the " + DeviceName(result.device) +
+             (result.address >= 0 ? " at address " + std::to_string(result.address) : "") + ". " +
+             kRemedy;
+    case BusFault::NoAcknowledge:
+      break;
+  }
+  std::string text = std::string("The ") + DeviceName(result.device) + " did not acknowledge " +
+                     StageText(result.stage);
+  if (result.address >= 0) {
+    text += " while writing address " + std::to_string(result.address);
+  }
+  return text + ". " + kRemedy;
+}
+
+}  // namespace bus

@@ -1,0 +1,50 @@
+// What a bus operation reports: success, or which device failed to answer and where.
+//
+// The bus layer throws nothing. Every operation returns a BusResult; the programs turn a failed one
+// into a message with DescribeBusResult, which names the device, the address a write stopped at,
+// and the usual remedy.
+#pragma once
+
+#include <string>
+
+namespace bus {
+
+enum class BusDevice { Eeprom, SwitchChip };
+
+enum class BusFault {
+  None,             // the operation ran to its end
+  PortUnavailable,  // the port could not be opened; no bus operation ran
+  NoAcknowledge,    // the device did not acknowledge a byte it owes an acknowledge for
+  BusHeldLow,       // SDA stayed low through a start condition and nine recovery clock pulses
+};
+
+// The byte whose acknowledge was missing.
+enum class BusStage {
+  None,
+  WriteSelect,      // the device-select byte with the write direction (0xA0, 0xBE)
+  Address,          // the word or register address
+  Data,             // a data byte of a write
+  ReadSelect,       // the device-select byte with the read direction (0xA1, 0xBF)
+};
+
+struct BusResult {
+  BusFault fault = BusFault::None;
+  BusDevice device = BusDevice::Eeprom;
+  BusStage stage = BusStage::None;
+  int address = -1;    // the word address a write stopped at; -1 for reads
+  std::string detail;  // why the port could not be opened (names the port, cause and remedy)
+
+  [[nodiscard]] bool ok() const { return fault == BusFault::None; }
+
+  static BusResult Success() { return {}; }
+  static BusResult PortFailure(std::string why);
+  static BusResult Fault(BusFault fault, BusDevice device, BusStage stage, int address = -1);
+};
+
+// One line of text (no line break) that names the device, the address where a write stopped,
+// and the usual remedy. Empty for a successful result.
+[[nodiscard]] std::string DescribeBusResult(const BusResult& result);
+
+[[nodiscard]] const char* DeviceName(BusDevice device);
+
+}  // namespace bus

@@ -1,0 +1,14 @@
+// The 128-byte image of the configuration EEPROM: index = word address 0 to 127.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace bus {
+
+inline constexpr std::size_t kEepromSize = 128;
+
+using Image = std::array<std::uint8_t, kEepromSize>;
+
+}  // namespace bus

@@ -1,0 +1,28 @@
+// A recorder that wraps any port and logs every access to a file (`--trace FILE`).
+//
+//   FILE ending in ".vcd": a Value Change Dump with 1-bit wires `scl` and `sda`, one timestamp per
+//     access (nanoseconds), that waveform viewers open and protocol decoders decode. On the virtual
+//     board the wires carry the true bus levels (the wired-AND of every driver); on hardware `scl`
+//     and `sda` are the driven levels and `sda_sense` is the level sensed on the status input.
+//   any other name: a text log, one line per access, "T W data 80", "T W control 04",
+//     "T R status 40", T being nanoseconds of the port's clock since it was opened (so simulated
+//     time on the virtual board); lines starting with '#' are comments.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "bus/port.h"
+
+namespace bus {
+
+struct TraceOpenResult {
+  std::unique_ptr<Port> port;  // the recorder wrapping `inner`, on success
+  std::string error;           // names the trace file and the system's reason, on failure
+};
+
+// Creates (or truncates) FILE and returns a port that forwards every access to `inner` and
+// records it. On failure `inner` is destroyed (the port is closed again).
+[[nodiscard]] TraceOpenResult OpenTrace(std::unique_ptr<Port> inner, const std::string& file);
+
+}  // namespace bus

@@ -1,0 +1,19 @@
+// How the virtual board is built: where its EEPROM's contents live and which faults it has.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace sim {
+
+inline constexpr std::uint32_t kDefaultWriteCycleMicroseconds = 5000;
+
+struct BoardOptions {
+  std::string file;                      // the EEPROM's 128 bytes, raw; empty: in memory, erased
+  bool eeprom_present = true;            // eeprom=absent: nothing answers at 0xA0/0xA1
+  bool switch_present = true;            // switch=absent: nothing answers at 0xBE/0xBF
+  std::uint32_t write_cycle_microseconds = kDefaultWriteCycleMicroseconds;  // twr=MICROSECONDS
+  bool sda_stuck_low = false;            // sda=stuck-low: SDA shorted to ground
+};
+
+}  // namespace sim

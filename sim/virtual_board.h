@@ -1,0 +1,61 @@
+// VirtualBoard: the switch demo board as the parallel port sees it, simulated.
+//
+// It watches the data and control register writes and answers status reads as the real board
+// would: SCL follows control bit 2, SDA the wired-AND of data bit 7 and every device's output,
+// sensed on status bit 6. On the bus sit a 24C01-class EEPROM at device select 0xA0/0xA1 and the
+// switch chip at 0xBE/0xBF, whose 128 registers hold the EEPROM's contents as they were at
+// power-up (when the board was created), as a switch loads its settings at reset.
+//
+// Time is simulated: every port access advances it by exactly 1 microsecond, nothing else does.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "bus/image.h"
+#include "sim/board_options.h"
+
+namespace sim {
+
+inline constexpr std::uint64_t kNanosecondsPerAccess = 1000;
+
+class VirtualBoard {
+ public:
+  // Powers up a board. With options.file set, the EEPROM's contents are read from that file (a
+  // missing file is created erased, all 0xFF; a file of another size than 0 or 128 bytes is
+  // refused and left untouched) and every write is stored in it as soon as its stop condition
+  // starts the write cycle. Returns nullptr with `error` set (naming the file and the reason) on
+  // failure.
+  static std::unique_ptr<VirtualBoard> Create(const BoardOptions& options, std::string& error);
+
+  // An in-memory board holding `contents` (tests).
+  VirtualBoard(const BoardOptions& options, const bus::Image& contents);
+  ~VirtualBoard();
+  VirtualBoard(const VirtualBoard&) = delete;
+  VirtualBoard& operator=(const VirtualBoard&) = delete;
+
+  // --- The port side: each call advances simulated time by 1 microsecond. ---
+  void WriteData(std::uint8_t value);
+  void WriteControl(std::uint8_t value);
+  std::uint8_t ReadStatus();
+  [[nodiscard]] std::uint64_t NowNanoseconds() const;
+
+  // --- What a test, a trace or a benchmark may look at. ---
+  [[nodiscard]] bool Scl() const;  // the line levels after the last access
+  [[nodiscard]] bool Sda() const;  // the wired-AND level
+  [[nodiscard]] const bus::Image& EepromContents() const;
+  [[nodiscard]] const bus::Image& SwitchRegisters() const;
+  // Whether the EEPROM's internal write cycle is still running, and when it ends.
+  [[nodiscard]] bool EepromBusy() const;
+  [[nodiscard]] std::uint64_t EepromReadyAtNanoseconds() const;
+  // Set when storing a write in the board file failed (names the file and the reason).
+  [[nodiscard]] const std::string& FileError() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace sim
