@@ -1,0 +1,57 @@
+// Data files: the image as a file of raw bytes, byte i for word address i, no header.
+//
+// Loading reads at most the first 128 bytes; saving writes exactly 128 bytes at the start of the
+// file without truncating it. Files are opened through a FileOpener, so the fuzz target can keep
+// the names it invents inside its own folder.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "bus/image.h"
+
+namespace console {
+
+// The default data file, looked for in the current working directory.
+inline constexpr const char* kDefaultDataFile = "30p.dat";
+
+class FileOpener {
+ public:
+  virtual ~FileOpener() = default;
+  // open(2): a file descriptor, or -1 with errno set.
+  virtual int Open(const std::string& name, int flags, mode_t mode) = 0;
+
+ protected:
+  FileOpener() = default;
+  FileOpener(const FileOpener&) = default;
+  FileOpener& operator=(const FileOpener&) = default;
+};
+
+// Opens names as given, relative to the current working directory.
+class SystemFileOpener final : public FileOpener {
+ public:
+  int Open(const std::string& name, int flags, mode_t mode) override;
+};
+
+struct LoadedData {
+  bus::Image bytes{};      // the first `count` bytes of the file; the rest zero
+  std::size_t count = 0;   // 0 to 128
+};
+
+// The first bytes of the file `name`; nothing when it cannot be opened or read.
+[[nodiscard]] std::optional<LoadedData> LoadDataFile(FileOpener& opener, const std::string& name);
+
+// Replaces the first `loaded.count` bytes of the image; the rest keep their values.
+void ApplyLoadedData(const LoadedData& loaded, bus::Image& image);
+
+enum class SaveResult { Saved, OpenFailed, WriteFailed };
+
+// Writes the 128 bytes of `image` at the start of `name`, creating it (mode 0600) if needed and
+// keeping any bytes after the 128th.
+[[nodiscard]] SaveResult SaveDataFile(FileOpener& opener, const std::string& name,
+                                      const bus::Image& image);
+
+}  // namespace console

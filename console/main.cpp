@@ -1,0 +1,52 @@
+// 30p: the console programmer. Parses the options and runs the dialogue on standard input and
+// standard output.
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "bus/bus_connection.h"
+#include "console/console_output.h"
+#include "console/input_reader.h"
+#include "console/options.h"
+#include "console/run_console.h"
+
+#ifndef PLOVER_VERSION
+#define PLOVER_VERSION "unknown"
+#endif
+
+namespace {
+
+constexpr int kRefusedExitStatus = 2;
+
+void WriteText(std::FILE* stream, const std::string& text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const console::OptionsResult parsed = console::ParseOptions(argc, argv);
+  switch (parsed.action) {
+    case console::OptionsAction::Refuse:
+      WriteText(stderr, console::RefusalText(parsed.error));
+      return kRefusedExitStatus;
+    case console::OptionsAction::ShowHelp:
+      WriteText(stdout, console::HelpText());
+      return 0;
+    case console::OptionsAction::ShowVersion:
+      WriteText(stdout, std::string("30p ") + PLOVER_VERSION + "\n");
+      return 0;
+    case console::OptionsAction::Run:
+      break;
+  }
+
+  bus::BusConnection bus(
+      bus::BusOptions{parsed.options.port, parsed.options.trace_file, bus::TimingPolicy::Console});
+  console::FileOutput out(stdout);
+  console::FdSource source(STDIN_FILENO);
+  console::InputReader in(source, &out);
+  console::ConsoleSettings settings;
+  settings.terminal = ::isatty(STDOUT_FILENO) == 1;
+  return console::RunConsole(in, out, bus, settings);
+}
