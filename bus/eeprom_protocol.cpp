@@ -1,1 +1,116 @@
-// placeholder: being written
+#include "bus/eeprom_protocol.h"
+
+namespace bus {
+
+namespace {
+
+constexpr std::uint8_t kFirstAddress = 0x00;
+
+// expects SCL low after an acknowledge slot; leaves the bus idle. Ends a transaction whose device
+// did not answer with a stop condition and a release.
+void StopAndRelease(ParallelPortLines& lines) {
+  lines.BusStop();
+  lines.BusRelease();
+}
+
+BusResult HeldLow(ParallelPortLines& lines, BusDevice device, int address) {
+  lines.BusRelease();
+  return BusResult::Fault(BusFault::BusHeldLow, device, BusStage::None, address);
+}
+
+BusResult Unanswered(ParallelPortLines& lines, BusDevice device, BusStage stage, int address) {
+  StopAndRelease(lines);
+  return BusResult::Fault(BusFault::NoAcknowledge, device, stage, address);
+}
+
+}  // namespace
+
+BusResult SelectWithPolling(ParallelPortLines& lines, std::uint8_t select, BusDevice device,
+                            int address) {
+  const std::uint64_t started = lines.NowNanoseconds();
+  for (int attempts = 1;; ++attempts) {
+    // After a select that was not acknowledged SCL is still high, so this start is a repeated
+    // start condition: no stop is sent between the attempts.
+    if (lines.BusStart() == StartResult::BusHeldLow) {
+      return HeldLow(lines, device, address);
+    }
+    lines.SendSelectByte(select);
+    if (lines.PollAck() == Ack::Acknowledged) {
+      lines.SclLow();
+      return BusResult::Success();
+    }
+    const bool timed_out = lines.NowNanoseconds() - started >= kSelectPollingLimitNanoseconds;
+    if (attempts >= kSelectPollingMinimumAttempts && timed_out) {
+      lines.SclLow();
+      StopAndRelease(lines);
+      return BusResult::Fault(BusFault::NoAcknowledge, device, BusStage::WriteSelect, address);
+    }
+  }
+}
+
+BusResult ReadSequential(ParallelPortLines& lines, std::uint8_t write_select,
+                         std::uint8_t read_select, BusDevice device, Image& destination) {
+  // Dummy write: sets the device's address counter to 0.
+  if (BusResult selected = SelectWithPolling(lines, write_select, device, -1); !selected.ok()) {
+    return selected;
+  }
+  lines.SendSelectByte(kFirstAddress);
+  if (lines.ClockAck() == Ack::NotAcknowledged) {
+    return Unanswered(lines, device, BusStage::Address, -1);
+  }
+  lines.SclHigh();
+  if (lines.BusStart() == StartResult::BusHeldLow) {
+    return HeldLow(lines, device, -1);
+  }
+  lines.SendSelectByte(read_select);
+  if (lines.ClockAck() == Ack::NotAcknowledged) {
+    return Unanswered(lines, device, BusStage::ReadSelect, -1);
+  }
+
+  // Read into a scratch image so that a failed transfer leaves the destination as it was.
+  Image received{};
+  for (std::size_t i = 0; i < received.size(); ++i) {
+    received[i] = lines.ReceiveByte();
+    if (i + 1 < received.size()) {
+      lines.MasterAck();
+    } else {
+      // The last byte is not acknowledged, so the device stops driving SDA and sees the stop.
+      lines.MasterNack();
+    }
+  }
+  StopAndRelease(lines);
+  destination = received;
+  return BusResult::Success();
+}
+
+BusResult EepromProtocol::WriteEeprom(const Image& image) {
+  for (std::size_t a = 0; a < image.size(); ++a) {
+    const int address = static_cast<int>(a);
+    // A device busy with the previous byte's write cycle does not acknowledge its select: the
+    // polling waits for the cycle to end.
+    if (BusResult selected = SelectWithPolling(lines_, kEepromWriteSelect, BusDevice::Eeprom,
+                                               address);
+        !selected.ok()) {
+      return selected;
+    }
+    lines_.SendByte(static_cast<std::uint8_t>(a));
+    if (lines_.ClockAck() == Ack::NotAcknowledged) {
+      return Unanswered(lines_, BusDevice::Eeprom, BusStage::Address, address);
+    }
+    lines_.SendByte(image[a]);
+    if (lines_.ClockAck() == Ack::NotAcknowledged) {
+      return Unanswered(lines_, BusDevice::Eeprom, BusStage::Data, address);
+    }
+    lines_.BusStop();
+    lines_.WriteCycleWait();
+  }
+  lines_.BusRelease();
+  return BusResult::Success();
+}
+
+BusResult EepromProtocol::ReadEeprom(Image& destination) {
+  return ReadSequential(lines_, kEepromWriteSelect, kEepromReadSelect, BusDevice::Eeprom,
+                        destination);
+}
+
+}  // namespace bus
