@@ -15,6 +15,12 @@
 
 namespace bus {
 
+// One parameter or option a backend takes, as --help lists it under the backend's form.
+struct PortParameter {
+  std::string_view text;         // "DEVICE", "twr=MICROSECONDS"
+  std::string_view description;  // one line
+};
+
 struct PortBackend {
   std::string_view name;         // "ppdev"
   std::string_view form;         // "ppdev[:DEVICE]"
@@ -24,6 +30,11 @@ struct PortBackend {
   // Fills `spec` from the text after "name" (empty, or starting with ':' or ','); false with
   // `error` set when it is malformed.
   bool (*parse)(std::string_view argument, PortSpec& spec, std::string& error);
+  std::span<const PortParameter> parameters;
+  // Opens the port `spec` names (spec.kind is this backend's). On failure returns nullptr with
+  // `error` set to the system's reason and the usual remedy ("Permission denied; add your ...");
+  // OpenPort puts the port's name in front.
+  std::unique_ptr<Port> (*open)(const PortSpec& spec, std::string& error);
 };
 
 [[nodiscard]] std::span<const PortBackend> PortBackends();
