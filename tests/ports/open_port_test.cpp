@@ -1,0 +1,182 @@
+// Opening ports: what the user is told when a port cannot be opened.
+#include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "bus/port_backends.h"
+#include "bus/port_spec.h"
+#include "bus/sim_port.h"
+#include "tests/ports/test_files.h"
+
+namespace {
+
+using ports_test::ReadFile;
+using ports_test::ScratchDirectory;
+using ports_test::WriteFile;
+
+bus::OpenPortResult Open(const std::string& text) {
+  bus::PortSpecResult parsed = bus::ParsePortSpec(text);
+  EXPECT_TRUE(parsed.spec.has_value()) << parsed.error;
+  if (!parsed.spec) {
+    return {};
+  }
+  return bus::OpenPort(*parsed.spec);
+}
+
+// The message for a port that did not open: one line, and no port.
+std::string Refusal(const std::string& text) {
+  bus::OpenPortResult result = Open(text);
+  EXPECT_EQ(result.port, nullptr) << text;
+  EXPECT_EQ(result.error.find('\n'), std::string::npos) << result.error;
+  return result.error;
+}
+
+TEST(OpenPortTest, MissingDeviceNodeSuggestsLoadingTheModules) {
+  EXPECT_EQ(Refusal("ppdev:/nonexistent/parport9"),
+            std::string("cannot open port ppdev:/nonexistent/parport9: ") + std::strerror(ENOENT) +
+                "; load the parport_pc and ppdev modules (modprobe ppdev) or name another port "
+                "with --port");
+}
+
+TEST(OpenPortTest, DeviceThatIsNoParallelPortIsNamedAsSuch) {
+  EXPECT_EQ(Refusal("ppdev:/dev/null"),
+            std::string("cannot open port ppdev:/dev/null: ") + std::strerror(ENOTTY) +
+                " (claiming the port); /dev/null is not a parallel-port device; name one such as "
+                "/dev/parport0 with --port ppdev:DEVICE");
+}
+
+TEST(OpenPortTest, DirectoryIsRefused) {
+  ScratchDirectory scratch;
+  EXPECT_EQ(Refusal("ppdev:" + scratch.path()),
+            "cannot open port ppdev:" + scratch.path() + ": " + std::strerror(EISDIR) +
+                "; name a parallel-port device node such as /dev/parport0 with --port "
+                "ppdev:DEVICE");
+}
+
+TEST(OpenPortTest, DeviceWithoutPermissionSuggestsTheLpGroup) {
+  if (::geteuid() == 0) {
+    GTEST_SKIP() << "root may open any file, so permission cannot be denied";
+  }
+  ScratchDirectory scratch;
+  const std::string node = scratch.File("parport");
+  WriteFile(node, "");
+  ASSERT_EQ(::chmod(node.c_str(), 0), 0);
+  EXPECT_EQ(Refusal("ppdev:" + node),
+            "cannot open port ppdev:" + node + ": " + std::strerror(EACCES) +
+                "; add your user to the 'lp' group (adduser $USER lp) and log in again, or run as "
+                "root");
+}
+
+TEST(OpenPortTest, BoardFileOfWrongSizeIsRefusedAndLeftUntouched) {
+  ScratchDirectory scratch;
+  const std::string file = scratch.File("short.bin");
+  WriteFile(file, "12345");
+  const std::string message = Refusal("sim:" + file);
+  EXPECT_EQ(message.rfind("cannot open port sim:" + file + ": ", 0), 0u) << message;
+  EXPECT_GT(message.size(), ("cannot open port sim:" + file + ": ").size());
+  EXPECT_EQ(ReadFile(file), "12345");
+}
+
+TEST(OpenPortTest, BoardFileThatIsADirectoryIsRefused) {
+  ScratchDirectory scratch;
+  const std::string message = Refusal("sim:" + scratch.path());
+  EXPECT_EQ(message.rfind("cannot open port sim:" + scratch.path() + ": ", 0), 0u) << message;
+}
+
+TEST(OpenPortTest, SimPortIsNamedByItsCanonicalSpecification) {
+  ScratchDirectory scratch;
+  const std::string file = scratch.File("board.bin");
+  bus::OpenPortResult result = Open("sim:" + file + ",twr=50,switch=absent");
+  ASSERT_NE(result.port, nullptr) << result.error;
+  EXPECT_EQ(result.error, "");
+  EXPECT_EQ(result.port->Name(), "sim:" + file + ",switch=absent,twr=50");
+  EXPECT_EQ(result.port->NowNanoseconds(), 0u);
+  ASSERT_TRUE(result.port->BusLevels().has_value());
+  EXPECT_TRUE(result.port->BusLevels()->scl);
+  EXPECT_TRUE(result.port->BusLevels()->sda);
+}
+
+TEST(OpenPortTest, SimPortGoesToTheBoard) {
+  bus::OpenPortResult result = Open("sim");
+  ASSERT_NE(result.port, nullptr) << result.error;
+  result.port->WriteData(0x00);  // SDA falls while SCL is high: a start condition
+  EXPECT_FALSE(result.port->BusLevels()->sda);
+  EXPECT_EQ(result.port->ReadStatus() & bus::kStatusSdaBit, 0);
+  result.port->WriteControl(0x00);
+  EXPECT_FALSE(result.port->BusLevels()->scl);
+  EXPECT_EQ(result.port->NowNanoseconds(), 3000u);  // 1 us per access
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+
+// Runs OpenPort("direct") in a child process without CAP_SYS_RAWIO and returns its message, or
+// nullopt when the capability could not be dropped.
+std::optional<std::string> DirectRefusalWithoutRawIo() {
+  int pipe_ends[2];
+  if (::pipe(pipe_ends) != 0) {
+    return std::nullopt;
+  }
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(pipe_ends[0]);
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+    std::string message = "-";  // the capability could not be dropped
+    if (::syscall(SYS_capget, &header, data) == 0) {
+      data[CAP_SYS_RAWIO / 32].effective &= ~(1u << (CAP_SYS_RAWIO % 32));
+      data[CAP_SYS_RAWIO / 32].permitted &= ~(1u << (CAP_SYS_RAWIO % 32));
+      if (::syscall(SYS_capset, &header, data) == 0) {
+        bus::PortSpec spec;
+        spec.kind = bus::PortKind::Direct;
+        spec.address = 0x378;
+        bus::OpenPortResult result = bus::OpenPort(spec);
+        message = result.port ? "+opened" : result.error;
+      }
+    }
+    const ssize_t ignored = ::write(pipe_ends[1], message.data(), message.size());
+    static_cast<void>(ignored);
+    ::_exit(0);
+  }
+  ::close(pipe_ends[1]);
+  std::string message;
+  char buffer[256];
+  for (ssize_t count; (count = ::read(pipe_ends[0], buffer, sizeof buffer)) > 0;) {
+    message.append(buffer, static_cast<std::size_t>(count));
+  }
+  ::close(pipe_ends[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  if (child < 0 || message == "-") {
+    return std::nullopt;
+  }
+  return message;
+}
+
+TEST(OpenPortTest, DirectPortWithoutRawIoSuggestsRootOrPpdev) {
+  const std::optional<std::string> message = DirectRefusalWithoutRawIo();
+  if (!message) {
+    GTEST_SKIP() << "cannot run without CAP_SYS_RAWIO here";
+  }
+  if (message->find(std::strerror(ENOSYS)) != std::string::npos) {
+    EXPECT_EQ(*message, std::string("cannot open port direct:0x378: ") + std::strerror(ENOSYS) +
+                            "; this system gives no direct port access (a container, or a kernel "
+                            "without ioperm): use --port ppdev");
+    GTEST_SKIP() << "this system has no ioperm, so permission is never asked for";
+  }
+  EXPECT_EQ(*message, std::string("cannot open port direct:0x378: ") + std::strerror(EPERM) +
+                          "; direct port access needs root (CAP_SYS_RAWIO): run as root or use "
+                          "--port ppdev");
+}
+
+#endif
+
+}  // namespace

@@ -1,0 +1,241 @@
+// The trace recorder: the text log and the Value Change Dump, access by access.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bus/port_backends.h"
+#include "bus/port_spec.h"
+#include "bus/trace_port.h"
+#include "tests/ports/test_files.h"
+
+namespace {
+
+using ports_test::ReadFile;
+using ports_test::ScratchDirectory;
+
+std::unique_ptr<bus::Port> SimPort(const std::string& text = "sim") {
+  bus::OpenPortResult opened = bus::OpenPort(*bus::ParsePortSpec(text).spec);
+  EXPECT_NE(opened.port, nullptr) << opened.error;
+  return std::move(opened.port);
+}
+
+std::unique_ptr<bus::Port> Traced(std::unique_ptr<bus::Port> inner, const std::string& file) {
+  bus::TraceOpenResult traced = bus::OpenTrace(std::move(inner), file);
+  EXPECT_NE(traced.port, nullptr) << traced.error;
+  EXPECT_EQ(traced.error, "");
+  return std::move(traced.port);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::vector<std::string> WithoutComments(const std::vector<std::string>& lines) {
+  std::vector<std::string> kept;
+  for (const std::string& line : lines) {
+    if (!line.starts_with("#")) {
+      kept.push_back(line);
+    }
+  }
+  return kept;
+}
+
+std::string Hex(std::uint8_t value) {
+  char text[3];
+  std::snprintf(text, sizeof text, "%02x", value);
+  return text;
+}
+
+// A port like hardware: it knows no bus levels and its clock may stand still between accesses.
+class HardwareLikePort final : public bus::Port {
+ public:
+  explicit HardwareLikePort(bool* destroyed = nullptr) : destroyed_(destroyed) {}
+  ~HardwareLikePort() override {
+    if (destroyed_ != nullptr) *destroyed_ = true;
+  }
+  void WriteData(std::uint8_t) override {}
+  void WriteControl(std::uint8_t) override {}
+  std::uint8_t ReadStatus() override { return status_; }
+  [[nodiscard]] std::uint64_t NowNanoseconds() const override { return now_; }
+  [[nodiscard]] std::string Name() const override { return "ppdev:/dev/parport7"; }
+
+  std::uint8_t status_ = 0x7F;
+  std::uint64_t now_ = 500;
+
+ private:
+  bool* destroyed_;
+};
+
+TEST(TraceTest, TextTraceHasOneLinePerAccessWithTheClockAfterIt) {
+  ScratchDirectory scratch;
+  const std::string file = scratch.File("bus.log");
+  std::uint8_t idle_status = 0;
+  std::uint8_t start_status = 0;
+  {
+    std::unique_ptr<bus::Port> port = Traced(SimPort(), file);
+    port->WriteData(0x80);
+    port->WriteControl(0x04);
+    idle_status = port->ReadStatus();
+    port->WriteData(0x00);
+    start_status = port->ReadStatus();
+    port->WriteControl(0x00);
+    port->WriteData(0xA5);
+  }
+  EXPECT_EQ(WithoutComments(Lines(ReadFile(file))),
+            (std::vector<std::string>{"1000 W data 80", "2000 W control 04",
+                                      "3000 R status " + Hex(idle_status), "4000 W data 00",
+                                      "5000 R status " + Hex(start_status), "6000 W control 00",
+                                      "7000 W data a5"}));
+  EXPECT_EQ(idle_status & bus::kStatusSdaBit, bus::kStatusSdaBit);
+  EXPECT_EQ(start_status & bus::kStatusSdaBit, 0);
+}
+
+TEST(TraceTest, TextTraceBeginsWithCommentsNamingThePortAndTheTimeUnit) {
+  ScratchDirectory scratch;
+  const std::string file = scratch.File("bus.txt");
+  { Traced(SimPort("sim,twr=50"), file)->WriteData(0x80); }
+  const std::vector<std::string> lines = Lines(ReadFile(file));
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines.front(), "# port trace of sim,twr=50");
+  EXPECT_NE(ReadFile(file).find("# T: nanoseconds of the port's clock"), std::string::npos);
+  EXPECT_EQ(lines.back(), "1000 W data 80");
+}
+
+TEST(TraceTest, RecorderForwardsNameClockAndLevels) {
+  ScratchDirectory scratch;
+  std::unique_ptr<bus::Port> port = Traced(SimPort("sim,eeprom=absent"), scratch.File("t.log"));
+  EXPECT_EQ(port->Name(), "sim,eeprom=absent");
+  port->WriteData(0x00);
+  EXPECT_EQ(port->NowNanoseconds(), 1000u);
+  ASSERT_TRUE(port->BusLevels().has_value());
+  EXPECT_FALSE(port->BusLevels()->sda);
+  EXPECT_TRUE(port->BusLevels()->scl);
+
+  auto hardware = std::make_unique<HardwareLikePort>();
+  std::unique_ptr<bus::Port> traced = Traced(std::move(hardware), scratch.File("h.log"));
+  EXPECT_FALSE(traced->BusLevels().has_value());
+  EXPECT_EQ(traced->Name(), "ppdev:/dev/parport7");
+  EXPECT_EQ(traced->NowNanoseconds(), 500u);
+  EXPECT_EQ(traced->ReadStatus(), 0x7F);
+}
+
+TEST(TraceTest, LongTraceIsWrittenCompletely) {
+  ScratchDirectory scratch;
+  const std::string file = scratch.File("long.log");
+  constexpr int kAccesses = 20000;  // several buffers full
+  {
+    std::unique_ptr<bus::Port> port = Traced(SimPort(), file);
+    for (int i = 0; i < kAccesses; ++i) {
+      port->WriteControl(static_cast<std::uint8_t>(i % 2 == 0 ? 0x00 : 0x04));
+    }
+  }
+  const std::vector<std::string> lines = WithoutComments(Lines(ReadFile(file)));
+  ASSERT_EQ(lines.size(), static_cast<std::size_t>(kAccesses));
+  EXPECT_EQ(lines.front(), "1000 W control 00");
+  EXPECT_EQ(lines.back(), "20000000 W control 04");
+}
+
+TEST(TraceTest, TraceFileThatCannotBeCreatedIsNamedWithTheReason) {
+  bool destroyed = false;
+  bus::TraceOpenResult traced =
+      bus::OpenTrace(std::make_unique<HardwareLikePort>(&destroyed), "/nonexistent-dir/bus.log");
+  EXPECT_EQ(traced.port, nullptr);
+  EXPECT_EQ(traced.error, std::string("cannot create trace file /nonexistent-dir/bus.log: ") +
+                              std::strerror(ENOENT));
+  EXPECT_TRUE(destroyed) << "the port must be closed again";
+}
+
+// --- The Value Change Dump ---
+
+struct Vcd {
+  std::vector<std::string> header;                 // up to $enddefinitions
+  std::vector<unsigned long long> times;           // every #T, in order
+  std::vector<std::vector<std::string>> changes;   // the value changes after each #T
+};
+
+Vcd ParseVcd(const std::string& text) {
+  Vcd vcd;
+  bool in_body = false;
+  for (const std::string& line : Lines(text)) {
+    if (!in_body) {
+      vcd.header.push_back(line);
+      in_body = line == "$enddefinitions $end";
+      continue;
+    }
+    if (line.starts_with("#")) {
+      vcd.times.push_back(std::stoull(line.substr(1)));
+      vcd.changes.emplace_back();
+    } else if (line != "$dumpvars" && line != "$end") {
+      EXPECT_FALSE(vcd.changes.empty()) << "a value change before the first timestamp: " << line;
+      if (!vcd.changes.empty()) vcd.changes.back().push_back(line);
+    }
+  }
+  return vcd;
+}
+
+bool HasLine(const std::vector<std::string>& lines, const std::string& wanted) {
+  for (const std::string& line : lines) {
+    if (line == wanted) return true;
+  }
+  return false;
+}
+
+TEST(TraceTest, VcdOfTheBoardDrawsTheBusLevels) {
+  ScratchDirectory scratch;
+  const std::string file = scratch.File("bus.vcd");
+  {
+    std::unique_ptr<bus::Port> port = Traced(SimPort(), file);
+    port->WriteData(0x80);     // 1000: nothing changes
+    port->WriteData(0x00);     // 2000: start condition, sda falls
+    port->WriteControl(0x00);  // 3000: scl falls
+    port->ReadStatus();        // 4000: nothing changes
+    port->WriteData(0x80);     // 5000: sda rises
+    port->WriteControl(0x04);  // 6000: scl rises
+  }
+  const Vcd vcd = ParseVcd(ReadFile(file));
+  EXPECT_TRUE(HasLine(vcd.header, "$timescale 1ns $end"));
+  EXPECT_TRUE(HasLine(vcd.header, "$var wire 1 c scl $end"));
+  EXPECT_TRUE(HasLine(vcd.header, "$var wire 1 d sda $end"));
+  EXPECT_FALSE(HasLine(vcd.header, "$var wire 1 s sda_sense $end"));
+  EXPECT_EQ(vcd.times, (std::vector<unsigned long long>{0, 1000, 2000, 3000, 4000, 5000, 6000}));
+  EXPECT_EQ(vcd.changes, (std::vector<std::vector<std::string>>{
+                             {"1c", "1d"}, {}, {"0d"}, {"0c"}, {}, {"1d"}, {"1c"}}));
+}
+
+TEST(TraceTest, VcdOfHardwareDrawsDrivenLevelsAndTheSensedSda) {
+  ScratchDirectory scratch;
+  const std::string file = scratch.File("hw.VCD");
+  {
+    auto owned = std::make_unique<HardwareLikePort>();
+    HardwareLikePort& hardware = *owned;
+    std::unique_ptr<bus::Port> port = Traced(std::move(owned), file);
+    port->WriteControl(0x04);  // the clock stands still: each access 1 ns after the last
+    port->WriteData(0x80);
+    hardware.now_ = 2000;
+    port->ReadStatus();        // 0x7F: sensed high
+    hardware.status_ = 0x3F;
+    hardware.now_ = 2500;
+    port->ReadStatus();        // sensed low
+    port->WriteData(0x25);     // bit 7 clear: sda driven low
+  }
+  const Vcd vcd = ParseVcd(ReadFile(file));
+  EXPECT_TRUE(HasLine(vcd.header, "$var wire 1 c scl $end"));
+  EXPECT_TRUE(HasLine(vcd.header, "$var wire 1 d sda $end"));
+  EXPECT_TRUE(HasLine(vcd.header, "$var wire 1 s sda_sense $end"));
+  EXPECT_EQ(vcd.times, (std::vector<unsigned long long>{500, 501, 502, 2000, 2500, 2501}));
+  EXPECT_EQ(vcd.changes, (std::vector<std::vector<std::string>>{
+                             {"xc", "xd", "xs"}, {"1c"}, {"1d"}, {"1s"}, {"0s"}, {"0d"}}));
+}
+
+}  // namespace
