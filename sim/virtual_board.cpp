@@ -1,1 +1,129 @@
-// placeholder: being written
+#include "sim/virtual_board.h"
+
+#include <utility>
+
+#include "sim/board_file.h"
+#include "sim/eeprom_chip.h"
+#include "sim/switch_chip.h"
+
+namespace sim {
+
+namespace {
+constexpr std::uint8_t kDataSda = 0x80;     // data register bit 7 drives SDA
+constexpr std::uint8_t kControlScl = 0x04;  // control register bit 2 drives SCL
+constexpr std::uint8_t kStatusSda = 0x40;   // status register bit 6 senses SDA
+constexpr std::uint8_t kStatusOther = 0x3F;  // the status bits the board does not drive
+
+bus::Image Erased() {
+  bus::Image image;
+  image.fill(0xFF);
+  return image;
+}
+}  // namespace
+
+struct VirtualBoard::Impl {
+  Impl(const BoardOptions& options, const bus::Image& contents, std::unique_ptr<BoardFile> f)
+      : file(std::move(f)),
+        eeprom_present(options.eeprom_present),
+        switch_present(options.switch_present),
+        sda_stuck_low(options.sda_stuck_low),
+        bus_sda(!options.sda_stuck_low),
+        eeprom(contents, std::uint64_t{options.write_cycle_microseconds} * 1000, now,
+               file.get()),
+        switch_chip(contents) {}
+
+  // The wired-AND of the master's SDA and every device's output.
+  [[nodiscard]] bool BusSda() const {
+    return master_sda && !sda_stuck_low && (!eeprom_present || eeprom.Output()) &&
+           (!switch_present || switch_chip.Output());
+  }
+
+  std::unique_ptr<BoardFile> file;
+  const bool eeprom_present;
+  const bool switch_present;
+  const bool sda_stuck_low;
+  std::uint64_t now = 0;
+  bool master_sda = true;
+  bool scl = true;
+  bool bus_sda;
+  EepromChip eeprom;
+  SwitchChip switch_chip;
+};
+
+std::unique_ptr<VirtualBoard> VirtualBoard::Create(const BoardOptions& options,
+                                                   std::string& error) {
+  if (options.file.empty()) return std::make_unique<VirtualBoard>(options, Erased());
+  bus::Image contents{};
+  std::unique_ptr<BoardFile> file = BoardFile::Open(options.file, contents, error);
+  if (!file) return nullptr;
+  return std::unique_ptr<VirtualBoard>(new VirtualBoard(options, contents, std::move(file)));
+}
+
+VirtualBoard::VirtualBoard(const BoardOptions& options, const bus::Image& contents)
+    : impl_(std::make_unique<Impl>(options, contents, nullptr)) {}
+
+VirtualBoard::VirtualBoard(const BoardOptions& options, const bus::Image& contents,
+                           std::unique_ptr<BoardFile> file)
+    : impl_(std::make_unique<Impl>(options, contents, std::move(file))) {}
+
+VirtualBoard::~VirtualBoard() = default;
+
+void VirtualBoard::WriteData(std::uint8_t value) {
+  Impl& b = *impl_;
+  b.now += kNanosecondsPerAccess;
+  const bool sda = (value & kDataSda) != 0;
+  if (sda == b.master_sda) return;
+  b.master_sda = sda;
+  const bool was = b.bus_sda;
+  b.bus_sda = b.BusSda();
+  // The bus SDA changing while SCL is high is a start (falling) or a stop (rising) condition.
+  // While a device holds SDA low, the master releasing its SDA changes nothing on the bus.
+  if (!b.scl || b.bus_sda == was) return;
+  if (b.bus_sda) {
+    if (b.eeprom_present) b.eeprom.Stop();
+    if (b.switch_present) b.switch_chip.Stop();
+  } else {
+    if (b.eeprom_present) b.eeprom.Start();
+    if (b.switch_present) b.switch_chip.Start();
+  }
+  b.bus_sda = b.BusSda();
+}
+
+void VirtualBoard::WriteControl(std::uint8_t value) {
+  Impl& b = *impl_;
+  b.now += kNanosecondsPerAccess;
+  const bool scl = (value & kControlScl) != 0;
+  if (scl == b.scl) return;
+  b.scl = scl;
+  if (scl) {  // the devices sample SDA; their outputs do not change while SCL is high
+    if (b.eeprom_present) b.eeprom.SclRose(b.bus_sda);
+    if (b.switch_present) b.switch_chip.SclRose(b.bus_sda);
+    return;
+  }
+  if (b.eeprom_present) b.eeprom.SclFell();
+  if (b.switch_present) b.switch_chip.SclFell();
+  b.bus_sda = b.BusSda();
+}
+
+std::uint8_t VirtualBoard::ReadStatus() {
+  Impl& b = *impl_;
+  b.now += kNanosecondsPerAccess;
+  return b.bus_sda ? kStatusSda | kStatusOther : kStatusOther;
+}
+
+std::uint64_t VirtualBoard::NowNanoseconds() const { return impl_->now; }
+bool VirtualBoard::Scl() const { return impl_->scl; }
+bool VirtualBoard::Sda() const { return impl_->bus_sda; }
+const bus::Image& VirtualBoard::EepromContents() const { return impl_->eeprom.Contents(); }
+const bus::Image& VirtualBoard::SwitchRegisters() const { return impl_->switch_chip.Registers(); }
+bool VirtualBoard::EepromBusy() const { return impl_->eeprom.Busy(); }
+std::uint64_t VirtualBoard::EepromReadyAtNanoseconds() const {
+  return impl_->eeprom.ReadyAtNanoseconds();
+}
+
+const std::string& VirtualBoard::FileError() const {
+  static const std::string kNone;
+  return impl_->file ? impl_->file->Error() : kNone;
+}
+
+}  // namespace sim

@@ -19,6 +19,8 @@
 
 namespace sim {
 
+class BoardFile;
+
 inline constexpr std::uint64_t kNanosecondsPerAccess = 1000;
 
 class VirtualBoard {
@@ -54,6 +56,9 @@ class VirtualBoard {
   [[nodiscard]] const std::string& FileError() const;
 
  private:
+  VirtualBoard(const BoardOptions& options, const bus::Image& contents,
+               std::unique_ptr<BoardFile> file);
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

@@ -1,0 +1,117 @@
+#include "sim/board_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace sim {
+
+namespace {
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+std::string Reason() { return std::strerror(errno); }
+
+// pwrite until all of `size` bytes are written; false with errno set on failure.
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::pwrite(fd, data + done, size - done, static_cast<off_t>(done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) {
+      errno = EIO;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// pread until all of `size` bytes are read; false with errno set on failure or early end.
+bool ReadAll(int fd, std::uint8_t* data, std::size_t size) {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::pread(fd, data + done, size - done, static_cast<off_t>(done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) {
+      errno = EIO;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::unique_ptr<BoardFile> BoardFile::Open(const std::string& path, bus::Image& contents,
+                                           std::string& error) {
+  bool created = false;
+  int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0 && errno == ENOENT) {
+    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    created = fd >= 0;
+  }
+  if (fd < 0) {
+    error = "cannot open board file " + Quoted(path) + ": " + Reason();
+    return nullptr;
+  }
+  // Every failure from here on closes the file, and removes it again if it was just created.
+  auto fail = [&](std::string message) {
+    error = std::move(message);
+    ::close(fd);
+    if (created) ::unlink(path.c_str());
+    return nullptr;
+  };
+
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EWOULDBLOCK) {
+      return fail("board file " + Quoted(path) + " is in use by another program");
+    }
+    return fail("cannot lock board file " + Quoted(path) + ": " + Reason());
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) {
+    return fail("cannot examine board file " + Quoted(path) + ": " + Reason());
+  }
+  if (!S_ISREG(info.st_mode)) {
+    return fail("board file " + Quoted(path) + " is not a regular file");
+  }
+  if (info.st_size == 0) {  // new or empty: an erased EEPROM
+    contents.fill(0xFF);
+    if (!WriteAll(fd, contents.data(), contents.size())) {
+      return fail("cannot write board file " + Quoted(path) + ": " + Reason());
+    }
+  } else if (info.st_size == static_cast<off_t>(bus::kEepromSize)) {
+    if (!ReadAll(fd, contents.data(), contents.size())) {
+      return fail("cannot read board file " + Quoted(path) + ": " + Reason());
+    }
+  } else {
+    return fail("board file " + Quoted(path) + " is " + std::to_string(info.st_size) +
+                " bytes long; it must hold exactly " + std::to_string(bus::kEepromSize) +
+                " bytes (or be empty for an erased EEPROM)");
+  }
+  return std::unique_ptr<BoardFile>(new BoardFile(path, fd));
+}
+
+BoardFile::~BoardFile() { ::close(fd_); }
+
+void BoardFile::Store(const bus::Image& contents) {
+  if (WriteAll(fd_, contents.data(), contents.size())) return;
+  if (error_.empty()) {
+    error_ = "cannot store the EEPROM write in board file " + Quoted(path_) + ": " + Reason();
+  }
+}
+
+}  // namespace sim

@@ -1,0 +1,69 @@
+#include "sim/eeprom_chip.h"
+
+#include "sim/board_file.h"
+
+namespace sim {
+
+namespace {
+constexpr std::uint8_t kCounterMask = 0x7F;
+constexpr std::uint8_t kInPageMask = EepromChip::kPageSize - 1;
+}  // namespace
+
+EepromChip::EepromChip(const bus::Image& contents, std::uint64_t write_cycle_nanoseconds,
+                       const std::uint64_t& clock, BoardFile* file)
+    : memory_(contents),
+      write_cycle_nanoseconds_(write_cycle_nanoseconds),
+      clock_(clock),
+      file_(file) {}
+
+TwoWireSlave::Reply EepromChip::OnByte(std::uint8_t value, bool select) {
+  if (select) {
+    // While the write cycle runs the chip does not answer at all.
+    if ((value & 0xFE) != kSelect || Busy()) return Reply::kIgnore;
+    if (value & 0x01) return Reply::kAckThenSend;
+    writing_ = true;
+    expect_word_address_ = true;
+    return Reply::kAckThenReceive;
+  }
+  if (expect_word_address_) {
+    expect_word_address_ = false;
+    counter_ = value & kCounterMask;
+    page_base_ = static_cast<std::uint8_t>(counter_ & ~kInPageMask);
+    page_mask_ = 0;
+    return Reply::kAckThenReceive;
+  }
+  // A data byte: latched for the page; the counter wraps inside the page.
+  const auto in_page = static_cast<std::uint8_t>(counter_ & kInPageMask);
+  page_[in_page] = value;
+  page_mask_ = static_cast<std::uint8_t>(page_mask_ | (1u << in_page));
+  counter_ = static_cast<std::uint8_t>(page_base_ | ((in_page + 1) & kInPageMask));
+  return Reply::kAckThenReceive;
+}
+
+std::uint8_t EepromChip::NextByte() {
+  const std::uint8_t value = memory_[counter_];
+  counter_ = (counter_ + 1) & kCounterMask;
+  return value;
+}
+
+void EepromChip::OnStart() {
+  // A repeated start abandons the bytes of an unfinished write (a random read's dummy write).
+  writing_ = false;
+  expect_word_address_ = false;
+  page_mask_ = 0;
+}
+
+void EepromChip::OnStop() {
+  const bool commit = writing_ && page_mask_ != 0;
+  writing_ = false;
+  expect_word_address_ = false;
+  if (!commit) return;
+  for (std::uint8_t i = 0; i < kPageSize; ++i) {
+    if (page_mask_ & (1u << i)) memory_[page_base_ | i] = page_[i];
+  }
+  page_mask_ = 0;
+  ready_at_ = clock_ + write_cycle_nanoseconds_;
+  if (file_ != nullptr) file_->Store(memory_);
+}
+
+}  // namespace sim
