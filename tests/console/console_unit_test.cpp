@@ -1,0 +1,300 @@
+// In-process tests of the console: the typed reads, the listing on a terminal, and the commands
+// whose behaviour a whole dialogue cannot set up (a default file that goes away, a name with a
+// zero byte, buffers left alone by a failed read).
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "board_port.h"
+#include "console/commands.h"
+#include "console/console_session.h"
+#include "console/image_listing.h"
+#include "console/input_conversions.h"
+#include "console/menu_loop.h"
+#include "console/run_console.h"
+#include "dialogue_runner.h"
+
+namespace console_test {
+namespace {
+
+using console::ReadStatus;
+
+// --- The typed reads. ---
+
+struct HexCase {
+  std::string input;
+  ReadStatus status;
+  std::uint32_t value;
+  std::string left;  // what the next read finds
+};
+
+class HexReadTest : public ::testing::TestWithParam<HexCase> {};
+
+TEST_P(HexReadTest, ReadsAndStopsRightAfterTheNumber) {
+  console::MemorySource source(GetParam().input);
+  console::InputReader in(source);
+  const console::HexRead read = console::ReadHex(in);
+  EXPECT_EQ(read.status, GetParam().status);
+  if (read.status == ReadStatus::Ok) {
+    EXPECT_EQ(read.value, GetParam().value);
+  }
+  std::string left;
+  for (int c = in.Get(); c != console::kEndOfInput; c = in.Get()) left.push_back(static_cast<char>(c));
+  EXPECT_EQ(left, GetParam().left);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, HexReadTest,
+    ::testing::Values(HexCase{"1ff\n", ReadStatus::Ok, 0x1ff, "\n"},
+                      HexCase{"  0x3C y", ReadStatus::Ok, 0x3c, " y"},
+                      HexCase{"0XaB", ReadStatus::Ok, 0xab, ""},
+                      HexCase{"-1\n", ReadStatus::Ok, 0xffffffffu, "\n"},
+                      HexCase{"+7f", ReadStatus::Ok, 0x7f, ""},
+                      HexCase{"0x\n", ReadStatus::Ok, 0, "x\n"},
+                      HexCase{"123456789abcdef42", ReadStatus::Ok, 0xabcdef42, ""},
+                      HexCase{"zz\n", ReadStatus::NotANumber, 0, "zz\n"},
+                      HexCase{"-g", ReadStatus::NotANumber, 0, "g"},
+                      HexCase{" \n\t", ReadStatus::Ended, 0, ""},
+                      HexCase{"", ReadStatus::Ended, 0, ""}));
+
+struct DecimalCase {
+  std::string input;
+  ReadStatus status;
+  int value;
+  std::string left;
+};
+
+class DecimalReadTest : public ::testing::TestWithParam<DecimalCase> {};
+
+TEST_P(DecimalReadTest, ReadsAndStopsRightAfterTheNumber) {
+  console::MemorySource source(GetParam().input);
+  console::InputReader in(source);
+  const console::DecimalRead read = console::ReadDecimal(in);
+  EXPECT_EQ(read.status, GetParam().status);
+  if (read.status == ReadStatus::Ok) {
+    EXPECT_EQ(read.value, GetParam().value);
+  }
+  std::string left;
+  for (int c = in.Get(); c != console::kEndOfInput; c = in.Get()) left.push_back(static_cast<char>(c));
+  EXPECT_EQ(left, GetParam().left);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, DecimalReadTest,
+    ::testing::Values(DecimalCase{"\n 5\n", ReadStatus::Ok, 5, "\n"},
+                      DecimalCase{"+12abc", ReadStatus::Ok, 12, "abc"},
+                      DecimalCase{"-1 ", ReadStatus::Ok, -1, " "},
+                      DecimalCase{"007", ReadStatus::Ok, 7, ""},
+                      DecimalCase{"99999999999999999999", ReadStatus::Ok, INT_MAX, ""},
+                      DecimalCase{"-99999999999999999999", ReadStatus::Ok, INT_MIN, ""},
+                      DecimalCase{"abc\n", ReadStatus::NotANumber, 0, "abc\n"},
+                      DecimalCase{"- 5", ReadStatus::NotANumber, 0, " 5"},
+                      DecimalCase{"\n\n", ReadStatus::Ended, 0, ""}));
+
+TEST(WordReadTest, TakesAWordOfAnyLengthUpToWhiteSpace) {
+  const std::string name(5000, 'f');
+  const std::string input = "\n  " + name + " rest";
+  console::MemorySource source(input);
+  console::InputReader in(source);
+  const console::WordRead word = console::ReadWord(in);
+  ASSERT_EQ(word.status, ReadStatus::Ok);
+  EXPECT_EQ(word.value, name);
+  EXPECT_EQ(in.Get(), ' ');
+}
+
+TEST(KeyReadTest, TakesOneByteAndLeavesTheRestOfTheLine) {
+  console::MemorySource source("7\n9\n");
+  console::InputReader in(source);
+  EXPECT_EQ(console::ReadKey(in).value, '7');
+  EXPECT_EQ(console::ReadDecimal(in).value, 9);
+}
+
+// The reader flushes its tied output before it waits for more input.
+class CountingOutput final : public console::ConsoleOutput {
+ public:
+  void Write(std::string_view) override {}
+  void Flush() override { ++flushes; }
+  int flushes = 0;
+};
+
+TEST(InputReaderTest, FlushesTheOutputBeforeWaitingForInput) {
+  CountingOutput out;
+  console::MemorySource source("5\n");
+  console::InputReader in(source, &out);
+  EXPECT_EQ(out.flushes, 0);
+  (void)console::ReadDecimal(in);
+  EXPECT_GE(out.flushes, 1);
+}
+
+// --- The listing. ---
+
+bus::Image Ramp() {
+  bus::Image image{};
+  for (std::size_t address = 0; address < image.size(); ++address) {
+    image[address] = static_cast<std::uint8_t>(address * 2);
+  }
+  return image;
+}
+
+TEST(ImageListingTest, WithoutATerminalTheCellsRunOnWithoutLineBreaks) {
+  console::StringOutput out;
+  console::ImageListing(out, Ramp(), {console::AddressBase::Decimal, false});
+  const std::string& text = out.Text();
+  ASSERT_EQ(text.size(), 81u + 128u * 8u);
+  std::string header;
+  for (int group = 0; group < 10; ++group) header += " #  data";
+  EXPECT_EQ(text.substr(0, 81), header + "\n");
+  EXPECT_EQ(text.find('\n', 81), std::string::npos);
+  EXPECT_EQ(text.substr(81, 16), "  0   0   1   2 ");
+  EXPECT_EQ(text.substr(81 + 127 * 8), "127  fe ");
+}
+
+TEST(ImageListingTest, OnATerminalEachRowOfTenCellsEndsTheLine) {
+  console::StringOutput out;
+  console::ImageListing(out, Ramp(), {console::AddressBase::Hexadecimal, true});
+  const std::string& text = out.Text();
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  const std::string last = text.substr(start);
+  ASSERT_EQ(lines.size(), 13u);  // the header and twelve rows of ten cells
+  for (std::size_t row = 1; row < lines.size(); ++row) EXPECT_EQ(lines[row].size(), 80u);
+  EXPECT_EQ(lines[2].substr(0, 8), "  a  14 ");  // hexadecimal addresses at start-up
+  EXPECT_EQ(last.size(), 64u);                   // the last eight cells, no line break after them
+  EXPECT_EQ(last.substr(56), " 7f  fe ");
+}
+
+// --- Commands in-process, on an in-memory virtual board. ---
+
+// Opens every name inside one folder, and counts the opens.
+class FolderFiles final : public console::FileOpener {
+ public:
+  explicit FolderFiles(std::filesystem::path folder) : folder_(std::move(folder)) {}
+  int Open(const std::string& name, int flags, mode_t mode) override {
+    ++opens;
+    if (name == "30p.dat" && default_opens_allowed >= 0 && default_opens++ >= default_opens_allowed) {
+      errno = ENOENT;
+      return -1;
+    }
+    return ::open((folder_ / name).c_str(), flags, mode);
+  }
+  int opens = 0;
+  int default_opens = 0;
+  int default_opens_allowed = -1;  // n >= 0: 30p.dat opens n times, then it is gone
+
+ private:
+  std::filesystem::path folder_;
+};
+
+struct Bench {
+  explicit Bench(const std::string& input, sim::BoardOptions options = {},
+                 bus::Image eeprom = Ramp())
+      : input_bytes(input), source(input_bytes), in(source, &out), files(scratch.Work()) {
+    auto port = std::make_unique<BoardPort>(options, eeprom);
+    board = port.get();
+    bus = std::make_unique<bus::BusConnection>(std::move(port), bus::TimingPolicy::Windowed);
+  }
+  console::ConsoleSession Session() { return {in, out, *bus, files, false}; }
+
+  ScratchFolder scratch;
+  console::StringOutput out;
+  std::string input_bytes;  // the source reads from this copy
+  console::MemorySource source;
+  console::InputReader in;
+  FolderFiles files;
+  BoardPort* board = nullptr;
+  std::unique_ptr<bus::BusConnection> bus;
+};
+
+std::string DefaultFile() {
+  std::string bytes;
+  for (int i = 0; i < 128; ++i) bytes.push_back(static_cast<char>(i + 1));
+  return bytes;
+}
+
+TEST(ProgramDefaultValuesTest, StopsAfterOpenFailedWhenTheDefaultFileHasGone) {
+  Bench bench("\n2\n0\n55\ny\n7\n9\n");
+  WriteFileBytes(bench.scratch.Work() / "30p.dat", DefaultFile());
+  bench.files.default_opens_allowed = 1;  // start-up reads it; entry 7 finds it gone
+  console::ConsoleSettings settings{false, &bench.files};
+  EXPECT_EQ(console::RunConsole(bench.in, bench.out, *bench.bus, settings), 0);
+
+  console::StringOutput menu;
+  console::PrintMenu(menu);
+  const std::string tail = "Open failed\n" + menu.Text();
+  ASSERT_GE(bench.out.Text().size(), tail.size());
+  EXPECT_EQ(bench.out.Text().substr(bench.out.Text().size() - tail.size()), tail);
+  EXPECT_EQ(bench.board->Board().EepromContents(), Ramp()) << "the EEPROM was written";
+}
+
+TEST(ProgramDefaultValuesTest, WritesTheDefaultDataToTheEeprom) {
+  Bench bench("");
+  WriteFileBytes(bench.scratch.Work() / "30p.dat", DefaultFile());
+  console::ConsoleSession session = bench.Session();
+  EXPECT_EQ(console::ProgramDefaultValues(session), console::Flow::Continue);
+  bus::Image expected{};
+  for (std::size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<std::uint8_t>(i + 1);
+  EXPECT_EQ(session.EepromImage, expected);
+  EXPECT_EQ(bench.board->Board().EepromContents(), expected);
+}
+
+TEST(FileNameTest, ANameWithAZeroByteOpensNothing) {
+  Bench bench(std::string("a\0b\n", 4) + std::string("a\0b\n", 4));
+  console::ConsoleSession session = bench.Session();
+  EXPECT_EQ(console::SaveBufferToFile(session), console::Flow::Continue);
+  EXPECT_EQ(console::ReadCustomFile(session), console::Flow::Continue);
+  EXPECT_EQ(bench.files.opens, 0);
+  EXPECT_FALSE(std::filesystem::exists(bench.scratch.Work() / "a"));
+  EXPECT_EQ(bench.out.Text().substr(0, 45),
+            "Enter the name of file to save.\nOpen failed\n" "E");
+}
+
+TEST(FailedReadTest, LeavesTheImageAndTheReadBackAsTheyWere) {
+  sim::BoardOptions options;
+  options.eeprom_present = false;
+  options.switch_present = false;
+  Bench bench("", options);
+  console::ConsoleSession session = bench.Session();
+  session.EepromImage.fill(0x5a);
+  session.ReadBackImage.fill(0xa5);
+  const bus::Image image = session.EepromImage;
+  const bus::Image read_back = session.ReadBackImage;
+
+  EXPECT_EQ(console::ReadEepromToBuffer(session), console::Flow::Continue);
+  EXPECT_EQ(console::VerifyEeprom(session), console::Flow::Continue);
+  EXPECT_EQ(console::ReadSwitchRegisters(session), console::Flow::Continue);
+  EXPECT_EQ(session.EepromImage, image);
+  EXPECT_EQ(session.ReadBackImage, read_back);
+  // Three lines, one per failed operation, and no listing or verify report.
+  const std::string& text = bench.out.Text();
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
+  EXPECT_EQ(text.find("data"), std::string::npos);
+  EXPECT_EQ(text.find("Verify"), std::string::npos);
+  EXPECT_NE(text.find("EEPROM"), std::string::npos);
+  EXPECT_NE(text.find("switch chip"), std::string::npos);
+}
+
+TEST(VerifyTest, KeepsTheReadBackUntilTheNextVerify) {
+  Bench bench("");
+  console::ConsoleSession session = bench.Session();
+  session.EepromImage = Ramp();
+  EXPECT_EQ(console::VerifyEeprom(session), console::Flow::Continue);
+  EXPECT_EQ(session.ReadBackImage, Ramp());
+  std::string expected;
+  for (int i = 0; i < 128; ++i) expected += "Verify O.K.\n";
+  EXPECT_EQ(bench.out.Text(), expected);
+}
+
+}  // namespace
+}  // namespace console_test

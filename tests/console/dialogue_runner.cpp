@@ -1,0 +1,153 @@
+#include "dialogue_runner.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+
+namespace console_test {
+
+namespace {
+
+constexpr unsigned kRunTimeLimitSeconds = 120;
+constexpr std::size_t kContextBytes = 40;
+
+std::string Escape(const std::string& bytes) {
+  std::string text;
+  for (unsigned char c : bytes) {
+    if (c == '\n') {
+      text += "\\n";
+    } else if (c == '\\') {
+      text += "\\\\";
+    } else if (c < 0x20 || c >= 0x7f) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02x", c);
+      text += hex;
+    } else {
+      text += static_cast<char>(c);
+    }
+  }
+  return text;
+}
+
+// The bytes before `offset`, a marker, and the bytes from `offset` on.
+std::string Context(const std::string& bytes, std::size_t offset) {
+  const std::size_t at = std::min(offset, bytes.size());
+  const std::size_t begin = at > kContextBytes ? at - kContextBytes : 0;
+  return "\"" + Escape(bytes.substr(begin, at - begin)) + "\" >>> \"" +
+         Escape(bytes.substr(at, kContextBytes)) + "\"";
+}
+
+std::string ByteText(const std::string& bytes, std::size_t offset) {
+  if (offset >= bytes.size()) {
+    return "end of output";
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%02x '%s'", static_cast<unsigned char>(bytes[offset]),
+                Escape(bytes.substr(offset, 1)).c_str());
+  return text;
+}
+
+}  // namespace
+
+ScratchFolder::ScratchFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "console-dialogue-XXXXXX");
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    throw std::runtime_error("mkdtemp failed");
+  }
+  path_ = pattern;
+  std::filesystem::create_directory(Work());
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadFileBytes(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+RunResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                     const std::string& input, const ScratchFolder& scratch) {
+  const std::filesystem::path in_path = scratch.Path() / "stdin";
+  const std::filesystem::path out_path = scratch.Path() / "stdout";
+  const std::filesystem::path err_path = scratch.Path() / "stderr";
+  WriteFileBytes(in_path, input);
+
+  std::vector<std::string> words{program};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  const std::string work = scratch.Work();
+
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child < 0) {
+    throw std::runtime_error("fork failed");
+  }
+  if (child == 0) {
+    const int in = ::open(in_path.c_str(), O_RDONLY);
+    const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 ||
+        ::dup2(err, 2) < 0 || ::chdir(work.c_str()) != 0) {
+      ::_exit(127);
+    }
+    ::alarm(kRunTimeLimitSeconds);  // a hanging run is killed and shows as a signal
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0) {
+  }
+  RunResult result;
+  result.exited = WIFEXITED(status);
+  result.exit_status = result.exited ? WEXITSTATUS(status) : -WTERMSIG(status);
+  result.out = ReadFileBytes(out_path);
+  result.err = ReadFileBytes(err_path);
+  return result;
+}
+
+std::string DescribeFirstDifference(const std::string& expected, const std::string& actual) {
+  if (expected == actual) {
+    return {};
+  }
+  std::size_t offset = 0;
+  while (offset < expected.size() && offset < actual.size() && expected[offset] == actual[offset]) {
+    ++offset;
+  }
+  std::size_t line = 1;
+  std::size_t column = 1;
+  for (std::size_t i = 0; i < offset; ++i) {
+    if (expected[i] == '\n') {
+      ++line;
+      column = 1;
+    } else {
+      ++column;
+    }
+  }
+  std::ostringstream text;
+  text << "first difference at byte " << offset << " (line " << line << ", column " << column
+       << "): expected " << ByteText(expected, offset) << ", got " << ByteText(actual, offset)
+       << "\n  expected: " << Context(expected, offset) << "\n  actual:   "
+       << Context(actual, offset) << "\n  (expected " << expected.size() << " bytes, got "
+       << actual.size() << ")";
+  return text.str();
+}
+
+}  // namespace console_test

@@ -1,0 +1,44 @@
+// Runs the built 30p in a fresh folder with piped standard input, and compares transcripts.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace console_test {
+
+struct RunResult {
+  bool exited = false;   // ended by exit (not by a signal)
+  int exit_status = -1;
+  std::string out;       // standard output
+  std::string err;       // standard error
+};
+
+// A fresh temporary folder, removed with everything in it when the object goes.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  [[nodiscard]] const std::filesystem::path& Path() const { return path_; }
+  // The folder 30p runs in.
+  [[nodiscard]] std::filesystem::path Work() const { return path_ / "work"; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Runs `program` with `arguments` in scratch.Work(), `input` as its standard input.
+RunResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                     const std::string& input, const ScratchFolder& scratch);
+
+std::string ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// Empty when equal; otherwise where the first difference is (offset, line, column), the byte
+// expected and the byte found, and the text around it from both sides, escaped.
+std::string DescribeFirstDifference(const std::string& expected, const std::string& actual);
+
+}  // namespace console_test

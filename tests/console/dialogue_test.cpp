@@ -1,0 +1,266 @@
+// Whole dialogues with the built 30p: piped standard input, a fresh folder, and standard output
+// compared byte for byte with the transcript kept in transcripts/<name>.out.
+//
+// Set PLOVER_UPDATE_TRANSCRIPTS=1 to write the output of a run as its transcript (then read the
+// transcript through before committing it).
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "dialogue_runner.h"
+
+namespace console_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The default data of most dialogues: every value from 0x03 up in steps of 7, so the listing
+// shows one- and two-digit bytes, and bytes with bit 7 clear and set.
+std::string DefaultData() {
+  std::string bytes;
+  for (int address = 0; address < 128; ++address) {
+    bytes.push_back(static_cast<char>(static_cast<std::uint8_t>(address * 7 + 3)));
+  }
+  return bytes;
+}
+
+// What the virtual board's EEPROM holds in the read and register dialogues.
+std::string BoardData() {
+  std::string bytes;
+  for (int address = 0; address < 128; ++address) {
+    bytes.push_back(static_cast<char>(0xff - address));
+  }
+  return bytes;
+}
+
+std::string Bytes(std::size_t count, std::uint8_t value) {
+  return std::string(count, static_cast<char>(value));
+}
+
+// DefaultData with some addresses changed.
+std::string DefaultDataWith(const std::vector<std::pair<int, std::uint8_t>>& changes) {
+  std::string bytes = DefaultData();
+  for (const auto& [address, value] : changes) {
+    bytes[static_cast<std::size_t>(address)] = static_cast<char>(value);
+  }
+  return bytes;
+}
+
+std::string ExampleData() { return ReadFileBytes(PLOVER_EXAMPLE_DATA); }
+
+struct FileSpec {
+  std::string name;
+  std::string bytes;
+};
+
+struct DialogueCase {
+  std::string name{};                  // transcripts/<name>.in is the standard input
+  std::string expected{};              // transcripts/<expected>.out; empty: <name>.out
+  std::vector<std::string> arguments{};
+  std::vector<FileSpec> before{};      // files in the folder before the run
+  std::vector<FileSpec> after{};       // files and their exact contents after the run
+  std::vector<std::string> absent{};   // files that must not exist after the run
+  std::vector<std::string> present{};  // files that must exist after the run
+};
+
+const std::string kBoard = "--port=sim:board.bin";
+const std::string kDat = "30p.dat";
+const std::string kLongName = std::string(120, 'n') + ".dat";
+
+std::vector<DialogueCase> Cases() {
+  const FileSpec dat{kDat, DefaultData()};
+  return {
+      // Start-up.
+      {.name = "startup_missing_dat", .arguments = {kBoard}, .absent = {kDat, "board.bin"}},
+      {.name = "startup_empty_dat", .before = {{kDat, ""}}},
+      {.name = "startup_short_dat", .before = {{kDat, DefaultData().substr(0, 10)}}},
+      {.name = "startup_long_dat",
+       .before = {{kDat, DefaultData() + Bytes(72, 0x00)}},
+       .after = {{kDat, DefaultData() + Bytes(72, 0x00)}}},
+      {.name = "startup_key_digit", .expected = "startup_exit", .before = {dat}},
+      {.name = "eof_at_wait", .before = {dat}},
+      {.name = "eof_at_menu", .expected = "startup_exit", .before = {dat}},
+      // Menu numbers: 9 and every number outside 1 to 8 end the dialogue the same way.
+      {.name = "menu_0", .expected = "startup_exit", .before = {dat}},
+      {.name = "menu_9", .expected = "startup_exit", .before = {dat}},
+      {.name = "menu_10", .expected = "startup_exit", .before = {dat}},
+      {.name = "menu_minus_1", .expected = "startup_exit", .before = {dat}},
+      {.name = "menu_257", .expected = "startup_exit", .before = {dat}},
+      {.name = "menu_huge_number", .expected = "startup_exit", .before = {dat}},
+      {.name = "menu_abc", .before = {dat}},
+      {.name = "menu_abc_after_command", .before = {dat}, .absent = {"missing.dat"}},
+      // Entry 2.
+      {.name = "change_y", .before = {dat}},
+      {.name = "change_upper_y_then_y", .before = {dat}},
+      {.name = "change_n_then_y", .before = {dat}},
+      {.name = "change_rejected_entries", .before = {dat}},
+      {.name = "change_eof_at_address", .before = {dat}},
+      {.name = "change_eof_at_byte", .before = {dat}},
+      {.name = "change_eof_at_answer", .before = {dat}},
+      // Entry 3.
+      {.name = "save_new", .expected = "save_quiet", .before = {dat},
+       .after = {{"saved.dat", DefaultData()}}},
+      {.name = "save_existing", .expected = "save_quiet",
+       .before = {dat, {"same.dat", BoardData()}}, .after = {{"same.dat", DefaultData()}}},
+      {.name = "save_existing_longer", .expected = "save_quiet",
+       .before = {dat, {"long.dat", Bytes(200, 0xaa)}},
+       .after = {{"long.dat", DefaultData() + Bytes(72, 0xaa)}}},
+      {.name = "save_existing_shorter", .expected = "save_quiet",
+       .before = {dat, {"short.dat", "abc"}}, .after = {{"short.dat", DefaultData()}}},
+      {.name = "save_long_name", .expected = "save_quiet", .before = {dat},
+       .after = {{kLongName, DefaultData()}}},
+      {.name = "save_open_failed", .before = {dat}},
+      {.name = "save_write_failed", .before = {dat}},
+      {.name = "save_eof", .before = {dat}},
+      // Entry 4.
+      {.name = "read_existing", .before = {dat, {"board.dat", BoardData()}}},
+      {.name = "read_short", .before = {dat, {"three.dat", BoardData().substr(0, 3)}}},
+      {.name = "read_longer", .before = {dat, {"long.dat", BoardData() + Bytes(72, 0x00)}}},
+      {.name = "read_missing", .before = {dat}, .absent = {"missing.dat"}},
+      {.name = "read_saved_file", .before = {dat},
+       .after = {{"round.dat", DefaultDataWith({{0, 0x00}})}}},
+      {.name = "read_eof", .before = {dat}},
+      // Entries 1, 5, 6, 7 and 8 on the virtual board.
+      {.name = "write_eeprom", .arguments = {kBoard}, .before = {dat},
+       .after = {{"board.bin", DefaultData()}}},
+      {.name = "read_eeprom", .arguments = {kBoard}, .before = {dat, {"board.bin", BoardData()}},
+       .after = {{"board.bin", BoardData()}}},
+      {.name = "verify_matches", .arguments = {kBoard},
+       .before = {dat, {"board.bin", DefaultData()}}},
+      {.name = "verify_differs_at_0", .arguments = {kBoard},
+       .before = {dat, {"board.bin", DefaultDataWith({{0, 0xf0}})}}},
+      {.name = "verify_differs_several", .arguments = {kBoard},
+       .before = {dat, {"board.bin", DefaultDataWith({{5, 0x00}, {9, 0xee}, {100, 0x01}})}}},
+      {.name = "write_then_verify", .arguments = {kBoard}, .before = {dat},
+       .after = {{"board.bin", DefaultData()}}},
+      {.name = "program_default", .arguments = {kBoard}, .before = {dat},
+       .after = {{"board.bin", DefaultData()}}},
+      {.name = "switch_registers_then_write", .arguments = {kBoard},
+       .before = {dat, {"board.bin", BoardData()}}, .after = {{"board.bin", BoardData()}}},
+      // The board does not answer.
+      {.name = "eeprom_absent", .arguments = {"--port", "sim,eeprom=absent"}, .before = {dat},
+       .absent = {"missing.dat"}},
+      {.name = "switch_absent", .arguments = {"--port", "sim:board.bin,switch=absent"},
+       .before = {dat, {"board.bin", BoardData()}}},
+      {.name = "sda_stuck_low", .arguments = {"--port", "sim,sda=stuck-low"}, .before = {dat}},
+      {.name = "port_unavailable", .arguments = {"--port", "sim:no-such-folder/board.bin"},
+       .before = {dat}},
+      // A trace of the bus operations.
+      {.name = "trace", .arguments = {"--port", "sim", "--trace", "trace.txt"}, .before = {dat},
+       .present = {"trace.txt"}},
+      // The README's first dialogue: the example data on the virtual board.
+      {.name = "example_data", .arguments = {kBoard}, .before = {{kDat, ExampleData()}},
+       .after = {{"board.bin", ExampleData()}}},
+  };
+}
+
+fs::path TranscriptPath(const std::string& name, const char* extension) {
+  return fs::path(PLOVER_CONSOLE_TRANSCRIPTS) / (name + extension);
+}
+
+class DialogueTest : public ::testing::TestWithParam<DialogueCase> {};
+
+TEST_P(DialogueTest, PrintsTheTranscript) {
+  const DialogueCase& test = GetParam();
+  const std::string expected_name = test.expected.empty() ? test.name : test.expected;
+  ASSERT_TRUE(fs::exists(TranscriptPath(test.name, ".in"))) << test.name << ".in is missing";
+  const std::string input = ReadFileBytes(TranscriptPath(test.name, ".in"));
+
+  ScratchFolder scratch;
+  for (const FileSpec& file : test.before) {
+    WriteFileBytes(scratch.Work() / file.name, file.bytes);
+  }
+  const RunResult run = RunProgram(PLOVER_30P_PROGRAM, test.arguments, input, scratch);
+
+  EXPECT_TRUE(run.exited) << "30p was ended by signal " << -run.exit_status;
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_EQ(run.err, "") << "30p wrote to standard error";
+
+  const fs::path transcript = TranscriptPath(expected_name, ".out");
+  const char* update = std::getenv("PLOVER_UPDATE_TRANSCRIPTS");
+  if (update != nullptr && std::string(update) == "1") {
+    WriteFileBytes(transcript, run.out);
+  }
+  ASSERT_TRUE(fs::exists(transcript)) << expected_name << ".out is missing";
+  const std::string difference = DescribeFirstDifference(ReadFileBytes(transcript), run.out);
+  EXPECT_TRUE(difference.empty()) << "standard output differs from " << expected_name
+                                  << ".out: " << difference;
+
+  for (const FileSpec& file : test.after) {
+    const fs::path path = scratch.Work() / file.name;
+    ASSERT_TRUE(fs::exists(path)) << file.name << " does not exist after the run";
+    const std::string file_difference = DescribeFirstDifference(file.bytes, ReadFileBytes(path));
+    EXPECT_TRUE(file_difference.empty()) << file.name << " after the run: " << file_difference;
+  }
+  for (const std::string& name : test.absent) {
+    EXPECT_FALSE(fs::exists(scratch.Work() / name)) << name << " exists after the run";
+  }
+  for (const std::string& name : test.present) {
+    EXPECT_TRUE(fs::exists(scratch.Work() / name)) << name << " does not exist after the run";
+    EXPECT_GT(fs::file_size(scratch.Work() / name), 0u) << name << " is empty";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Dialogues, DialogueTest, ::testing::ValuesIn(Cases()),
+                         [](const ::testing::TestParamInfo<DialogueCase>& info) {
+                           return info.param.name;
+                         });
+
+// The command line: what each option prints, where, and the exit status.
+struct OptionsCase {
+  std::string name;
+  std::vector<std::string> arguments;
+  int exit_status;
+  std::vector<std::string> out_contains;  // empty: nothing on standard output
+  std::vector<std::string> err_contains;  // empty: nothing on standard error
+};
+
+class OptionsTest : public ::testing::TestWithParam<OptionsCase> {};
+
+TEST_P(OptionsTest, PrintsAndExits) {
+  const OptionsCase& test = GetParam();
+  ScratchFolder scratch;
+  WriteFileBytes(scratch.Work() / kDat, DefaultData());
+  const RunResult run = RunProgram(PLOVER_30P_PROGRAM, test.arguments, "\n9\n", scratch);
+  EXPECT_TRUE(run.exited);
+  EXPECT_EQ(run.exit_status, test.exit_status);
+  if (test.out_contains.empty()) {
+    EXPECT_EQ(run.out, "");
+  }
+  if (test.err_contains.empty()) {
+    EXPECT_EQ(run.err, "");
+  }
+  for (const std::string& text : test.out_contains) {
+    EXPECT_NE(run.out.find(text), std::string::npos) << "standard output lacks: " << text
+                                                     << "\n--- it holds:\n" << run.out;
+  }
+  for (const std::string& text : test.err_contains) {
+    EXPECT_NE(run.err.find(text), std::string::npos) << "standard error lacks: " << text
+                                                     << "\n--- it holds:\n" << run.err;
+  }
+  // Refused or not, no port was opened and no board file made.
+  EXPECT_FALSE(fs::exists(scratch.Work() / "board.bin"));
+}
+
+const char* const kUsage = "Usage: 30p [--port SPEC] [--trace FILE] [--help] [--version]";
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, OptionsTest,
+    ::testing::Values(
+        OptionsCase{"help", {"--help"}, 0, {kUsage, "--port SPEC", "sim[:FILE]", "ppdev"}, {}},
+        OptionsCase{"version", {"--version"}, 0, {"30p " PLOVER_VERSION "\n"}, {}},
+        OptionsCase{"unknown_option", {"--bogus"}, 2, {}, {"--bogus", kUsage}},
+        OptionsCase{"bad_port", {"--port", "bogus:board.bin"}, 2, {}, {"bogus", "sim", kUsage}},
+        OptionsCase{"port_without_value", {"--port"}, 2, {}, {"--port", kUsage}},
+        OptionsCase{"trace_without_value", {"--port", "sim", "--trace"}, 2, {}, {kUsage}},
+        OptionsCase{"stray_argument", {"30p.dat"}, 2, {}, {"30p.dat", kUsage}},
+        OptionsCase{"port_form_with_equals", {"--port=sim:board.bin,twr=100", "--help"}, 0,
+                    {kUsage}, {}}),
+    [](const ::testing::TestParamInfo<OptionsCase>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace console_test
