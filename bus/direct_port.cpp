@@ -25,7 +25,7 @@ bool ParseDirect(std::string_view argument, PortSpec& spec, std::string& error) 
   if (argument.empty()) {
     return true;
   }
-  if (argument.front() != ':') {
+  if (argument.front() != ':' || argument.find(',') != std::string_view::npos) {
     error = "direct takes no options, only an address: direct:ADDRESS";
     return false;
   }

@@ -55,7 +55,7 @@ bool ParsePpdev(std::string_view argument, PortSpec& spec, std::string& error) {
   if (argument.empty()) {
     return true;
   }
-  if (argument.front() != ':') {
+  if (argument.front() != ':' || argument.find(',') != std::string_view::npos) {
     error = "ppdev takes no options, only a device: ppdev:DEVICE";
     return false;
   }

@@ -1,12 +1,16 @@
 // A recorder that wraps any port and logs every access to a file (`--trace FILE`).
 //
-//   FILE ending in ".vcd": a Value Change Dump with 1-bit wires `scl` and `sda`, one timestamp per
+//   FILE ending in ".vcd" (in any case): a Value Change Dump with 1-bit wires `scl` and `sda`, one timestamp per
 //     access (nanoseconds), that waveform viewers open and protocol decoders decode. On the virtual
 //     board the wires carry the true bus levels (the wired-AND of every driver); on hardware `scl`
 //     and `sda` are the driven levels and `sda_sense` is the level sensed on the status input.
 //   any other name: a text log, one line per access, "T W data 80", "T W control 04",
 //     "T R status 40", T being nanoseconds of the port's clock since it was opened (so simulated
 //     time on the virtual board); lines starting with '#' are comments.
+//   In both, T (the VCD timestamp) is the port's clock read just after the access returned, so the
+//   levels an access left hold from its T on; T strictly increases (an access whose reading does
+//   not exceed the previous one's is put 1 ns after it, which only a coarse hardware clock needs).
+//   The recorder buffers its output and writes it out in large blocks and when it is destroyed.
 #pragma once
 
 #include <memory>
