@@ -1,0 +1,9 @@
+#include "gui/about_dlg.h"
+
+#include "gui/resources.h"
+
+namespace plover {
+
+CAboutDlg::CAboutDlg(QWidget* parent) : shell::TemplateDialog(AboutBoxTemplate(), parent) {}
+
+}  // namespace plover

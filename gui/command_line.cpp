@@ -1,0 +1,105 @@
+#include "gui/command_line.h"
+
+#include <QCommandLineParser>
+
+#include "bus/port_spec.h"
+
+#ifndef PLOVER_VERSION
+#define PLOVER_VERSION "0"
+#endif
+
+namespace plover {
+
+namespace {
+
+QString EndWithLineBreak(QString text) {
+  if (!text.endsWith(u'\n')) text += u'\n';
+  return text;
+}
+
+CommandLine Refuse(const QString& why) {
+  CommandLine result;
+  result.action = CommandLineAction::Refuse;
+  result.text = EndWithLineBreak(QStringLiteral("plover: ") + why) +
+                QStringLiteral("Try 'plover --help' for more information.\n");
+  return result;
+}
+
+}  // namespace
+
+QString VersionText() { return QStringLiteral("plover %1").arg(QStringLiteral(PLOVER_VERSION)); }
+
+CommandLine ParseCommandLine(const QStringList& arguments) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral(
+      "Windowed programmer of the switch board's configuration EEPROM over the parallel port."));
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+  const QCommandLineOption help_option({QStringLiteral("h"), QStringLiteral("help")},
+                                       QStringLiteral("Show this help and exit."));
+  const QCommandLineOption version_option(QStringLiteral("version"),
+                                          QStringLiteral("Show the version and exit."));
+  const QCommandLineOption port_option(
+      QStringLiteral("port"),
+      QStringLiteral("The port of the device commands, in one of the forms below."),
+      QStringLiteral("SPEC"));
+  const QCommandLineOption trace_option(
+      QStringLiteral("trace"), QStringLiteral("Record every port access of the device commands in FILE."),
+      QStringLiteral("FILE"));
+  const QCommandLineOption screenshot_option(
+      QStringLiteral("screenshot"),
+      QStringLiteral("Write a picture of the main window to PNG once it is shown and the FILE is "
+                     "loaded, then exit (used to make the documentation's screenshots)."),
+      QStringLiteral("PNG"));
+  parser.addOption(help_option);
+  parser.addOption(version_option);
+  parser.addOption(port_option);
+  parser.addOption(trace_option);
+  parser.addOption(screenshot_option);
+  parser.addPositionalArgument(QStringLiteral("FILE"),
+                               QStringLiteral("A data file (128 bytes) to open at start."),
+                               QStringLiteral("[FILE]"));
+
+  if (!parser.parse(arguments)) return Refuse(parser.errorText());
+
+  CommandLine result;
+  if (parser.isSet(help_option)) {
+    result.action = CommandLineAction::ShowHelp;
+    // Without an application object the parser cannot know the program's name.
+    result.text = parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                            QStringLiteral("plover"));
+    result.text = EndWithLineBreak(result.text) + QStringLiteral("\nForms of --port SPEC:\n") +
+                  EndWithLineBreak(QString::fromStdString(bus::PortSpecUsage()));
+    return result;
+  }
+  if (parser.isSet(version_option)) {
+    result.action = CommandLineAction::ShowVersion;
+    result.text = VersionText() + u'\n';
+    return result;
+  }
+
+  const QStringList positional = parser.positionalArguments();
+  if (positional.size() > 1) {
+    return Refuse(QStringLiteral("only one FILE can be opened, got %1").arg(positional.size()));
+  }
+  if (!positional.isEmpty()) {
+    if (positional.front().isEmpty()) return Refuse(QStringLiteral("the FILE name is empty"));
+    result.file = positional.front();
+  }
+
+  const bus::PortSpecResult port = bus::ParsePortSpec(parser.value(port_option).toStdString());
+  if (!port.spec) return Refuse(QString::fromStdString(port.error));
+  result.bus.port = *port.spec;
+  result.bus.timing = bus::TimingPolicy::Windowed;
+
+  if (parser.isSet(trace_option)) {
+    result.bus.trace_file = parser.value(trace_option).toStdString();
+    if (result.bus.trace_file.empty()) return Refuse(QStringLiteral("--trace needs a file name"));
+  }
+  if (parser.isSet(screenshot_option)) {
+    result.screenshot = parser.value(screenshot_option);
+    if (result.screenshot.isEmpty()) return Refuse(QStringLiteral("--screenshot needs a file name"));
+  }
+  return result;
+}
+
+}  // namespace plover

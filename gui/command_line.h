@@ -1,0 +1,34 @@
+// plover's command line: plover [--port SPEC] [--trace FILE] [--screenshot PNG] [FILE]
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "bus/bus_connection.h"
+
+namespace plover {
+
+enum class CommandLineAction {
+  Run,          // start the program
+  ShowHelp,     // print `text` on standard output, exit 0
+  ShowVersion,  // print `text` on standard output, exit 0
+  Refuse,       // print `text` on standard error, exit 2
+};
+
+struct CommandLine {
+  CommandLineAction action = CommandLineAction::Run;
+  QString text;            // what to print for ShowHelp, ShowVersion and Refuse (ends with '\n')
+  bus::BusOptions bus;     // --port (the default port without it) and --trace; windowed timing
+  QString file;            // the data file to open at start
+  QString screenshot;      // --screenshot: where to write a picture of the main window
+};
+
+inline constexpr int kBadCommandLineExit = 2;
+
+// Parses `arguments` (the program name first). Needs no application object.
+[[nodiscard]] CommandLine ParseCommandLine(const QStringList& arguments);
+
+// "plover 1.1.0"
+[[nodiscard]] QString VersionText();
+
+}  // namespace plover

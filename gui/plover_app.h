@@ -1,0 +1,55 @@
+// CploverApp: the application object. It owns the image, the read-back buffer and the current file
+// name; every other part of the program reaches them through TheApp().
+#pragma once
+
+#include <optional>
+
+#include <QSize>
+#include <QString>
+
+#include "bus/bus_connection.h"
+#include "bus/image.h"
+#include "gui/shell/application.h"
+
+namespace plover {
+
+class CMainFrame;
+class CploverDoc;
+class CploverView;
+
+struct StartOptions {
+  bus::BusOptions bus;               // the port and trace of the device commands
+  QString file;                      // a data file to open at start, as File > Open would
+  std::optional<QSize> dpi;          // the resolution to draw for instead of the screen's
+};
+
+class CploverApp : public shell::Application {
+ public:
+  explicit CploverApp(shell::UserPrompts& prompts, StartOptions options = {});
+
+  // Settings, document template, document, frame and view; places and shows the main window and
+  // opens the file given at start. False when the window could not be set up.
+  bool InitInstance() override;
+
+  bool OnCommand(shell::CommandId id) override;
+  void OnAppAbout();
+
+  [[nodiscard]] QIcon LoadIcon(int id) const override;
+
+  [[nodiscard]] const bus::BusOptions& BusOptions() const { return options_.bus; }
+  [[nodiscard]] CploverDoc* Document() const;
+  [[nodiscard]] CMainFrame* MainFrame() const;
+  [[nodiscard]] CploverView* View() const;
+
+  bus::Image EepromImage{};     // the image of the EEPROM; all zero at start
+  bus::Image ReadBackImage{};   // what the last verify read from the EEPROM; all zero at start
+  QString CurrentFileName;      // where File > Save writes; empty at start
+
+ private:
+  StartOptions options_;
+};
+
+// The current application object. Only valid while a CploverApp exists.
+[[nodiscard]] CploverApp& TheApp();
+
+}  // namespace plover

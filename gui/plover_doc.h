@@ -1,0 +1,42 @@
+// CploverDoc: the document. It holds no data; it answers the File and Tools commands on the
+// application's buffers and owns the title shown in the caption.
+#pragma once
+
+#include <QString>
+
+#include "gui/shell/document.h"
+#include "gui/shell/user_prompts.h"
+
+namespace plover {
+
+class CploverDoc : public shell::Document {
+ public:
+  bool OnCommand(shell::CommandId id) override;
+  bool OnNewDocument() override;
+
+  void OnFileSave();
+  void OnFileSaveAs();
+  void OnFileNew();
+  void OnFileOpen();
+
+  // The Tools commands and program defaults: their handlers arrive with the device commands.
+  void OnToolsVerify();
+  void OnToolsUpload();
+  void OnToolsDownload();
+  void OnToolsModify();
+  void OnProgramDefaults();
+
+  // Writes the 128 bytes of EepromImage to `path`, replacing the file. False, after the error has
+  // been reported, when the file could not be opened or written.
+  bool SaveImageTo(const QString& path);
+
+  // Loads up to 128 bytes of `path` into EepromImage (a shorter file replaces only the leading
+  // bytes), makes it the current file and the title. False, after the error has been reported,
+  // when the file could not be opened or read; then image, current file and title stay.
+  bool OpenImageFile(const QString& path);
+
+  // The dialog of Open and Save As: an open-file dialog for data files with `flags`.
+  [[nodiscard]] static shell::FileDialogRequest DataFileDialog(unsigned flags);
+};
+
+}  // namespace plover

@@ -1,0 +1,31 @@
+// plover's resources: string table, menu, accelerator keys, icon and dialog templates.
+#pragma once
+
+#include <vector>
+
+#include <QIcon>
+#include <QString>
+
+#include "gui/shell/dialog_template.h"
+#include "gui/shell/frame_window.h"
+#include "gui/shell/string_table.h"
+
+namespace plover {
+
+// The file dialogs' filter, default extension and initial name.
+inline constexpr const char* kDataFileFilter = "Data files (*.dat)|*.dat|All files (*.*)|*.*||";
+inline constexpr const char* kDataFileExtension = "dat";
+inline constexpr const char* kDataFileInitialName = "*.dat";
+
+// The settings' organisation.
+inline constexpr const char* kRegistryKey = "Local AppWizard-Generated Applications";
+inline constexpr int kRecentFileCount = 4;
+
+[[nodiscard]] const shell::StringTable& StringResources();
+[[nodiscard]] const std::vector<shell::PopupResource>& MainMenu();
+[[nodiscard]] const std::vector<shell::AcceleratorResource>& MainAccelerators();
+[[nodiscard]] const shell::DialogTemplate& AboutBoxTemplate();
+// The program icon: a small chip package, in the sizes a window and a dialog use.
+[[nodiscard]] QIcon ProgramIcon();
+
+}  // namespace plover

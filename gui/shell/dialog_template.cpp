@@ -1,0 +1,137 @@
+#include "gui/shell/dialog_template.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+#include "gui/shell/application.h"
+#include "gui/shell/command_ids.h"
+
+namespace shell {
+
+int MulDiv(int number, int numerator, int denominator) {
+  if (denominator == 0) return -1;
+  const std::int64_t product = static_cast<std::int64_t>(number) * numerator;
+  const std::int64_t half = std::llabs(denominator) / 2;
+  const bool negative = (product < 0) != (denominator < 0);
+  const std::int64_t magnitude = (std::llabs(product) + half) / std::llabs(denominator);
+  return static_cast<int>(negative ? -magnitude : magnitude);
+}
+
+DialogBaseUnits BaseUnitsOf(const QFont& font) {
+  const QFontMetrics metrics(font);
+  const int width = metrics.horizontalAdvance(
+      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  return {(width / 26 + 1) / 2, metrics.height()};
+}
+
+QFont DialogFont(const QString& face, int points, int dpi_y) {
+  QFont font(face);
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(MulDiv(points, dpi_y, 72));
+  return font;
+}
+
+QRect UnitsToPixels(const QRect& units, DialogBaseUnits base) {
+  return {MulDiv(units.x(), base.x, 4), MulDiv(units.y(), base.y, 8),
+          MulDiv(units.width(), base.x, 4), MulDiv(units.height(), base.y, 8)};
+}
+
+QSize UnitsToPixels(QSize units, DialogBaseUnits base) {
+  return {MulDiv(units.width(), base.x, 4), MulDiv(units.height(), base.y, 8)};
+}
+
+TemplateDialog::TemplateDialog(const DialogTemplate& dialog_template, QWidget* parent, int dpi_y)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      template_(dialog_template) {
+  if (dpi_y <= 0) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    dpi_y = screen != nullptr ? static_cast<int>(screen->logicalDotsPerInchY() + 0.5) : 96;
+  }
+  const QFont font = DialogFont(template_.font_face, template_.font_points, dpi_y);
+  setFont(font);
+  base_ = BaseUnitsOf(font);
+  setWindowTitle(template_.caption);
+  setFixedSize(UnitsToPixels(template_.size_units, base_));
+  for (const auto& control : template_.controls) controls_.push_back(CreateControl(control));
+}
+
+QWidget* TemplateDialog::CreateControl(const DialogControl& control) {
+  QWidget* widget = nullptr;
+  const QRect pixels = UnitsToPixels(control.units, base_);
+  switch (control.kind) {
+    case ControlKind::PushButton:
+    case ControlKind::DefaultPushButton: {
+      auto* button = new QPushButton(control.text, this);
+      button->setDefault(control.kind == ControlKind::DefaultPushButton);
+      button->setAutoDefault(false);
+      const int id = control.id;
+      connect(button, &QPushButton::clicked, this, [this, id] {
+        if (id == IDOK) {
+          OnOK();
+        } else if (id == IDCANCEL) {
+          OnCancel();
+        }
+      });
+      widget = button;
+      break;
+    }
+    case ControlKind::StaticText: {
+      auto* label = new QLabel(this);
+      label->setTextFormat(Qt::PlainText);
+      label->setText(control.text);
+      label->setAlignment(((control.style & kAlignCenter) != 0 ? Qt::AlignHCenter : Qt::AlignLeft) |
+                          Qt::AlignTop);
+      label->setWordWrap(true);
+      widget = label;
+      break;
+    }
+    case ControlKind::Icon: {
+      auto* label = new QLabel(this);
+      const Application* app = Application::Current();
+      const QIcon icon = app != nullptr ? app->LoadIcon(control.icon_id) : QIcon();
+      label->setPixmap(icon.pixmap(32, 32));
+      widget = label;
+      widget->setGeometry(QRect(pixels.topLeft(), QSize(32, 32)));
+      widget->setProperty("controlId", control.id);
+      return widget;
+    }
+    case ControlKind::Edit: {
+      auto* edit = new QLineEdit(control.text, this);
+      edit->setFrame(true);
+      widget = edit;
+      break;
+    }
+    case ControlKind::GroupBox: {
+      widget = new QGroupBox(control.text, this);
+      break;
+    }
+  }
+  widget->setGeometry(pixels);
+  widget->setFocusPolicy((control.style & kTabStop) != 0 ? Qt::StrongFocus : Qt::NoFocus);
+  widget->setProperty("controlId", control.id);
+  return widget;
+}
+
+QWidget* TemplateDialog::Control(int id) const {
+  for (QWidget* widget : controls_) {
+    if (widget->property("controlId").toInt() == id) return widget;
+  }
+  return nullptr;
+}
+
+void TemplateDialog::EndDialog(int result) { done(result); }
+
+void TemplateDialog::OnOK() { EndDialog(IDOK); }
+
+void TemplateDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+}  // namespace shell

@@ -1,0 +1,36 @@
+// The document of a single-document program: a command target whose title the frame shows.
+#pragma once
+
+#include <QString>
+
+#include "gui/shell/command_target.h"
+
+namespace shell {
+
+class FrameWindow;
+
+class Document : public CommandTarget {
+ public:
+  Document() = default;
+  ~Document() override = default;
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
+
+  [[nodiscard]] const QString& GetTitle() const { return title_; }
+  // Sets the title; the frame that shows the document rewrites its caption at once.
+  virtual void SetTitle(const QString& title);
+
+  // Prepares a new, empty document when the program starts; false stops the start.
+  virtual bool OnNewDocument() { return true; }
+
+  bool OnCommand(CommandId) override { return false; }
+
+  void AttachFrame(FrameWindow* frame) { frame_ = frame; }
+  [[nodiscard]] FrameWindow* Frame() const { return frame_; }
+
+ private:
+  QString title_;
+  FrameWindow* frame_ = nullptr;
+};
+
+}  // namespace shell

@@ -1,0 +1,84 @@
+// The main frame of a single-document program: menu, accelerator keys, caption and the routing
+// of every command.
+//
+// Menu items and accelerator keys carry only a command id. Whatever issues a command (a menu
+// item, a key, a test) calls RouteCommand, which offers it to the active view, the document, the
+// frame itself and last the application, and stops at the first that has a handler for it.
+#pragma once
+
+#include <vector>
+
+#include <QKeyCombination>
+#include <QMainWindow>
+#include <QString>
+
+#include "gui/shell/command_target.h"
+
+class QAction;
+class QKeyEvent;
+
+namespace shell {
+
+class Document;
+class ScrollView;
+
+struct MenuItemResource {
+  QString text;       // "&Open...\tCtrl+O": the part after the tab is shown as the key
+  CommandId id = 0;   // 0: a separator
+};
+
+struct PopupResource {
+  QString text;
+  std::vector<MenuItemResource> items;
+};
+
+struct AcceleratorResource {
+  QKeyCombination keys;
+  CommandId id = 0;
+};
+
+// "TITLE - FRAME", written so that the window system shows it literally.
+[[nodiscard]] QString FrameCaption(const QString& document_title, const QString& frame_title);
+
+class FrameWindow : public QMainWindow, public CommandTarget {
+ public:
+  explicit FrameWindow(const QString& frame_title);
+  ~FrameWindow() override;
+
+  // Builds the menu bar and takes the accelerator table.
+  void LoadFrame(const std::vector<PopupResource>& menu,
+                 const std::vector<AcceleratorResource>& accelerators);
+
+  // The view becomes the frame's client; the frame owns it.
+  void SetView(ScrollView* view);
+  [[nodiscard]] ScrollView* GetActiveView() const { return view_; }
+  void SetDocument(Document* document);
+  [[nodiscard]] Document* GetActiveDocument() const { return document_; }
+
+  [[nodiscard]] const QString& FrameTitle() const { return frame_title_; }
+  // Rewrites the caption from the document's title.
+  void OnUpdateFrameTitle();
+
+  // Offers `id` to the view, the document, the frame and the application; true when one took it.
+  bool RouteCommand(CommandId id);
+
+  // The command of the accelerator key in `event`, or 0.
+  [[nodiscard]] CommandId TranslateAccelerator(const QKeyEvent& event) const;
+
+  // The menu item that issues `id`, or nullptr.
+  [[nodiscard]] QAction* MenuAction(CommandId id) const;
+
+  bool OnCommand(CommandId) override { return false; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QString frame_title_;
+  ScrollView* view_ = nullptr;
+  Document* document_ = nullptr;
+  std::vector<AcceleratorResource> accelerators_;
+  std::vector<std::pair<CommandId, QAction*>> menu_actions_;
+};
+
+}  // namespace shell

@@ -1,0 +1,50 @@
+// A data file opened as raw bytes for one command, held exclusively while it is open.
+//
+// "Without sharing" is kept with an exclusive advisory lock (flock) taken at open: a file that
+// another program holds locked cannot be opened (sharing violation), and nobody that asks for the
+// lock gets it while we read or write. Writing does not cut the file before the lock is held: it
+// overwrites from the start and then sets the length, so a file is never emptied by an open that
+// then fails.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include <QString>
+
+#include "gui/shell/file_error.h"
+
+namespace shell {
+
+class RawFile {
+ public:
+  RawFile() = default;
+  ~RawFile();
+  RawFile(const RawFile&) = delete;
+  RawFile& operator=(const RawFile&) = delete;
+
+  // Opens an existing file for reading. A directory is refused (access denied).
+  std::optional<FileError> OpenForReading(const QString& path);
+  // Opens a file for writing, creating it if needed; its old contents stay until Replace.
+  std::optional<FileError> OpenForWriting(const QString& path);
+
+  // Reads up to destination.size() bytes from the current position; the count read, or an error.
+  std::optional<FileError> Read(std::span<std::uint8_t> destination, std::size_t& count_read);
+
+  // Makes the file hold exactly `contents`: writes them from offset 0, then cuts the rest.
+  std::optional<FileError> Replace(std::span<const std::uint8_t> contents);
+
+  // Closes the file; an error the system reports at close (a write that did not reach the disk).
+  std::optional<FileError> Close();
+
+  [[nodiscard]] bool IsOpen() const { return fd_ >= 0; }
+
+ private:
+  std::optional<FileError> Open(const QString& path, int flags);
+
+  int fd_ = -1;
+};
+
+}  // namespace shell
