@@ -146,6 +146,30 @@ TEST(TraceTest, LongTraceIsWrittenCompletely) {
   EXPECT_EQ(lines.back(), "20000000 W control 04");
 }
 
+TEST(TraceTest, TextTraceWritesTimesOfAnyLength) {
+  ScratchDirectory scratch;
+  const std::string file = scratch.File("times.log");
+  const std::vector<std::uint64_t> times = {
+      1,          9,          10,           99,          100,
+      101,        12345678,   99999999,     100000000,   100000001,
+      4294967295, 4294967296, 123456789012, 10000000000000000000ull, 18446744073709551614ull};
+  {
+    auto owned = std::make_unique<HardwareLikePort>();
+    HardwareLikePort& hardware = *owned;
+    hardware.now_ = 0;
+    std::unique_ptr<bus::Port> port = Traced(std::move(owned), file);
+    for (const std::uint64_t time : times) {
+      hardware.now_ = time;
+      port->WriteData(0x80);
+    }
+  }
+  std::vector<std::string> expected;
+  for (const std::uint64_t time : times) {
+    expected.push_back(std::to_string(time) + " W data 80");
+  }
+  EXPECT_EQ(WithoutComments(Lines(ReadFile(file))), expected);
+}
+
 TEST(TraceTest, TraceFileThatCannotBeCreatedIsNamedWithTheReason) {
   bool destroyed = false;
   bus::TraceOpenResult traced =
