@@ -100,6 +100,9 @@ class TracePort final : public Port {
       Append("$var wire 1 s sda_sense $end\n");
     }
     Append("$upscope $end\n$enddefinitions $end\n#");
+    if (used_ > kBufferSize - kLongestRecord) {
+      Flush();
+    }
     AppendDecimal(last_time_);
     Append("\n$dumpvars\n");
     if (knows_levels_) {
