@@ -10,6 +10,7 @@
 #include <climits>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,23 @@ struct HexCase {
   std::uint32_t value;
   std::string left;  // what the next read finds
 };
+
+// The input as a test name shows it: printable, with \n and \t spelled out.
+std::string Spelled(const std::string& input) {
+  std::string text = "\"";
+  for (char c : input) {
+    if (c == '\n') {
+      text += "\\n";
+    } else if (c == '\t') {
+      text += "\\t";
+    } else {
+      text += c;
+    }
+  }
+  return text + "\"";
+}
+
+void PrintTo(const HexCase& test, std::ostream* os) { *os << Spelled(test.input); }
 
 class HexReadTest : public ::testing::TestWithParam<HexCase> {};
 
@@ -71,6 +89,8 @@ struct DecimalCase {
   int value;
   std::string left;
 };
+
+void PrintTo(const DecimalCase& test, std::ostream* os) { *os << Spelled(test.input); }
 
 class DecimalReadTest : public ::testing::TestWithParam<DecimalCase> {};
 

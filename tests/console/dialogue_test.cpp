@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,9 @@ struct DialogueCase {
   std::vector<std::string> absent{};   // files that must not exist after the run
   std::vector<std::string> present{};  // files that must exist after the run
 };
+
+// Test names show the case's name instead of its bytes.
+void PrintTo(const DialogueCase& test, std::ostream* os) { *os << test.name; }
 
 const std::string kBoard = "--port=sim:board.bin";
 const std::string kDat = "30p.dat";
@@ -218,6 +222,8 @@ struct OptionsCase {
   std::vector<std::string> out_contains;  // empty: nothing on standard output
   std::vector<std::string> err_contains;  // empty: nothing on standard error
 };
+
+void PrintTo(const OptionsCase& test, std::ostream* os) { *os << test.name; }
 
 class OptionsTest : public ::testing::TestWithParam<OptionsCase> {};
 
