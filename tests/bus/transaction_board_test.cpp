@@ -6,25 +6,12 @@
 #include <gtest/gtest.h>
 
 #include "bus/eeprom_protocol.h"
+#include "bus/sim_port.h"
 #include "bus/switch_register_dump.h"
 #include "sim/virtual_board.h"
 
 namespace bus {
 namespace {
-
-// The board as a port, without going through the backend table.
-class BoardPort : public Port {
- public:
-  explicit BoardPort(sim::VirtualBoard& board) : board_(board) {}
-  void WriteData(std::uint8_t value) override { board_.WriteData(value); }
-  void WriteControl(std::uint8_t value) override { board_.WriteControl(value); }
-  std::uint8_t ReadStatus() override { return board_.ReadStatus(); }
-  [[nodiscard]] std::uint64_t NowNanoseconds() const override { return board_.NowNanoseconds(); }
-  [[nodiscard]] std::string Name() const override { return "board"; }
-
- private:
-  sim::VirtualBoard& board_;
-};
 
 Image RandomImage(unsigned seed, bool byte0_bit7) {
   std::mt19937 random(seed);
@@ -36,14 +23,16 @@ Image RandomImage(unsigned seed, bool byte0_bit7) {
 
 struct Bench {
   explicit Bench(const Image& contents, sim::BoardOptions options = {})
-      : board(options, contents), port(board), lines(port, TimingPolicy::Windowed) {}
+      : port(std::make_unique<sim::VirtualBoard>(options, contents), "sim"),
+        board(port.Board()),
+        lines(port, TimingPolicy::Windowed) {}
   BusResult Write(const Image& image) { return EepromProtocol(lines).WriteEeprom(image); }
   BusResult Read(Image& into) { return EepromProtocol(lines).ReadEeprom(into); }
   BusResult Dump(Image& into) { return SwitchRegisterDump(lines).DumpSwitchRegisters(into); }
   [[nodiscard]] bool Idle() const { return board.Scl() && board.Sda(); }
 
-  sim::VirtualBoard board;
-  BoardPort port;
+  SimPort port;
+  sim::VirtualBoard& board;
   ParallelPortLines lines;
 };
 
