@@ -40,6 +40,10 @@ TEST_P(SimEepromWrite, LandsInsideThePageAtTheStop) {
   EXPECT_EQ(board.EepromContents(), expected);
   EXPECT_TRUE(board.EepromBusy());
   EXPECT_EQ(board.SwitchRegisters(), Pattern()) << "the switch keeps its power-up settings";
+  for (int i = 0; i < 10000 && board.EepromBusy(); ++i) board.ReadStatus();
+  ASSERT_FALSE(board.EepromBusy());
+  EXPECT_EQ(master.CurrentRead(0xA0, 1)[0], expected[page | ((address + count) & 7)])
+      << "the address counter wraps inside the page too";
 }
 
 INSTANTIATE_TEST_SUITE_P(SimPages, SimEepromWrite,
