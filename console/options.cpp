@@ -56,8 +56,7 @@ OptionsResult ParseOptions(int argc, const char* const* argv) {
       }
       bus::PortSpecResult spec = bus::ParsePortSpec(value);
       if (!spec.spec) {
-        return {OptionsAction::Refuse, {},
-                "30p: bad port specification '" + value + "'\n" + EndWithLineBreak(spec.error)};
+        return {OptionsAction::Refuse, {}, "30p: " + EndWithLineBreak(spec.error)};
       }
       result.options.port = *spec.spec;
       continue;
@@ -83,10 +82,10 @@ std::string UsageLine() { return "Usage: 30p [--port SPEC] [--trace FILE] [--hel
 std::string HelpText() {
   return UsageLine() +
          "\n"
-         "Programs and reads back the 128-byte configuration EEPROM of the LX5030P switch on the\n"
-         "LX5030Q demo board, and reads the switch chip's registers, over the two-wire bus of the\n"
-         "parallel printer port. At start it lists 30p.dat from the current folder; then a\n"
-         "numbered menu runs the commands.\n"
+         "Programs and reads back the 128-byte configuration EEPROM of the LX5030P switch\n"
+         "on the LX5030Q demo board, and reads the switch chip's registers, over the\n"
+         "two-wire bus of the parallel printer port. At start it lists 30p.dat from the\n"
+         "current folder; then a numbered menu runs the commands.\n"
          "\n"
          "Options:\n"
          "  --port SPEC    the port the board hangs on (see below); the port is opened at the\n"

@@ -1,6 +1,8 @@
 #include "dialogue_runner.h"
 
 #include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -120,6 +122,57 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
   result.exit_status = result.exited ? WEXITSTATUS(status) : -WTERMSIG(status);
   result.out = ReadFileBytes(out_path);
   result.err = ReadFileBytes(err_path);
+  return result;
+}
+
+RunResult RunProgramOnTerminal(const std::string& program,
+                               const std::vector<std::string>& arguments,
+                               const std::string& input, const ScratchFolder& scratch) {
+  std::vector<std::string> words{program};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  const std::string work = scratch.Work();
+
+  // Raw from the start, before any input arrives: no echo, no line-end translation.
+  termios mode{};
+  ::cfmakeraw(&mode);
+  ::cfsetispeed(&mode, B38400);
+  ::cfsetospeed(&mode, B38400);
+
+  std::fflush(nullptr);
+  int terminal = -1;
+  const pid_t child = ::forkpty(&terminal, nullptr, &mode, nullptr);
+  if (child < 0) {
+    throw std::runtime_error("forkpty failed");
+  }
+  if (child == 0) {
+    if (::chdir(work.c_str()) != 0) ::_exit(127);
+    ::alarm(kRunTimeLimitSeconds);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  RunResult result;
+  // The input fits the terminal's buffer; the program reads it as it goes.
+  std::size_t written = 0;
+  while (written < input.size()) {
+    const ssize_t count = ::write(terminal, input.data() + written, input.size() - written);
+    if (count <= 0) break;
+    written += static_cast<std::size_t>(count);
+  }
+  char buffer[4096];
+  for (;;) {
+    const ssize_t count = ::read(terminal, buffer, sizeof buffer);
+    if (count <= 0) break;  // EIO once the program has ended and closed the terminal
+    result.out.append(buffer, static_cast<std::size_t>(count));
+  }
+  ::close(terminal);
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0) {
+  }
+  result.exited = WIFEXITED(status);
+  result.exit_status = result.exited ? WEXITSTATUS(status) : -WTERMSIG(status);
   return result;
 }
 

@@ -34,6 +34,12 @@ class ScratchFolder {
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                      const std::string& input, const ScratchFolder& scratch);
 
+// The same with standard input, output and error on a terminal (a pseudo-terminal in raw mode,
+// so bytes pass unchanged); `out` then holds everything written to the terminal.
+RunResult RunProgramOnTerminal(const std::string& program,
+                               const std::vector<std::string>& arguments,
+                               const std::string& input, const ScratchFolder& scratch);
+
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 

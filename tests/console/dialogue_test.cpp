@@ -214,6 +214,25 @@ INSTANTIATE_TEST_SUITE_P(Dialogues, DialogueTest, ::testing::ValuesIn(Cases()),
                            return info.param.name;
                          });
 
+// On a terminal every listing ends each row of ten cells with a line break; the rest of the
+// dialogue is the same bytes.
+TEST(TerminalDialogueTest, ListingsBreakTheLineAfterEveryTenCells) {
+  ScratchFolder scratch;
+  WriteFileBytes(scratch.Work() / kDat, DefaultData());
+  WriteFileBytes(scratch.Work() / "board.bin", BoardData());
+  const std::string input = ReadFileBytes(TranscriptPath("terminal", ".in"));
+  const RunResult run = RunProgramOnTerminal(PLOVER_30P_PROGRAM, {kBoard}, input, scratch);
+  EXPECT_TRUE(run.exited);
+  EXPECT_EQ(run.exit_status, 0);
+  const fs::path transcript = TranscriptPath("terminal", ".out");
+  const char* update = std::getenv("PLOVER_UPDATE_TRANSCRIPTS");
+  if (update != nullptr && std::string(update) == "1") {
+    WriteFileBytes(transcript, run.out);
+  }
+  const std::string difference = DescribeFirstDifference(ReadFileBytes(transcript), run.out);
+  EXPECT_TRUE(difference.empty()) << "terminal output differs from terminal.out: " << difference;
+}
+
 // The command line: what each option prints, where, and the exit status.
 struct OptionsCase {
   std::string name;
