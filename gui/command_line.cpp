@@ -64,9 +64,14 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   CommandLine result;
   if (parser.isSet(help_option)) {
     result.action = CommandLineAction::ShowHelp;
-    // Without an application object the parser cannot know the program's name.
-    result.text = parser.helpText().replace(QStringLiteral("<executable_name>"),
-                                            QStringLiteral("plover"));
+    // The parser names the program after the path it was started by (or a placeholder before
+    // the application object exists); the usage line names it plainly.
+    result.text = parser.helpText();
+    const qsizetype name_start = result.text.indexOf(u' ') + 1;
+    const qsizetype name_end = result.text.indexOf(QStringLiteral(" [options]"));
+    if (name_start > 0 && name_end > name_start) {
+      result.text.replace(name_start, name_end - name_start, QStringLiteral("plover"));
+    }
     result.text = EndWithLineBreak(result.text) + QStringLiteral("\nForms of --port SPEC:\n") +
                   EndWithLineBreak(QString::fromStdString(bus::PortSpecUsage()));
     return result;

@@ -38,8 +38,7 @@ bool CploverApp::InitInstance() {
   if (!ProcessShellCommand()) return false;
 
   shell::FrameWindow* frame = MainWindow();
-  frame->move(kMainWindowPosition);
-  frame->resize(kMainWindowSize);
+  frame->MoveWindow(QRect(kMainWindowPosition, kMainWindowSize));
   frame->show();
   frame->repaint();
 

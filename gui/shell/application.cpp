@@ -79,8 +79,11 @@ void Application::ReportFileError(const FileError& error, const QString& path) {
 
 void Application::RepaintMainWindow() {
   if (main_window_ == nullptr) return;
-  main_window_->update();
+  // The whole window, the view and every other part of it included, painted before returning.
   main_window_->repaint();
+  for (QWidget* part : main_window_->findChildren<QWidget*>()) {
+    if (part->isVisible()) part->repaint();
+  }
 }
 
 bool Application::OnCommand(CommandId id) {

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QWindow>
 
 #include "gui/shell/application.h"
 #include "gui/shell/document.h"
@@ -49,6 +50,16 @@ void FrameWindow::LoadFrame(const std::vector<PopupResource>& menu,
   accelerators_ = accelerators;
   qApp->removeEventFilter(this);
   qApp->installEventFilter(this);
+}
+
+void FrameWindow::MoveWindow(const QRect& outer) {
+  // The decorations are known once the window exists in the window system; until a window
+  // manager tells otherwise, the client takes the whole rectangle.
+  create();
+  const QMargins margins =
+      windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+  move(outer.topLeft());
+  resize(outer.size().shrunkBy(margins));
 }
 
 void FrameWindow::SetView(ScrollView* view) {

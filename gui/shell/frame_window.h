@@ -55,6 +55,9 @@ class FrameWindow : public QMainWindow, public CommandTarget {
   void SetDocument(Document* document);
   [[nodiscard]] Document* GetActiveDocument() const { return document_; }
 
+  // Places the window so that its outer rectangle, decorations included, is `outer`.
+  void MoveWindow(const QRect& outer);
+
   [[nodiscard]] const QString& FrameTitle() const { return frame_title_; }
   // Rewrites the caption from the document's title.
   void OnUpdateFrameTitle();

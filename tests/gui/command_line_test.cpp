@@ -1,0 +1,62 @@
+// plover's command line.
+#include <gtest/gtest.h>
+
+#include "gui/command_line.h"
+
+namespace {
+
+using plover::CommandLineAction;
+using plover::ParseCommandLine;
+
+QStringList Args(std::initializer_list<const char*> rest) {
+  QStringList list{QStringLiteral("plover")};
+  for (const char* arg : rest) list << QString::fromUtf8(arg);
+  return list;
+}
+
+TEST(CommandLine, NoArgumentsRunsOnTheDefaultPortWithWindowedTiming) {
+  const auto line = ParseCommandLine(Args({}));
+  EXPECT_EQ(line.action, CommandLineAction::Run);
+  EXPECT_EQ(line.bus.port.Text(), bus::DefaultPortSpec().Text());
+  EXPECT_TRUE(line.bus.trace_file.empty());
+  EXPECT_EQ(line.bus.timing, bus::TimingPolicy::Windowed);
+  EXPECT_TRUE(line.file.isEmpty());
+}
+
+TEST(CommandLine, PortTraceAndFile) {
+  const auto line = ParseCommandLine(Args({"--port", "sim", "--trace", "t.log", "a.dat"}));
+  ASSERT_EQ(line.action, CommandLineAction::Run);
+  EXPECT_EQ(line.bus.port.kind, bus::PortKind::Sim);
+  EXPECT_EQ(line.bus.trace_file, "t.log");
+  EXPECT_EQ(line.file, QStringLiteral("a.dat"));
+}
+
+TEST(CommandLine, BadPortIsRefusedWithTheParsersMessage) {
+  const auto line = ParseCommandLine(Args({"--port", "bogus"}));
+  EXPECT_EQ(line.action, CommandLineAction::Refuse);
+  const std::string expected = bus::ParsePortSpec("bogus").error;
+  EXPECT_TRUE(line.text.contains(QString::fromStdString(expected))) << line.text.toStdString();
+}
+
+TEST(CommandLine, RefusesUnknownOptionsAndTwoFiles) {
+  EXPECT_EQ(ParseCommandLine(Args({"--frobnicate"})).action, CommandLineAction::Refuse);
+  EXPECT_EQ(ParseCommandLine(Args({"a.dat", "b.dat"})).action, CommandLineAction::Refuse);
+  EXPECT_EQ(ParseCommandLine(Args({"--port"})).action, CommandLineAction::Refuse);
+  EXPECT_EQ(plover::kBadCommandLineExit, 2);
+}
+
+TEST(CommandLine, HelpAndVersion) {
+  const auto help = ParseCommandLine(Args({"--help"}));
+  EXPECT_EQ(help.action, CommandLineAction::ShowHelp);
+  EXPECT_TRUE(help.text.startsWith(QStringLiteral("Usage: plover [options] [FILE]")));
+  for (const char* option : {"--port", "--trace", "--screenshot", "--version"}) {
+    EXPECT_TRUE(help.text.contains(QString::fromUtf8(option))) << option;
+  }
+  EXPECT_TRUE(help.text.contains(QString::fromStdString(bus::PortSpecUsage()).left(20)));
+  const auto version = ParseCommandLine(Args({"--version"}));
+  EXPECT_EQ(version.action, CommandLineAction::ShowVersion);
+  EXPECT_EQ(version.text, plover::VersionText() + "\n");
+  EXPECT_TRUE(version.text.startsWith(QStringLiteral("plover 1.")));
+}
+
+}  // namespace

@@ -1,0 +1,209 @@
+// File > New, Open, Save and Save As on real files, with the dialogs and message boxes scripted.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <QDir>
+
+#include "plover_fixture.h"
+
+namespace {
+
+using shell::MessageIcon;
+
+// Holds a file the way another program that opened it without sharing would.
+class ForeignHolder {
+ public:
+  explicit ForeignHolder(const QString& path)
+      : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)) {
+    locked_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+  }
+  ~ForeignHolder() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  ForeignHolder(const ForeignHolder&) = delete;
+  ForeignHolder& operator=(const ForeignHolder&) = delete;
+  [[nodiscard]] bool Locked() const { return locked_; }
+
+ private:
+  int fd_;
+  bool locked_ = false;
+};
+
+class FileCommandsTest : public PloverTest {
+ protected:
+  void ExpectOneFileError(const QString& text) {
+    ASSERT_EQ(prompts_.message_boxes.size(), 1u);
+    const auto& box = prompts_.message_boxes[0];
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.caption, QStringLiteral("plover"));
+    EXPECT_EQ(box.icon, MessageIcon::Exclamation);
+    EXPECT_EQ(box.buttons, shell::MessageButtons::Ok);
+    EXPECT_EQ(box.owner, &Frame());
+  }
+};
+
+TEST_F(FileCommandsTest, OpenAsksForAnExistingDataFileAndShowsIt) {
+  const QString path = WriteFile("full.dat", Pattern(128, 0x40));
+  OpenThroughDialog(path);
+
+  ASSERT_EQ(prompts_.file_dialogs.size(), 1u);
+  const auto& dialog = prompts_.file_dialogs[0];
+  EXPECT_TRUE(dialog.open_dialog);
+  EXPECT_EQ(dialog.filter, QStringLiteral("Data files (*.dat)|*.dat|All files (*.*)|*.*||"));
+  EXPECT_EQ(dialog.default_extension, QStringLiteral("dat"));
+  EXPECT_EQ(dialog.initial_name, QStringLiteral("*.dat"));
+  EXPECT_EQ(dialog.flags, shell::kHideReadOnly | shell::kFileMustExist);
+
+  EXPECT_EQ(ImageBytes(), Pattern(128, 0x40));
+  EXPECT_EQ(App().CurrentFileName, path);
+  EXPECT_EQ(Caption(), path + " - PLOVER");
+  EXPECT_TRUE(prompts_.message_boxes.empty());
+}
+
+TEST_F(FileCommandsTest, ShortFileReplacesOnlyItsLeadingBytes) {
+  OpenThroughDialog(WriteFile("full.dat", Pattern(128, 0x40)));
+  const QString short_path = WriteFile("short.dat", Pattern(10, 0xA0));
+  OpenThroughDialog(short_path);
+  EXPECT_EQ(ImageBytes(), Pattern(10, 0xA0) + Pattern(128, 0x40).mid(10));
+  EXPECT_EQ(Caption(), short_path + " - PLOVER");
+}
+
+TEST_F(FileCommandsTest, LongFileGivesOnlyItsFirst128Bytes) {
+  OpenThroughDialog(WriteFile("long.dat", Pattern(200, 7)));
+  EXPECT_EQ(ImageBytes(), Pattern(128, 7));
+}
+
+TEST_F(FileCommandsTest, CancelledOpenChangesNothing) {
+  prompts_.AnswerFileDialog(std::nullopt);
+  Issue(shell::ID_FILE_OPEN);
+  EXPECT_EQ(Caption(), QStringLiteral("Untitled - PLOVER"));
+  EXPECT_TRUE(App().CurrentFileName.isEmpty());
+}
+
+struct OpenFailure {
+  const char* name;
+  QString (*make)(const PloverTest&);  // the path to open
+  const char* text;                   // with %1 for the path
+};
+
+void PrintTo(const OpenFailure& failure, std::ostream* out) { *out << failure.name; }
+
+class OpenFailureTest : public FileCommandsTest,
+                        public ::testing::WithParamInterface<OpenFailure> {};
+
+TEST_P(OpenFailureTest, ReportsTheCauseAndKeepsImageNameAndCaption) {
+  const QString first = WriteFile("first.dat", Pattern(128, 1));
+  OpenThroughDialog(first);
+  const QString path = GetParam().make(*this);
+
+  OpenThroughDialog(path);
+
+  ExpectOneFileError(QString::fromUtf8(GetParam().text).arg(path));
+  EXPECT_EQ(ImageBytes(), Pattern(128, 1));
+  EXPECT_EQ(Caption(), first + " - PLOVER");
+  // A later Save still goes to the file that was read, not to the one that could not be.
+  EXPECT_EQ(App().CurrentFileName, first);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, OpenFailureTest,
+    ::testing::Values(
+        OpenFailure{"Missing", [](const PloverTest& t) { return t.PathOf("missing.dat"); },
+                    "%1 was not found."},
+        OpenFailure{"UnderAFile",  // a path that cannot be opened: a file used as a folder
+                    [](const PloverTest& t) {
+                      return t.WriteFile("plain.dat", "x") + QStringLiteral("/inner.dat");
+                    },
+                    "%1 contains an invalid path."},
+        OpenFailure{"Directory",
+                    [](const PloverTest& t) {
+                      QDir(t.PathOf("")).mkdir("folder.dat");
+                      return t.PathOf("folder.dat");
+                    },
+                    "Access to %1 was denied."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FileCommandsTest, FileHeldByAnotherProgramIsASharingViolation) {
+  const QString path = WriteFile("held.dat", Pattern(128, 9));
+  ForeignHolder holder(path);
+  ASSERT_TRUE(holder.Locked());
+  OpenThroughDialog(path);
+  ExpectOneFileError("A sharing violation occurred while accessing " + path + ".");
+  EXPECT_EQ(ImageBytes(), QByteArray(128, '\0'));
+  EXPECT_EQ(Caption(), QStringLiteral("Untitled - PLOVER"));
+}
+
+TEST_F(FileCommandsTest, NewAfterOpenClearsTheImageAndKeepsTheName) {
+  const QString path = WriteFile("full.dat", Pattern(128, 0x40));
+  OpenThroughDialog(path);
+  Issue(shell::ID_FILE_NEW);
+  EXPECT_EQ(ImageBytes(), QByteArray(128, '\0'));
+  EXPECT_EQ(Caption(), path + " - PLOVER");
+  // Save then overwrites the opened file with zeros, without a dialog or a question.
+  Issue(shell::ID_FILE_SAVE);
+  EXPECT_EQ(ReadFile(path), QByteArray(128, '\0'));
+  EXPECT_EQ(prompts_.file_dialogs.size(), 1u);
+  EXPECT_TRUE(prompts_.message_boxes.empty());
+}
+
+TEST_F(FileCommandsTest, SaveBeforeAnyOpenIsSaveAs) {
+  App().EepromImage.fill(0x5A);
+  const QString path = PathOf("new.dat");
+  prompts_.AnswerFileDialog(path);
+  Issue(shell::ID_FILE_SAVE);
+  ASSERT_EQ(prompts_.file_dialogs.size(), 1u);
+  EXPECT_TRUE(prompts_.file_dialogs[0].open_dialog);
+  EXPECT_EQ(prompts_.file_dialogs[0].flags, unsigned{shell::kHideReadOnly});
+  EXPECT_EQ(ReadFile(path), QByteArray(128, '\x5A'));
+  EXPECT_EQ(App().CurrentFileName, path);
+  EXPECT_EQ(Caption(), path + " - PLOVER");
+}
+
+TEST_F(FileCommandsTest, SaveAsReplacesAnExistingFileWithoutAsking) {
+  const QString path = WriteFile("old.dat", Pattern(300, 3));
+  App().EepromImage.fill(0x11);
+  prompts_.AnswerFileDialog(path);
+  Issue(shell::ID_FILE_SAVE_AS);
+  EXPECT_EQ(ReadFile(path), QByteArray(128, '\x11'));
+  EXPECT_TRUE(prompts_.message_boxes.empty());
+  // Save writes there from now on without a dialog.
+  App().EepromImage.fill(0x22);
+  Issue(shell::ID_FILE_SAVE);
+  EXPECT_EQ(ReadFile(path), QByteArray(128, '\x22'));
+  EXPECT_EQ(prompts_.file_dialogs.size(), 1u);
+}
+
+TEST_F(FileCommandsTest, FailedSaveAsWithoutANameLeavesAnEmptyTitle) {
+  const QString path = PathOf("no-such-folder/x.dat");
+  prompts_.AnswerFileDialog(path);
+  Issue(shell::ID_FILE_SAVE_AS);
+  ExpectOneFileError(path + " was not found.");
+  EXPECT_TRUE(App().CurrentFileName.isEmpty());
+  EXPECT_EQ(Caption(), QStringLiteral(" - PLOVER"));
+}
+
+TEST_F(FileCommandsTest, FailedSaveAsWithANameShowsThatName) {
+  const QString first = WriteFile("first.dat", Pattern(128, 1));
+  OpenThroughDialog(first);
+  Doc().SetTitle("Something else");
+  QDir(PathOf("")).mkdir("folder.dat");
+  prompts_.AnswerFileDialog(PathOf("folder.dat"));
+  Issue(shell::ID_FILE_SAVE_AS);
+  ExpectOneFileError("Access to " + PathOf("folder.dat") + " was denied.");
+  EXPECT_EQ(App().CurrentFileName, first);
+  EXPECT_EQ(Caption(), first + " - PLOVER");
+}
+
+TEST_F(FileCommandsTest, SaveToAHeldFileLeavesItsContents) {
+  const QString path = WriteFile("held.dat", Pattern(128, 9));
+  OpenThroughDialog(path);
+  App().EepromImage.fill(0);
+  ForeignHolder holder(path);
+  ASSERT_TRUE(holder.Locked());
+  Issue(shell::ID_FILE_SAVE);
+  ExpectOneFileError("A sharing violation occurred while accessing " + path + ".");
+  EXPECT_EQ(ReadFile(path), Pattern(128, 9));
+}
+
+}  // namespace

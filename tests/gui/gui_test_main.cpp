@@ -1,0 +1,29 @@
+// The tests' main: Qt's offscreen platform (so the tests need no display and every screen has
+// 96 dots per inch), settings kept apart from the user's, then the tests.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QStandardPaths>
+
+namespace {
+
+// The offscreen platform says at every window that it has no window manager to tell size hints to;
+// everything else Qt says is passed on.
+QtMessageHandler g_default_handler = nullptr;
+
+void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (message.contains(QStringLiteral("does not support propagateSizeHints"))) return;
+  g_default_handler(type, context, message);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  g_default_handler = qInstallMessageHandler(QuietHandler);
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QStandardPaths::setTestModeEnabled(true);
+  QApplication application(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,43 @@
+#include "plover_fixture.h"
+
+#include <QFile>
+#include <QtTest/QTest>
+
+void PloverTest::SetUp() {
+  ASSERT_TRUE(dir_.isValid());
+  app_ = std::make_unique<plover::CploverApp>(prompts_, Options());
+  ASSERT_TRUE(app_->InitInstance());
+  // The window system maps the window when it gets round to it; paints reach the screen after.
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(app_->MainWindow()));
+}
+
+void PloverTest::TearDown() { app_.reset(); }
+
+QString PloverTest::WriteFile(const QString& name, const QByteArray& contents) const {
+  const QString path = PathOf(name);
+  QFile file(path);
+  EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+  file.write(contents);
+  return path;
+}
+
+QByteArray PloverTest::ReadFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return file.readAll();
+}
+
+QByteArray PloverTest::Bytes(const bus::Image& image) {
+  return QByteArray(reinterpret_cast<const char*>(image.data()), static_cast<qsizetype>(image.size()));
+}
+
+QByteArray PloverTest::Pattern(int count, int first) {
+  QByteArray bytes;
+  for (int i = 0; i < count; ++i) bytes.append(static_cast<char>((first + i) & 0xFF));
+  return bytes;
+}
+
+void PloverTest::OpenThroughDialog(const QString& path) {
+  prompts_.AnswerFileDialog(path);
+  Issue(shell::ID_FILE_OPEN);
+}

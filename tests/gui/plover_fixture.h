@@ -1,0 +1,51 @@
+// A started plover (application, document, frame, view) with scripted prompts and a temporary
+// folder for data files.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include <QByteArray>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include "gui/plover_app.h"
+#include "gui/plover_doc.h"
+#include "gui/plover_view.h"
+#include "gui/shell/frame_window.h"
+#include "scripted_prompts.h"
+
+class PloverTest : public ::testing::Test {
+ public:
+  void SetUp() override;
+  void TearDown() override;
+
+  // What the application starts with; override to start differently.
+  virtual plover::StartOptions Options() const { return {}; }
+
+  plover::CploverApp& App() { return *app_; }
+  plover::CploverDoc& Doc() { return *app_->Document(); }
+  plover::CploverView& View() { return *app_->View(); }
+  shell::FrameWindow& Frame() { return *app_->MainWindow(); }
+
+  [[nodiscard]] QString Caption() { return Frame().windowTitle(); }
+  // Issues a command the way menu items and keys do.
+  bool Issue(shell::CommandId id) { return Frame().RouteCommand(id); }
+
+  [[nodiscard]] QString PathOf(const QString& name) const { return dir_.filePath(name); }
+  QString WriteFile(const QString& name, const QByteArray& contents) const;
+  [[nodiscard]] static QByteArray ReadFile(const QString& path);
+  // The image as bytes, to compare with file contents.
+  [[nodiscard]] QByteArray ImageBytes() { return Bytes(app_->EepromImage); }
+  [[nodiscard]] static QByteArray Bytes(const bus::Image& image);
+  // `count` bytes counting up from `first`.
+  [[nodiscard]] static QByteArray Pattern(int count, int first);
+
+  // Opens `path` through File > Open with a scripted dialog reply.
+  void OpenThroughDialog(const QString& path);
+
+  ScriptedPrompts prompts_;
+  QTemporaryDir dir_;
+  std::unique_ptr<plover::CploverApp> app_;
+};

@@ -1,0 +1,98 @@
+// Pieces of the shell layer on their own: strings, captions, file filters, settings, raw files.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "gui/resources.h"
+#include "gui/shell/frame_window.h"
+#include "gui/shell/raw_file.h"
+#include "gui/shell/recent_files.h"
+#include "gui/shell/string_table.h"
+#include "gui/shell/user_prompts.h"
+
+namespace {
+
+using namespace shell;
+
+TEST(StringTableTest, HoldsTheProgramsStrings) {
+  const StringTable& strings = plover::StringResources();
+  EXPECT_EQ(strings.Load(128), QStringLiteral("PLOVER"));
+  EXPECT_EQ(strings.Load(57344), QStringLiteral("plover"));
+  EXPECT_EQ(strings.Load(61204), QStringLiteral("PLOVER"));
+  EXPECT_EQ(strings.Load(61443), QStringLiteral("Untitled"));
+  EXPECT_FALSE(strings.Contains(1));
+  EXPECT_TRUE(strings.Load(1).isEmpty());
+}
+
+TEST(FrameCaptionTest, TitleDashFrameTitleShownLiterally) {
+  EXPECT_EQ(FrameCaption("Untitled", "PLOVER"), QStringLiteral("Untitled - PLOVER"));
+  EXPECT_EQ(FrameCaption("", "PLOVER"), QStringLiteral(" - PLOVER"));
+  // "[*]" in a file name is doubled so that the window system shows it instead of dropping it.
+  EXPECT_EQ(FrameCaption("/d/a[*].dat", "PLOVER"), QStringLiteral("/d/a[*][*].dat - PLOVER"));
+  FrameWindow frame(QStringLiteral("PLOVER"));
+  frame.setWindowTitle(FrameCaption("/d/a[*].dat", "PLOVER"));
+  EXPECT_EQ(frame.windowTitle(), QStringLiteral("/d/a[*][*].dat - PLOVER"));
+}
+
+TEST(FileFilterTest, DataFileFilterInBothForms) {
+  const QString filter = QString::fromUtf8(plover::kDataFileFilter);
+  const auto entries = ParseFileFilter(filter);
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0], (FileFilterEntry{"Data files (*.dat)", {"*.dat"}}));
+  EXPECT_EQ(entries[1], (FileFilterEntry{"All files (*.*)", {"*.*"}}));
+  EXPECT_EQ(QtNameFilters(filter),
+            (QStringList{"Data files (*.dat)", "All files (*)"}));
+}
+
+TEST(RecentFileListTest, KeepsFourMostRecentFirstAcrossRuns) {
+  const QString organisation = QStringLiteral("plover tests");
+  const QString application = QStringLiteral("recent files");
+  QSettings(organisation, application).clear();
+  RecentFileList list(4);
+  for (const char* path : {"/a", "/b", "/c", "/d", "/e", "/c"}) list.Add(QString::fromUtf8(path));
+  EXPECT_EQ(list.Entries(), (QStringList{"/c", "/e", "/d", "/b"}));
+  list.Save(organisation, application);
+
+  RecentFileList loaded(4);
+  loaded.Load(organisation, application);
+  EXPECT_EQ(loaded.Entries(), list.Entries());
+  EXPECT_EQ(QSettings(organisation, application).value("Recent File List/File1").toString(),
+            QStringLiteral("/c"));
+  QSettings(organisation, application).clear();
+}
+
+TEST(RawFileTest, ReplaceWritesFromTheStartAndCutsTheRest) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("f.dat");
+  {
+    QFile seed(path);
+    ASSERT_TRUE(seed.open(QIODevice::WriteOnly));
+    seed.write(QByteArray(300, 'x'));
+  }
+  RawFile file;
+  ASSERT_FALSE(file.OpenForWriting(path).has_value());
+  const std::uint8_t bytes[3] = {1, 2, 3};
+  EXPECT_FALSE(file.Replace(bytes).has_value());
+  EXPECT_FALSE(file.Close().has_value());
+  QFile check(path);
+  ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+  EXPECT_EQ(check.readAll(), QByteArray("\x01\x02\x03", 3));
+}
+
+TEST(RawFileTest, SecondHolderGetsASharingViolation) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("f.dat");
+  RawFile first;
+  ASSERT_FALSE(first.OpenForWriting(path).has_value());
+  RawFile second;
+  const auto error = second.OpenForReading(path);
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->cause, FileErrorCause::SharingViolation);
+  EXPECT_FALSE(second.IsOpen());
+  first.Close();
+  EXPECT_FALSE(second.OpenForReading(path).has_value());
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+// The current file name and the document title after each command, row by row. Every row starts
+// from an opened file "prev.dat" whose title was then changed, so that "unchanged" and "the
+// current file name" can be told apart.
+#include <QDir>
+
+#include "gui/resource_ids.h"
+#include "plover_fixture.h"
+
+namespace {
+
+enum class Name { Previous, Chosen };
+enum class Title { Previous, CurrentFileName };
+
+struct Row {
+  const char* event;
+  void (*run)(PloverTest&, const QString& chosen);
+  Name name;
+  Title title;
+};
+
+void PrintTo(const Row& row, std::ostream* out) { *out << row.event; }
+
+void OpenGood(PloverTest& t, const QString& chosen) {
+  t.WriteFile("chosen.dat", PloverTest::Pattern(128, 5));
+  t.OpenThroughDialog(chosen);
+}
+void OpenMissing(PloverTest& t, const QString& chosen) { t.OpenThroughDialog(chosen); }
+void SaveAsWritten(PloverTest& t, const QString& chosen) {
+  t.prompts_.AnswerFileDialog(chosen);
+  t.Issue(shell::ID_FILE_SAVE_AS);
+}
+void SaveAsNotWritten(PloverTest& t, const QString& chosen) {
+  QDir(t.PathOf("")).mkdir("chosen.dat");
+  t.prompts_.AnswerFileDialog(chosen);
+  t.Issue(shell::ID_FILE_SAVE_AS);
+}
+template <shell::CommandId id>
+void Command(PloverTest& t, const QString&) {
+  EXPECT_TRUE(t.Issue(id));
+}
+
+class StateTableTest : public PloverTest, public ::testing::WithParamInterface<Row> {};
+
+TEST_P(StateTableTest, NameAndTitleFollowTheTable) {
+  const QString previous = WriteFile("prev.dat", Pattern(128, 1));
+  OpenThroughDialog(previous);
+  Doc().SetTitle(QStringLiteral("Previous title"));
+  prompts_.message_boxes.clear();
+  const QString chosen = PathOf("chosen.dat");
+
+  GetParam().run(*this, chosen);
+
+  const QString name = GetParam().name == Name::Chosen ? chosen : previous;
+  EXPECT_EQ(App().CurrentFileName, name);
+  const QString title =
+      GetParam().title == Title::CurrentFileName ? name : QStringLiteral("Previous title");
+  EXPECT_EQ(Doc().GetTitle(), title);
+  EXPECT_EQ(Caption(), title + " - PLOVER");
+}
+
+// Upload's title, "Upload", and program defaults' "default.dat" come with the device commands;
+// until then those commands change neither.
+INSTANTIATE_TEST_SUITE_P(
+    Events, StateTableTest,
+    ::testing::Values(Row{"OpenFileRead", OpenGood, Name::Chosen, Title::CurrentFileName},
+                      Row{"OpenFileNotOpened", OpenMissing, Name::Previous, Title::Previous},
+                      Row{"SaveAsWritten", SaveAsWritten, Name::Chosen, Title::CurrentFileName},
+                      Row{"SaveAsNotWritten", SaveAsNotWritten, Name::Previous,
+                          Title::CurrentFileName},
+                      Row{"New", Command<shell::ID_FILE_NEW>, Name::Previous, Title::Previous},
+                      Row{"Save", Command<shell::ID_FILE_SAVE>, Name::Previous, Title::Previous},
+                      Row{"Download", Command<plover::ID_TOOLS_DOWNLOAD>, Name::Previous,
+                          Title::Previous},
+                      Row{"Verify", Command<plover::ID_TOOLS_VERIFY>, Name::Previous,
+                          Title::Previous},
+                      Row{"Modify", Command<plover::ID_TOOLS_MODIFY>, Name::Previous,
+                          Title::Previous}),
+    [](const auto& info) { return std::string(info.param.event); });
+
+TEST_F(PloverTest, StartUpWithoutArgumentsHasNoNameAndTitleUntitled) {
+  EXPECT_TRUE(App().CurrentFileName.isEmpty());
+  EXPECT_EQ(Doc().GetTitle(), QStringLiteral("Untitled"));
+}
+
+}  // namespace
