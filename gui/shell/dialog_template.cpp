@@ -52,6 +52,10 @@ TemplateDialog::TemplateDialog(const DialogTemplate& dialog_template, QWidget* p
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       template_(dialog_template) {
+  if (const Application* app = Application::Current(); dpi_y <= 0 && app != nullptr &&
+                                                      app->DpiOverride()) {
+    dpi_y = app->DpiOverride()->height();
+  }
   if (dpi_y <= 0) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     dpi_y = screen != nullptr ? static_cast<int>(screen->logicalDotsPerInchY() + 0.5) : 96;

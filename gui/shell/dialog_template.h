@@ -76,7 +76,7 @@ struct DialogBaseUnits {
 // OK (IDOK) accepts and Cancel (IDCANCEL) or Escape rejects; result() is then IDOK or IDCANCEL.
 class TemplateDialog : public QDialog {
  public:
-  // `dpi_y` 0: the resolution of the screen the dialog is on.
+  // `dpi_y` 0: the application's chosen resolution if it fixed one, else the primary screen's.
   explicit TemplateDialog(const DialogTemplate& dialog_template, QWidget* parent = nullptr,
                           int dpi_y = 0);
 

@@ -29,7 +29,8 @@ std::optional<FileError> RawFile::Open(const QString& path, int flags) {
   const QByteArray native = QFile::encodeName(path);
   int fd;
   do {
-    fd = ::open(native.constData(), flags | O_CLOEXEC, 0666);
+    // Not blocking at open: a pipe with nobody at its other end must not hang the program.
+    fd = ::open(native.constData(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return ErrorFromErrno(errno);
 
@@ -43,6 +44,11 @@ std::optional<FileError> RawFile::Open(const QString& path, int flags) {
     ::close(fd);
     return ErrorFromErrno(EISDIR);
   }
+  if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    const int error_number = errno;
+    ::close(fd);
+    return ErrorFromErrno(error_number);
+  }
   int locked;
   do {
     locked = ::flock(fd, LOCK_EX | LOCK_NB);
@@ -53,6 +59,7 @@ std::optional<FileError> RawFile::Open(const QString& path, int flags) {
     return ErrorFromErrno(error_number);
   }
   fd_ = fd;
+  regular_ = S_ISREG(info.st_mode);
   return std::nullopt;
 }
 
@@ -94,7 +101,10 @@ std::optional<FileError> RawFile::Replace(std::span<const std::uint8_t> contents
     if (put == 0) return ErrorFromErrno(ENOSPC);
     written += static_cast<std::size_t>(put);
   }
-  if (::ftruncate(fd_, static_cast<off_t>(contents.size())) != 0) return ErrorFromErrno(errno);
+  // Only a regular file has a length to cut; a device or a pipe just takes the bytes.
+  if (regular_ && ::ftruncate(fd_, static_cast<off_t>(contents.size())) != 0) {
+    return ErrorFromErrno(errno);
+  }
   return std::nullopt;
 }
 

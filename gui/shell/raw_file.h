@@ -45,6 +45,7 @@ class RawFile {
   std::optional<FileError> Open(const QString& path, int flags);
 
   int fd_ = -1;
+  bool regular_ = false;
 };
 
 }  // namespace shell

@@ -1,6 +1,8 @@
 // Pieces of the shell layer on their own: strings, captions, file filters, settings, raw files.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -93,6 +95,23 @@ TEST(RawFileTest, SecondHolderGetsASharingViolation) {
   EXPECT_FALSE(second.IsOpen());
   first.Close();
   EXPECT_FALSE(second.OpenForReading(path).has_value());
+}
+
+TEST(RawFileTest, PipeWithNobodyAtTheOtherEndDoesNotHang) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("pipe.dat");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+  RawFile reader;
+  ASSERT_FALSE(reader.OpenForReading(path).has_value());
+  std::uint8_t buffer[128];
+  std::size_t count = 99;
+  EXPECT_FALSE(reader.Read(buffer, count).has_value());
+  EXPECT_EQ(count, 0u);
+  reader.Close();
+  RawFile writer;
+  const auto error = writer.OpenForWriting(path);
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->cause, FileErrorCause::HardIO);
 }
 
 }  // namespace
