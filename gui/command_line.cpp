@@ -43,7 +43,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
       QStringLiteral("The port of the device commands, in one of the forms below."),
       QStringLiteral("SPEC"));
   const QCommandLineOption trace_option(
-      QStringLiteral("trace"), QStringLiteral("Record every port access of the device commands in FILE."),
+      QStringLiteral("trace"),
+      QStringLiteral("Record every port access of the device commands in FILE."),
       QStringLiteral("FILE"));
   const QCommandLineOption screenshot_option(
       QStringLiteral("screenshot"),
@@ -102,7 +103,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   }
   if (parser.isSet(screenshot_option)) {
     result.screenshot = parser.value(screenshot_option);
-    if (result.screenshot.isEmpty()) return Refuse(QStringLiteral("--screenshot needs a file name"));
+    if (result.screenshot.isEmpty())
+      return Refuse(QStringLiteral("--screenshot needs a file name"));
   }
   return result;
 }

@@ -17,10 +17,10 @@ enum class CommandLineAction {
 
 struct CommandLine {
   CommandLineAction action = CommandLineAction::Run;
-  QString text;            // what to print for ShowHelp, ShowVersion and Refuse (ends with '\n')
-  bus::BusOptions bus;     // --port (the default port without it) and --trace; windowed timing
-  QString file;            // the data file to open at start
-  QString screenshot;      // --screenshot: where to write a picture of the main window
+  QString text;         // what to print for ShowHelp, ShowVersion and Refuse (ends with '\n')
+  bus::BusOptions bus;  // --port (the default port without it) and --trace; windowed timing
+  QString file;         // the data file to open at start
+  QString screenshot;   // --screenshot: where to write a picture of the main window
 };
 
 inline constexpr int kBadCommandLineExit = 2;

@@ -6,11 +6,10 @@
 // rows of 10 cells; register n sits in row n / 10, column n % 10, and row 12 holds only 120 to 127.
 #pragma once
 
-#include <cstdint>
-
 #include <QPoint>
 #include <QSize>
 #include <QString>
+#include <cstdint>
 
 #include "gui/shell/draw_surface.h"
 
@@ -51,8 +50,8 @@ struct Segment {
   QPoint to;
   friend bool operator==(const Segment&, const Segment&) = default;
 };
-[[nodiscard]] Segment HeaderRowLine(const Metrics& m);     // under the header row
-[[nodiscard]] Segment HeaderColumnLine(const Metrics& m);  // right of the header column
+[[nodiscard]] Segment HeaderRowLine(const Metrics& m);           // under the header row
+[[nodiscard]] Segment HeaderColumnLine(const Metrics& m);        // right of the header column
 [[nodiscard]] Segment RowLabelLine(const Metrics& m, int r);     // across the header column
 [[nodiscard]] Segment ColumnLabelLine(const Metrics& m, int k);  // across the header row
 

@@ -1,8 +1,7 @@
 // plover: the windowed programmer of the switch board's configuration EEPROM.
-#include <cstdio>
-
 #include <QApplication>
 #include <QPixmap>
+#include <cstdio>
 
 #include "gui/command_line.h"
 #include "gui/main_frame.h"

@@ -5,7 +5,7 @@
 
 namespace plover {
 
-CMainFrame::CMainFrame() : shell::FrameWindow(StringResources().Load(IDS_FRAME_TITLE)) {
+CMainFrame::CMainFrame() : shell::FrameWindow(StringResources().Load(kFrameTitleString)) {
   LoadFrame(MainMenu(), MainAccelerators());
   setWindowIcon(ProgramIcon());
 }

@@ -32,13 +32,12 @@ bool CploverApp::InitInstance() {
   SetRegistryKey(QString::fromUtf8(kRegistryKey));
   LoadStdProfileSettings(kRecentFileCount);
 
-  AddDocTemplate({IDR_MAINFRAME, [] { return std::make_unique<CploverDoc>(); },
-                  [] { return std::make_unique<CMainFrame>(); },
-                  [] { return new CploverView(); }});
+  AddDocTemplate({kMainFrameResource, [] { return std::make_unique<CploverDoc>(); },
+                  [] { return std::make_unique<CMainFrame>(); }, [] { return new CploverView(); }});
   if (!ProcessShellCommand()) return false;
 
   shell::FrameWindow* frame = MainWindow();
-  frame->MoveWindow(QRect(kMainWindowPosition, kMainWindowSize));
+  frame->PlaceWindow(QRect(kMainWindowPosition, kMainWindowSize));
   frame->show();
   frame->repaint();
 
@@ -57,7 +56,7 @@ void CploverApp::OnAppAbout() {
 }
 
 QIcon CploverApp::LoadIcon(int id) const {
-  return id == IDR_MAINFRAME ? ProgramIcon() : QIcon();
+  return id == kMainFrameResource ? ProgramIcon() : QIcon();
 }
 
 CploverDoc* CploverApp::Document() const { return static_cast<CploverDoc*>(ActiveDocument()); }

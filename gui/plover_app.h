@@ -2,10 +2,9 @@
 // name; every other part of the program reaches them through TheApp().
 #pragma once
 
-#include <optional>
-
 #include <QSize>
 #include <QString>
+#include <optional>
 
 #include "bus/bus_connection.h"
 #include "bus/image.h"
@@ -18,9 +17,9 @@ class CploverDoc;
 class CploverView;
 
 struct StartOptions {
-  bus::BusOptions bus;               // the port and trace of the device commands
-  QString file;                      // a data file to open at start, as File > Open would
-  std::optional<QSize> dpi;          // the resolution to draw for instead of the screen's
+  bus::BusOptions bus;       // the port and trace of the device commands
+  QString file;              // a data file to open at start, as File > Open would
+  std::optional<QSize> dpi;  // the resolution to draw for instead of the screen's
 };
 
 class CploverApp : public shell::Application {
@@ -41,9 +40,9 @@ class CploverApp : public shell::Application {
   [[nodiscard]] CMainFrame* MainFrame() const;
   [[nodiscard]] CploverView* View() const;
 
-  bus::Image EepromImage{};     // the image of the EEPROM; all zero at start
-  bus::Image ReadBackImage{};   // what the last verify read from the EEPROM; all zero at start
-  QString CurrentFileName;      // where File > Save writes; empty at start
+  bus::Image EepromImage{};    // the image of the EEPROM; all zero at start
+  bus::Image ReadBackImage{};  // what the last verify read from the EEPROM; all zero at start
+  QString CurrentFileName;     // where File > Save writes; empty at start
 
  private:
   StartOptions options_;

@@ -23,7 +23,7 @@ CploverView::CploverView(QWidget* parent) : shell::ScrollView(parent) {
   // is missing.
   CellFont = QFont(QStringLiteral("MS Sans Serif"));
   CellFont.setStyleHint(QFont::SansSerif);
-  CellFont.setPixelSize(shell::MulDiv(80, LogicalDpi().height(), 720));
+  CellFont.setPixelSize(shell::ScaleRounded(80, LogicalDpi().height(), 720));
 }
 
 void CploverView::OnInitialUpdate() {

@@ -8,12 +8,12 @@ namespace plover {
 using shell::CommandId;
 
 // The main frame's menu, accelerators, icon and document template string.
-inline constexpr int IDR_MAINFRAME = 128;
+inline constexpr int kMainFrameResource = 128;
 
 // Dialog templates.
-inline constexpr int IDD_ABOUTBOX = 100;
-inline constexpr int IDD_MODIFY = 130;
-inline constexpr int IDD_VERIFY = 131;
+inline constexpr int kAboutBoxTemplate = 100;
+inline constexpr int kModifyTemplate = 130;
+inline constexpr int kVerifyTemplate = 131;
 
 // Tools commands and program defaults, answered by the document.
 inline constexpr CommandId ID_TOOLS_VERIFY = 32772;
@@ -23,9 +23,9 @@ inline constexpr CommandId ID_TOOLS_MODIFY = 32775;
 inline constexpr CommandId ID_PROGRAM_DEFAULTS = 32776;
 
 // Strings.
-inline constexpr int IDS_FRAME_TITLE = IDR_MAINFRAME;           // "PLOVER"
-inline constexpr int IDS_APP_TITLE = shell::AFX_IDS_APP_TITLE;  // "plover"
-inline constexpr int IDS_MESSAGE_CAPTION = 61204;               // "PLOVER"
-inline constexpr int IDS_UNTITLED = shell::AFX_IDS_UNTITLED;    // "Untitled"
+inline constexpr int kFrameTitleString = kMainFrameResource;    // "PLOVER"
+inline constexpr int kAppTitleString = shell::kAppTitleString;  // "plover"
+inline constexpr int kMessageCaptionString = 61204;             // "PLOVER"
+inline constexpr int kUntitledString = shell::kUntitledString;  // "Untitled"
 
 }  // namespace plover

@@ -11,10 +11,10 @@ using namespace shell;
 
 const StringTable& StringResources() {
   static const StringTable table{
-      {IDS_FRAME_TITLE, "PLOVER"},
-      {IDS_APP_TITLE, "plover"},
-      {IDS_MESSAGE_CAPTION, "PLOVER"},
-      {IDS_UNTITLED, "Untitled"},
+      {kFrameTitleString, "PLOVER"},
+      {kAppTitleString, "plover"},
+      {kMessageCaptionString, "PLOVER"},
+      {kUntitledString, "Untitled"},
   };
   return table;
 }
@@ -67,15 +67,15 @@ const std::vector<AcceleratorResource>& MainAccelerators() {
 
 const DialogTemplate& AboutBoxTemplate() {
   static const DialogTemplate about{
-      IDD_ABOUTBOX,
+      kAboutBoxTemplate,
       QStringLiteral("About plover"),
       QSize(235, 55),
       QStringLiteral("MS Sans Serif"),
       8,
       {
-          {ControlKind::Icon, IDC_STATIC, QString(), QRect(11, 17, 20, 20), kStyleNone,
-           IDR_MAINFRAME},
-          {ControlKind::StaticText, IDC_STATIC, QStringLiteral("plover Version 1.1"),
+          {ControlKind::Icon, kUnaddressedControl, QString(), QRect(11, 17, 20, 20), kStyleNone,
+           kMainFrameResource},
+          {ControlKind::StaticText, kUnaddressedControl, QStringLiteral("plover Version 1.1"),
            QRect(40, 10, 119, 8), kAlignLeft | kNoPrefix},
           {ControlKind::DefaultPushButton, IDOK, QStringLiteral("OK"), QRect(178, 7, 50, 14),
            kTabStop},

@@ -1,10 +1,9 @@
 // plover's resources: string table, menu, accelerator keys, icon and dialog templates.
 #pragma once
 
-#include <vector>
-
 #include <QIcon>
 #include <QString>
+#include <vector>
 
 #include "gui/shell/dialog_template.h"
 #include "gui/shell/frame_window.h"

@@ -53,12 +53,12 @@ bool Application::ProcessShellCommand() {
   view->AttachDocument(document_.get());
   main_window_->SetView(view);
   main_window_->SetDocument(document_.get());
-  document_->SetTitle(LoadString(AFX_IDS_UNTITLED));
+  document_->SetTitle(LoadString(kUntitledString));
   view->OnInitialUpdate();
   return true;
 }
 
-QString Application::AppTitle() const { return LoadString(AFX_IDS_APP_TITLE); }
+QString Application::AppTitle() const { return LoadString(kAppTitleString); }
 
 QIcon Application::LoadIcon(int) const { return {}; }
 

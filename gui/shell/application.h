@@ -6,13 +6,12 @@
 // table and the settings, and it answers the commands that reach it last in the routing.
 #pragma once
 
-#include <functional>
-#include <memory>
-#include <optional>
-
 #include <QIcon>
 #include <QSize>
 #include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
 
 #include "gui/shell/command_target.h"
 #include "gui/shell/file_error.h"

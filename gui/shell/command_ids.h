@@ -16,7 +16,7 @@ inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 
 // Id shared by the static controls of a dialog that nobody addresses.
-inline constexpr int IDC_STATIC = -1;
+inline constexpr int kUnaddressedControl = -1;
 
 // File and application commands.
 inline constexpr CommandId ID_FILE_NEW = 57600;
@@ -26,7 +26,8 @@ inline constexpr CommandId ID_FILE_SAVE_AS = 57604;
 inline constexpr CommandId ID_APP_ABOUT = 57664;
 inline constexpr CommandId ID_APP_EXIT = 57665;
 
-// Editing and pane commands of the standard accelerator keys. No target in the program handles them.
+// Editing and pane commands of the standard accelerator keys. No target in the program handles
+// them.
 inline constexpr CommandId ID_EDIT_COPY = 57634;
 inline constexpr CommandId ID_EDIT_CUT = 57635;
 inline constexpr CommandId ID_EDIT_PASTE = 57637;
@@ -35,7 +36,7 @@ inline constexpr CommandId ID_NEXT_PANE = 57680;
 inline constexpr CommandId ID_PREV_PANE = 57681;
 
 // Standard string-table entries the shell reads.
-inline constexpr int AFX_IDS_APP_TITLE = 57344;    // the application title
-inline constexpr int AFX_IDS_UNTITLED = 61443;     // title of a document that has no name yet
+inline constexpr int kAppTitleString = 57344;  // the application title
+inline constexpr int kUntitledString = 61443;  // title of a document that has no name yet
 
 }  // namespace shell

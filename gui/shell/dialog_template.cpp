@@ -1,8 +1,5 @@
 #include "gui/shell/dialog_template.h"
 
-#include <cstdint>
-#include <cstdlib>
-
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -10,13 +7,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <cstdint>
+#include <cstdlib>
 
 #include "gui/shell/application.h"
 #include "gui/shell/command_ids.h"
 
 namespace shell {
 
-int MulDiv(int number, int numerator, int denominator) {
+int ScaleRounded(int number, int numerator, int denominator) {
   if (denominator == 0) return -1;
   const std::int64_t product = static_cast<std::int64_t>(number) * numerator;
   const std::int64_t half = std::llabs(denominator) / 2;
@@ -35,25 +34,25 @@ DialogBaseUnits BaseUnitsOf(const QFont& font) {
 QFont DialogFont(const QString& face, int points, int dpi_y) {
   QFont font(face);
   font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(MulDiv(points, dpi_y, 72));
+  font.setPixelSize(ScaleRounded(points, dpi_y, 72));
   return font;
 }
 
 QRect UnitsToPixels(const QRect& units, DialogBaseUnits base) {
-  return {MulDiv(units.x(), base.x, 4), MulDiv(units.y(), base.y, 8),
-          MulDiv(units.width(), base.x, 4), MulDiv(units.height(), base.y, 8)};
+  return {ScaleRounded(units.x(), base.x, 4), ScaleRounded(units.y(), base.y, 8),
+          ScaleRounded(units.width(), base.x, 4), ScaleRounded(units.height(), base.y, 8)};
 }
 
 QSize UnitsToPixels(QSize units, DialogBaseUnits base) {
-  return {MulDiv(units.width(), base.x, 4), MulDiv(units.height(), base.y, 8)};
+  return {ScaleRounded(units.width(), base.x, 4), ScaleRounded(units.height(), base.y, 8)};
 }
 
 TemplateDialog::TemplateDialog(const DialogTemplate& dialog_template, QWidget* parent, int dpi_y)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+                          Qt::WindowCloseButtonHint),
       template_(dialog_template) {
-  if (const Application* app = Application::Current(); dpi_y <= 0 && app != nullptr &&
-                                                      app->DpiOverride()) {
+  if (const Application* app = Application::Current();
+      dpi_y <= 0 && app != nullptr && app->DpiOverride()) {
     dpi_y = app->DpiOverride()->height();
   }
   if (dpi_y <= 0) {

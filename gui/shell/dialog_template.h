@@ -6,12 +6,11 @@
 // units), so a template keeps its proportions whatever font stands in for the one it names.
 #pragma once
 
-#include <vector>
-
 #include <QDialog>
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <vector>
 
 namespace shell {
 
@@ -26,11 +25,11 @@ enum class ControlKind {
 
 enum ControlStyle : unsigned {
   kStyleNone = 0,
-  kAlignLeft = 0x0,     // label text at the left (the default)
-  kAlignCenter = 0x1,   // label text centred
-  kNoPrefix = 0x2,      // "&" in a label is shown as it is (labels never make mnemonics here)
-  kAutoHScroll = 0x4,   // edit field: scrolls while typing past its width (always so here)
-  kTabStop = 0x8,       // takes the focus with Tab
+  kAlignLeft = 0x0,    // label text at the left (the default)
+  kAlignCenter = 0x1,  // label text centred
+  kNoPrefix = 0x2,     // "&" in a label is shown as it is (labels never make mnemonics here)
+  kAutoHScroll = 0x4,  // edit field: scrolls while typing past its width (always so here)
+  kTabStop = 0x8,      // takes the focus with Tab
 };
 
 struct DialogControl {
@@ -59,7 +58,7 @@ struct DialogBaseUnits {
 };
 
 // number * numerator / denominator with the 64-bit product, rounded half away from zero.
-[[nodiscard]] int MulDiv(int number, int numerator, int denominator);
+[[nodiscard]] int ScaleRounded(int number, int numerator, int denominator);
 
 // The base units of `font`: x is the average width of "A".."Z" and "a".."z", rounded; y is the
 // font's height.

@@ -7,7 +7,7 @@
 namespace shell {
 
 enum class FileErrorCause {
-  Generic,            // any error without a cause of its own
+  Generic,  // any error without a cause of its own
   FileNotFound,
   BadPath,
   TooManyOpenFiles,

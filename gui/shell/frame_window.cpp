@@ -52,12 +52,11 @@ void FrameWindow::LoadFrame(const std::vector<PopupResource>& menu,
   qApp->installEventFilter(this);
 }
 
-void FrameWindow::MoveWindow(const QRect& outer) {
+void FrameWindow::PlaceWindow(const QRect& outer) {
   // The decorations are known once the window exists in the window system; until a window
   // manager tells otherwise, the client takes the whole rectangle.
   create();
-  const QMargins margins =
-      windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+  const QMargins margins = windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
   move(outer.topLeft());
   resize(outer.size().shrunkBy(margins));
 }
@@ -74,8 +73,8 @@ void FrameWindow::SetDocument(Document* document) {
 }
 
 void FrameWindow::OnUpdateFrameTitle() {
-  setWindowTitle(FrameCaption(document_ != nullptr ? document_->GetTitle() : QString(),
-                              frame_title_));
+  setWindowTitle(
+      FrameCaption(document_ != nullptr ? document_->GetTitle() : QString(), frame_title_));
 }
 
 bool FrameWindow::RouteCommand(CommandId id) {
@@ -86,7 +85,7 @@ bool FrameWindow::RouteCommand(CommandId id) {
   return app != nullptr && app->OnCommand(id);
 }
 
-CommandId FrameWindow::TranslateAccelerator(const QKeyEvent& event) const {
+CommandId FrameWindow::CommandForKey(const QKeyEvent& event) const {
   const Qt::KeyboardModifiers modifiers =
       event.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
   const QKeyCombination pressed(modifiers, static_cast<Qt::Key>(event.key()));
@@ -108,7 +107,7 @@ bool FrameWindow::eventFilter(QObject* watched, QEvent* event) {
   // sees them; keys of other windows (a modal dialog, a message box) are left alone.
   if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
       static_cast<QWidget*>(watched)->window() == this) {
-    const CommandId id = TranslateAccelerator(*static_cast<QKeyEvent*>(event));
+    const CommandId id = CommandForKey(*static_cast<QKeyEvent*>(event));
     if (id != 0) {
       RouteCommand(id);
       return true;

@@ -1,16 +1,15 @@
 // The main frame of a single-document program: menu, accelerator keys, caption and the routing
 // of every command.
 //
-// Menu items and accelerator keys carry only a command id. Whatever issues a command (a menu
+// Menu items and accelerator keys carry only a command id. Whatever sends a command (a menu
 // item, a key, a test) calls RouteCommand, which offers it to the active view, the document, the
 // frame itself and last the application, and stops at the first that has a handler for it.
 #pragma once
 
-#include <vector>
-
 #include <QKeyCombination>
 #include <QMainWindow>
 #include <QString>
+#include <vector>
 
 #include "gui/shell/command_target.h"
 
@@ -23,8 +22,8 @@ class Document;
 class ScrollView;
 
 struct MenuItemResource {
-  QString text;       // "&Open...\tCtrl+O": the part after the tab is shown as the key
-  CommandId id = 0;   // 0: a separator
+  QString text;      // "&Open...\tCtrl+O": the part after the tab is shown as the key
+  CommandId id = 0;  // 0: a separator
 };
 
 struct PopupResource {
@@ -56,7 +55,7 @@ class FrameWindow : public QMainWindow, public CommandTarget {
   [[nodiscard]] Document* GetActiveDocument() const { return document_; }
 
   // Places the window so that its outer rectangle, decorations included, is `outer`.
-  void MoveWindow(const QRect& outer);
+  void PlaceWindow(const QRect& outer);
 
   [[nodiscard]] const QString& FrameTitle() const { return frame_title_; }
   // Rewrites the caption from the document's title.
@@ -66,9 +65,9 @@ class FrameWindow : public QMainWindow, public CommandTarget {
   bool RouteCommand(CommandId id);
 
   // The command of the accelerator key in `event`, or 0.
-  [[nodiscard]] CommandId TranslateAccelerator(const QKeyEvent& event) const;
+  [[nodiscard]] CommandId CommandForKey(const QKeyEvent& event) const;
 
-  // The menu item that issues `id`, or nullptr.
+  // The menu item that sends `id`, or nullptr.
   [[nodiscard]] QAction* MenuAction(CommandId id) const;
 
   bool OnCommand(CommandId) override { return false; }

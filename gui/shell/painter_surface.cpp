@@ -79,10 +79,10 @@ void PainterSurface::Draw3dRect(const Box& box, const QColor& top_left,
   const int y = box.top;
   const int cx = box.Width();
   const int cy = box.Height();
-  FillRect({x, y, x + cx - 1, y + 1}, top_left);                    // top edge
-  FillRect({x, y, x + 1, y + cy - 1}, top_left);                    // left edge
-  FillRect({x + cx - 1, y, x + cx, y + cy}, bottom_right);          // right edge
-  FillRect({x, y + cy - 1, x + cx, y + cy}, bottom_right);          // bottom edge
+  FillRect({x, y, x + cx - 1, y + 1}, top_left);            // top edge
+  FillRect({x, y, x + 1, y + cy - 1}, top_left);            // left edge
+  FillRect({x + cx - 1, y, x + cx, y + cy}, bottom_right);  // right edge
+  FillRect({x, y + cy - 1, x + cx, y + cy}, bottom_right);  // bottom edge
 }
 
 void PainterSurface::FillOpaqueBackground(const QRect& text_rect) {

@@ -5,9 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-
 #include <QFile>
+#include <cerrno>
 
 namespace shell {
 

@@ -7,12 +7,11 @@
 // then fails.
 #pragma once
 
+#include <QString>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
-
-#include <QString>
 
 #include "gui/shell/file_error.h"
 

@@ -1,10 +1,9 @@
 // The program's string table: texts addressed by number, as menus, captions and titles use them.
 #pragma once
 
+#include <QString>
 #include <initializer_list>
 #include <map>
-
-#include <QString>
 
 namespace shell {
 

@@ -5,12 +5,11 @@
 // answer with scripted replies, so no modal loop ever runs in a test.
 #pragma once
 
+#include <QString>
+#include <QStringList>
 #include <optional>
 #include <utility>
 #include <vector>
-
-#include <QString>
-#include <QStringList>
 
 class QDialog;
 class QWidget;

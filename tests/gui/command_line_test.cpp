@@ -1,7 +1,7 @@
 // plover's command line.
-#include <gtest/gtest.h>
-
 #include "gui/command_line.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -44,7 +44,7 @@ TEST_F(CommandsTest, NewByMenuByKeyAndById) {
   EXPECT_EQ(ImageBytes(), QByteArray(128, '\0'));
 
   App().EepromImage.fill(3);
-  EXPECT_TRUE(Issue(shell::ID_FILE_NEW));
+  EXPECT_TRUE(RunCommand(shell::ID_FILE_NEW));
   EXPECT_EQ(ImageBytes(), QByteArray(128, '\0'));
 }
 
@@ -105,8 +105,8 @@ TEST_F(CommandsTest, StandardEditingKeysReachNoHandler) {
   PressInView(Qt::Key_C, Qt::ControlModifier);
   PressInView(Qt::Key_Insert, Qt::ShiftModifier);
   PressInView(Qt::Key_F6, Qt::NoModifier);
-  EXPECT_FALSE(Issue(shell::ID_EDIT_COPY));
-  EXPECT_FALSE(Issue(shell::ID_NEXT_PANE));
+  EXPECT_FALSE(RunCommand(shell::ID_EDIT_COPY));
+  EXPECT_FALSE(RunCommand(shell::ID_NEXT_PANE));
   EXPECT_EQ(ImageBytes(), QByteArray(128, '\5'));
 }
 
@@ -158,7 +158,7 @@ struct RecordingApp : shell::Application {
 };
 
 TEST(CommandRouting, AsksViewDocumentFrameThenApplication) {
-  const shell::StringTable strings{{shell::AFX_IDS_UNTITLED, "Nameless"}};
+  const shell::StringTable strings{{shell::kUntitledString, "Nameless"}};
   ScriptedPrompts prompts;
   RecordingApp app(strings, prompts);
   app.AddDocTemplate({1, [] { return std::make_unique<RecordingDocument>(); },

@@ -1,5 +1,7 @@
 // Dialog templates: dialog units to pixels, and dialogs built from templates (the about box, and
 // the kinds of controls the other dialogs are written with).
+#include "gui/shell/dialog_template.h"
+
 #include <gtest/gtest.h>
 
 #include <QGroupBox>
@@ -11,18 +13,17 @@
 #include "gui/about_dlg.h"
 #include "gui/resources.h"
 #include "gui/shell/command_ids.h"
-#include "gui/shell/dialog_template.h"
 
 namespace {
 
 using namespace shell;
 
-TEST(DialogUnits, MulDivRoundsHalfAwayFromZero) {
-  EXPECT_EQ(MulDiv(235, 6, 4), 353);  // 352.5
-  EXPECT_EQ(MulDiv(55, 13, 8), 89);   // 89.375
-  EXPECT_EQ(MulDiv(-5, 3, 2), -8);    // -7.5
-  EXPECT_EQ(MulDiv(80, 96, 720), 11);
-  EXPECT_EQ(MulDiv(1, 1, 0), -1);
+TEST(DialogUnits, ScaleRoundedRoundsHalfAwayFromZero) {
+  EXPECT_EQ(ScaleRounded(235, 6, 4), 353);  // 352.5
+  EXPECT_EQ(ScaleRounded(55, 13, 8), 89);   // 89.375
+  EXPECT_EQ(ScaleRounded(-5, 3, 2), -8);    // -7.5
+  EXPECT_EQ(ScaleRounded(80, 96, 720), 11);
+  EXPECT_EQ(ScaleRounded(1, 1, 0), -1);
 }
 
 TEST(DialogUnits, TemplateRectanglesBecomePixelsWithTheBaseUnits) {
@@ -79,12 +80,19 @@ TEST(TemplateDialogTest, OkEndsWithIdOkAndEscapeWithIdCancel) {
 
 TEST(TemplateDialogTest, BuildsEditFieldsLabelsAndGroupBoxes) {
   const DialogTemplate form{
-      900, QStringLiteral("Form"), QSize(200, 100), QStringLiteral("MS Sans Serif"), 8,
+      900,
+      QStringLiteral("Form"),
+      QSize(200, 100),
+      QStringLiteral("MS Sans Serif"),
+      8,
       {
-          {ControlKind::DefaultPushButton, IDOK, QStringLiteral("OK"), QRect(75, 80, 50, 14), kTabStop},
-          {ControlKind::Edit, 1000, QStringLiteral("0A"), QRect(67, 27, 13, 14), kTabStop | kAutoHScroll},
-          {ControlKind::StaticText, IDC_STATIC, QStringLiteral("A&B"), QRect(42, 30, 16, 8), kAlignCenter | kNoPrefix},
-          {ControlKind::GroupBox, IDC_STATIC, QString(), QRect(59, 20, 100, 24)},
+          {ControlKind::DefaultPushButton, IDOK, QStringLiteral("OK"), QRect(75, 80, 50, 14),
+           kTabStop},
+          {ControlKind::Edit, 1000, QStringLiteral("0A"), QRect(67, 27, 13, 14),
+           kTabStop | kAutoHScroll},
+          {ControlKind::StaticText, kUnaddressedControl, QStringLiteral("A&B"),
+           QRect(42, 30, 16, 8), kAlignCenter | kNoPrefix},
+          {ControlKind::GroupBox, kUnaddressedControl, QString(), QRect(59, 20, 100, 24)},
       }};
   TemplateDialog dialog(form, nullptr, 96);
   const DialogBaseUnits base = dialog.BaseUnits();

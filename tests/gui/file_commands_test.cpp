@@ -76,7 +76,7 @@ TEST_F(FileCommandsTest, LongFileGivesOnlyItsFirst128Bytes) {
 
 TEST_F(FileCommandsTest, CancelledOpenChangesNothing) {
   prompts_.AnswerFileDialog(std::nullopt);
-  Issue(shell::ID_FILE_OPEN);
+  RunCommand(shell::ID_FILE_OPEN);
   EXPECT_EQ(Caption(), QStringLiteral("Untitled - PLOVER"));
   EXPECT_TRUE(App().CurrentFileName.isEmpty());
 }
@@ -84,7 +84,7 @@ TEST_F(FileCommandsTest, CancelledOpenChangesNothing) {
 struct OpenFailure {
   const char* name;
   QString (*make)(const PloverTest&);  // the path to open
-  const char* text;                   // with %1 for the path
+  const char* text;                    // with %1 for the path
 };
 
 void PrintTo(const OpenFailure& failure, std::ostream* out) { *out << failure.name; }
@@ -137,11 +137,11 @@ TEST_F(FileCommandsTest, FileHeldByAnotherProgramIsASharingViolation) {
 TEST_F(FileCommandsTest, NewAfterOpenClearsTheImageAndKeepsTheName) {
   const QString path = WriteFile("full.dat", Pattern(128, 0x40));
   OpenThroughDialog(path);
-  Issue(shell::ID_FILE_NEW);
+  RunCommand(shell::ID_FILE_NEW);
   EXPECT_EQ(ImageBytes(), QByteArray(128, '\0'));
   EXPECT_EQ(Caption(), path + " - PLOVER");
   // Save then overwrites the opened file with zeros, without a dialog or a question.
-  Issue(shell::ID_FILE_SAVE);
+  RunCommand(shell::ID_FILE_SAVE);
   EXPECT_EQ(ReadFile(path), QByteArray(128, '\0'));
   EXPECT_EQ(prompts_.file_dialogs.size(), 1u);
   EXPECT_TRUE(prompts_.message_boxes.empty());
@@ -151,7 +151,7 @@ TEST_F(FileCommandsTest, SaveBeforeAnyOpenIsSaveAs) {
   App().EepromImage.fill(0x5A);
   const QString path = PathOf("new.dat");
   prompts_.AnswerFileDialog(path);
-  Issue(shell::ID_FILE_SAVE);
+  RunCommand(shell::ID_FILE_SAVE);
   ASSERT_EQ(prompts_.file_dialogs.size(), 1u);
   EXPECT_TRUE(prompts_.file_dialogs[0].open_dialog);
   EXPECT_EQ(prompts_.file_dialogs[0].flags, unsigned{shell::kHideReadOnly});
@@ -164,12 +164,12 @@ TEST_F(FileCommandsTest, SaveAsReplacesAnExistingFileWithoutAsking) {
   const QString path = WriteFile("old.dat", Pattern(300, 3));
   App().EepromImage.fill(0x11);
   prompts_.AnswerFileDialog(path);
-  Issue(shell::ID_FILE_SAVE_AS);
+  RunCommand(shell::ID_FILE_SAVE_AS);
   EXPECT_EQ(ReadFile(path), QByteArray(128, '\x11'));
   EXPECT_TRUE(prompts_.message_boxes.empty());
   // Save writes there from now on without a dialog.
   App().EepromImage.fill(0x22);
-  Issue(shell::ID_FILE_SAVE);
+  RunCommand(shell::ID_FILE_SAVE);
   EXPECT_EQ(ReadFile(path), QByteArray(128, '\x22'));
   EXPECT_EQ(prompts_.file_dialogs.size(), 1u);
 }
@@ -177,7 +177,7 @@ TEST_F(FileCommandsTest, SaveAsReplacesAnExistingFileWithoutAsking) {
 TEST_F(FileCommandsTest, FailedSaveAsWithoutANameLeavesAnEmptyTitle) {
   const QString path = PathOf("no-such-folder/x.dat");
   prompts_.AnswerFileDialog(path);
-  Issue(shell::ID_FILE_SAVE_AS);
+  RunCommand(shell::ID_FILE_SAVE_AS);
   ExpectOneFileError(path + " was not found.");
   EXPECT_TRUE(App().CurrentFileName.isEmpty());
   EXPECT_EQ(Caption(), QStringLiteral(" - PLOVER"));
@@ -189,7 +189,7 @@ TEST_F(FileCommandsTest, FailedSaveAsWithANameShowsThatName) {
   Doc().SetTitle("Something else");
   QDir(PathOf("")).mkdir("folder.dat");
   prompts_.AnswerFileDialog(PathOf("folder.dat"));
-  Issue(shell::ID_FILE_SAVE_AS);
+  RunCommand(shell::ID_FILE_SAVE_AS);
   ExpectOneFileError("Access to " + PathOf("folder.dat") + " was denied.");
   EXPECT_EQ(App().CurrentFileName, first);
   EXPECT_EQ(Caption(), first + " - PLOVER");
@@ -201,7 +201,7 @@ TEST_F(FileCommandsTest, SaveToAHeldFileLeavesItsContents) {
   App().EepromImage.fill(0);
   ForeignHolder holder(path);
   ASSERT_TRUE(holder.Locked());
-  Issue(shell::ID_FILE_SAVE);
+  RunCommand(shell::ID_FILE_SAVE);
   ExpectOneFileError("A sharing violation occurred while accessing " + path + ".");
   EXPECT_EQ(ReadFile(path), Pattern(128, 9));
 }

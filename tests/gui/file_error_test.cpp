@@ -1,9 +1,9 @@
 // The file-error texts and which system error gives which of them.
+#include "gui/shell/file_error.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
-
-#include "gui/shell/file_error.h"
 
 namespace {
 
@@ -25,7 +25,8 @@ TEST(FileError, EachCauseHasItsTextWithThePath) {
       {FileErrorCause::InvalidFile, "An invalid file handle was associated with /d/a.dat."},
       {FileErrorCause::RemoveCurrentDir,
        "/d/a.dat could not be removed because it is the current directory."},
-      {FileErrorCause::DirectoryFull, "/d/a.dat could not be created because the directory is full."},
+      {FileErrorCause::DirectoryFull,
+       "/d/a.dat could not be created because the directory is full."},
       {FileErrorCause::BadSeek, "Seek failed on /d/a.dat"},
       {FileErrorCause::HardIO, "A hardware I/O error was reported while accessing /d/a.dat."},
       {FileErrorCause::SharingViolation, "A sharing violation occurred while accessing /d/a.dat."},
@@ -34,7 +35,8 @@ TEST(FileError, EachCauseHasItsTextWithThePath) {
       {FileErrorCause::EndOfFile, "An attempt was made to access /d/a.dat past its end."},
   };
   for (const auto& row : table) {
-    EXPECT_EQ(shell::FileErrorText(row.cause, QStringLiteral("/d/a.dat")), QString::fromUtf8(row.text));
+    EXPECT_EQ(shell::FileErrorText(row.cause, QStringLiteral("/d/a.dat")),
+              QString::fromUtf8(row.text));
   }
 }
 
@@ -45,15 +47,24 @@ TEST(FileError, PathIsShownAsItIs) {
 
 TEST(FileError, SystemErrorsMapToCauses) {
   const std::pair<int, FileErrorCause> table[] = {
-      {ENOENT, FileErrorCause::FileNotFound},     {ENOTDIR, FileErrorCause::BadPath},
-      {ENAMETOOLONG, FileErrorCause::BadPath},    {EMFILE, FileErrorCause::TooManyOpenFiles},
-      {ENFILE, FileErrorCause::TooManyOpenFiles}, {EACCES, FileErrorCause::AccessDenied},
-      {EPERM, FileErrorCause::AccessDenied},      {EROFS, FileErrorCause::AccessDenied},
-      {EISDIR, FileErrorCause::AccessDenied},     {EBADF, FileErrorCause::InvalidFile},
-      {ESPIPE, FileErrorCause::BadSeek},          {EIO, FileErrorCause::HardIO},
-      {EWOULDBLOCK, FileErrorCause::SharingViolation}, {ENOLCK, FileErrorCause::LockViolation},
-      {ENOSPC, FileErrorCause::DiskFull},         {EDQUOT, FileErrorCause::DiskFull},
-      {EINTR, FileErrorCause::Generic},           {0, FileErrorCause::Generic},
+      {ENOENT, FileErrorCause::FileNotFound},
+      {ENOTDIR, FileErrorCause::BadPath},
+      {ENAMETOOLONG, FileErrorCause::BadPath},
+      {EMFILE, FileErrorCause::TooManyOpenFiles},
+      {ENFILE, FileErrorCause::TooManyOpenFiles},
+      {EACCES, FileErrorCause::AccessDenied},
+      {EPERM, FileErrorCause::AccessDenied},
+      {EROFS, FileErrorCause::AccessDenied},
+      {EISDIR, FileErrorCause::AccessDenied},
+      {EBADF, FileErrorCause::InvalidFile},
+      {ESPIPE, FileErrorCause::BadSeek},
+      {EIO, FileErrorCause::HardIO},
+      {EWOULDBLOCK, FileErrorCause::SharingViolation},
+      {ENOLCK, FileErrorCause::LockViolation},
+      {ENOSPC, FileErrorCause::DiskFull},
+      {EDQUOT, FileErrorCause::DiskFull},
+      {EINTR, FileErrorCause::Generic},
+      {0, FileErrorCause::Generic},
   };
   for (const auto& [error_number, cause] : table) {
     EXPECT_EQ(shell::CauseFromErrno(error_number), cause) << "errno " << error_number;

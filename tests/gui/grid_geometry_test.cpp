@@ -1,8 +1,8 @@
 // The grid's geometry as plain functions: sizes per resolution, rectangles, lines, which cells a
 // clip box needs, where each register sits and how it is written.
-#include <gtest/gtest.h>
-
 #include "gui/grid_geometry.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -54,15 +54,14 @@ TEST_P(CellsToPaintTest, OnlyCellsThatMeetTheClipBox) {
 
 INSTANTIATE_TEST_SUITE_P(
     Clips, CellsToPaintTest,
-    ::testing::Values(
-        ClipCase{"WholeGrid", {0, 0, 504, 336}, {0, 12, 0, 9}},
-        ClipCase{"LargerWindow", {0, 0, 900, 700}, {0, 12, 0, 9}},
-        ClipCase{"LowerRight", {312, 280, 504, 336}, {10, 12, 6, 9}},
-        ClipCase{"LowerRightFromInsideColumn5", {310, 280, 504, 336}, {10, 12, 5, 9}},
-        ClipCase{"OneCellExactly", {72, 48, 120, 72}, {1, 1, 1, 1}},
-        ClipCase{"HeadersOnly", {0, 0, 24, 24}, {0, -1, 0, -1}},
-        ClipCase{"BelowTheGrid", {0, 336, 504, 400}, {13, 12, 0, 9}},
-        ClipCase{"RightOfTheGrid", {504, 0, 600, 336}, {0, 12, 10, 9}}),
+    ::testing::Values(ClipCase{"WholeGrid", {0, 0, 504, 336}, {0, 12, 0, 9}},
+                      ClipCase{"LargerWindow", {0, 0, 900, 700}, {0, 12, 0, 9}},
+                      ClipCase{"LowerRight", {312, 280, 504, 336}, {10, 12, 6, 9}},
+                      ClipCase{"LowerRightFromInsideColumn5", {310, 280, 504, 336}, {10, 12, 5, 9}},
+                      ClipCase{"OneCellExactly", {72, 48, 120, 72}, {1, 1, 1, 1}},
+                      ClipCase{"HeadersOnly", {0, 0, 24, 24}, {0, -1, 0, -1}},
+                      ClipCase{"BelowTheGrid", {0, 336, 504, 400}, {13, 12, 0, 9}},
+                      ClipCase{"RightOfTheGrid", {504, 0, 600, 336}, {0, 12, 10, 9}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GridGeometry, LastRowHasEightCells) {

@@ -78,11 +78,11 @@ TEST_P(GridRenderTest, HeaderBandsFramesAndLinesWhereTheyBelong) {
     EXPECT_PIXEL(image, hw + 2, top + rh - 1, kShadow);
     EXPECT_PIXEL(image, hw, top + 3, kLightGrey);  // the line right of the header column
   }
-  EXPECT_PIXEL(image, hw + 2, rh + rh / 2, kWhite);  // inside row 0's frame, past the band
-  EXPECT_PIXEL(image, w - 1, rh, kLightGrey);        // the line under the header row...
-  EXPECT_PIXEL(image, w, rh, kWhite);                // ...stops at the grid's edge
-  EXPECT_PIXEL(image, w + 2, 2, kWhite);             // nothing right of the grid
-  EXPECT_PIXEL(image, 2, h + 2, kWhite);             // nothing below it
+  EXPECT_PIXEL(image, hw + 2, rh + rh / 2, kWhite);       // inside row 0's frame, past the band
+  EXPECT_PIXEL(image, w - 1, rh, kLightGrey);             // the line under the header row...
+  EXPECT_PIXEL(image, w, rh, kWhite);                     // ...stops at the grid's edge
+  EXPECT_PIXEL(image, w + 2, 2, kWhite);                  // nothing right of the grid
+  EXPECT_PIXEL(image, 2, h + 2, kWhite);                  // nothing below it
   EXPECT_PIXEL(image, hw + cw, 3 * rh + rh / 2, kWhite);  // no line between cells
   EXPECT_PIXEL(image, hw + 5 * cw + 3, 5 * rh, kWhite);
 }
@@ -160,7 +160,7 @@ TEST_F(PloverTest, RepaintingTheMainWindowPaintsTheViewAtOnce) {
   View().viewport()->installEventFilter(&counter);
   App().RepaintMainWindow();
   EXPECT_EQ(counter.paints, 1);
-  Issue(shell::ID_FILE_NEW);
+  RunCommand(shell::ID_FILE_NEW);
   EXPECT_EQ(counter.paints, 2);
   View().viewport()->removeEventFilter(&counter);
 }

@@ -28,7 +28,8 @@ QByteArray PloverTest::ReadFile(const QString& path) {
 }
 
 QByteArray PloverTest::Bytes(const bus::Image& image) {
-  return QByteArray(reinterpret_cast<const char*>(image.data()), static_cast<qsizetype>(image.size()));
+  return QByteArray(reinterpret_cast<const char*>(image.data()),
+                    static_cast<qsizetype>(image.size()));
 }
 
 QByteArray PloverTest::Pattern(int count, int first) {
@@ -39,5 +40,5 @@ QByteArray PloverTest::Pattern(int count, int first) {
 
 void PloverTest::OpenThroughDialog(const QString& path) {
   prompts_.AnswerFileDialog(path);
-  Issue(shell::ID_FILE_OPEN);
+  RunCommand(shell::ID_FILE_OPEN);
 }

@@ -4,11 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include <QByteArray>
 #include <QImage>
 #include <QTemporaryDir>
+#include <memory>
 
 #include "gui/plover_app.h"
 #include "gui/plover_doc.h"
@@ -30,8 +29,8 @@ class PloverTest : public ::testing::Test {
   shell::FrameWindow& Frame() { return *app_->MainWindow(); }
 
   [[nodiscard]] QString Caption() { return Frame().windowTitle(); }
-  // Issues a command the way menu items and keys do.
-  bool Issue(shell::CommandId id) { return Frame().RouteCommand(id); }
+  // Sends a command the way menu items and keys do.
+  bool RunCommand(shell::CommandId id) { return Frame().RouteCommand(id); }
 
   [[nodiscard]] QString PathOf(const QString& name) const { return dir_.filePath(name); }
   QString WriteFile(const QString& name, const QByteArray& contents) const;

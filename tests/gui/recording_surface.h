@@ -54,7 +54,7 @@ class RecordingSurface final : public shell::DrawSurface {
   std::vector<DrawnLine> lines;
   std::vector<DrawnFill> fills;
   std::vector<DrawnFrame> frames;
-  shell::Pen pen;                // the pen selected now
+  shell::Pen pen;  // the pen selected now
   QFont font{QStringLiteral("Initial")};
   shell::BackgroundMode mode = shell::BackgroundMode::Opaque;
 

@@ -3,12 +3,11 @@
 // was queued but never asked for.
 #pragma once
 
+#include <QString>
 #include <deque>
 #include <functional>
 #include <optional>
 #include <vector>
-
-#include <QString>
 
 #include "gui/shell/user_prompts.h"
 

@@ -1,6 +1,5 @@
 // Pieces of the shell layer on their own: strings, captions, file filters, settings, raw files.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <QFile>
@@ -44,8 +43,7 @@ TEST(FileFilterTest, DataFileFilterInBothForms) {
   ASSERT_EQ(entries.size(), 2u);
   EXPECT_EQ(entries[0], (FileFilterEntry{"Data files (*.dat)", {"*.dat"}}));
   EXPECT_EQ(entries[1], (FileFilterEntry{"All files (*.*)", {"*.*"}}));
-  EXPECT_EQ(QtNameFilters(filter),
-            (QStringList{"Data files (*.dat)", "All files (*)"}));
+  EXPECT_EQ(QtNameFilters(filter), (QStringList{"Data files (*.dat)", "All files (*)"}));
 }
 
 TEST(RecentFileListTest, KeepsFourMostRecentFirstAcrossRuns) {

@@ -27,16 +27,16 @@ void OpenGood(PloverTest& t, const QString& chosen) {
 void OpenMissing(PloverTest& t, const QString& chosen) { t.OpenThroughDialog(chosen); }
 void SaveAsWritten(PloverTest& t, const QString& chosen) {
   t.prompts_.AnswerFileDialog(chosen);
-  t.Issue(shell::ID_FILE_SAVE_AS);
+  t.RunCommand(shell::ID_FILE_SAVE_AS);
 }
 void SaveAsNotWritten(PloverTest& t, const QString& chosen) {
   QDir(t.PathOf("")).mkdir("chosen.dat");
   t.prompts_.AnswerFileDialog(chosen);
-  t.Issue(shell::ID_FILE_SAVE_AS);
+  t.RunCommand(shell::ID_FILE_SAVE_AS);
 }
 template <shell::CommandId id>
 void Command(PloverTest& t, const QString&) {
-  EXPECT_TRUE(t.Issue(id));
+  EXPECT_TRUE(t.RunCommand(id));
 }
 
 class StateTableTest : public PloverTest, public ::testing::WithParamInterface<Row> {};
@@ -62,19 +62,16 @@ TEST_P(StateTableTest, NameAndTitleFollowTheTable) {
 // until then those commands change neither.
 INSTANTIATE_TEST_SUITE_P(
     Events, StateTableTest,
-    ::testing::Values(Row{"OpenFileRead", OpenGood, Name::Chosen, Title::CurrentFileName},
-                      Row{"OpenFileNotOpened", OpenMissing, Name::Previous, Title::Previous},
-                      Row{"SaveAsWritten", SaveAsWritten, Name::Chosen, Title::CurrentFileName},
-                      Row{"SaveAsNotWritten", SaveAsNotWritten, Name::Previous,
-                          Title::CurrentFileName},
-                      Row{"New", Command<shell::ID_FILE_NEW>, Name::Previous, Title::Previous},
-                      Row{"Save", Command<shell::ID_FILE_SAVE>, Name::Previous, Title::Previous},
-                      Row{"Download", Command<plover::ID_TOOLS_DOWNLOAD>, Name::Previous,
-                          Title::Previous},
-                      Row{"Verify", Command<plover::ID_TOOLS_VERIFY>, Name::Previous,
-                          Title::Previous},
-                      Row{"Modify", Command<plover::ID_TOOLS_MODIFY>, Name::Previous,
-                          Title::Previous}),
+    ::testing::Values(
+        Row{"OpenFileRead", OpenGood, Name::Chosen, Title::CurrentFileName},
+        Row{"OpenFileNotOpened", OpenMissing, Name::Previous, Title::Previous},
+        Row{"SaveAsWritten", SaveAsWritten, Name::Chosen, Title::CurrentFileName},
+        Row{"SaveAsNotWritten", SaveAsNotWritten, Name::Previous, Title::CurrentFileName},
+        Row{"New", Command<shell::ID_FILE_NEW>, Name::Previous, Title::Previous},
+        Row{"Save", Command<shell::ID_FILE_SAVE>, Name::Previous, Title::Previous},
+        Row{"Download", Command<plover::ID_TOOLS_DOWNLOAD>, Name::Previous, Title::Previous},
+        Row{"Verify", Command<plover::ID_TOOLS_VERIFY>, Name::Previous, Title::Previous},
+        Row{"Modify", Command<plover::ID_TOOLS_MODIFY>, Name::Previous, Title::Previous}),
     [](const auto& info) { return std::string(info.param.event); });
 
 TEST_F(PloverTest, StartUpWithoutArgumentsHasNoNameAndTitleUntitled) {
