@@ -195,6 +195,16 @@ TEST_F(FileCommandsTest, FailedSaveAsWithANameShowsThatName) {
   EXPECT_EQ(Caption(), first + " - PLOVER");
 }
 
+TEST_F(FileCommandsTest, WriteThatFailsIsReportedAndNotTakenAsSaved) {
+  const QString full = QStringLiteral("/dev/full");  // every write fails: no space left
+  if (!QFile::exists(full)) GTEST_SKIP() << "this system has no /dev/full";
+  prompts_.AnswerFileDialog(full);
+  RunCommand(shell::ID_FILE_SAVE_AS);
+  ExpectOneFileError("Disk full while accessing /dev/full.");
+  EXPECT_TRUE(App().CurrentFileName.isEmpty());
+  EXPECT_EQ(Caption(), QStringLiteral(" - PLOVER"));
+}
+
 TEST_F(FileCommandsTest, SaveToAHeldFileLeavesItsContents) {
   const QString path = WriteFile("held.dat", Pattern(128, 9));
   OpenThroughDialog(path);
