@@ -77,11 +77,14 @@ CellRange CellsToPaint(const Metrics& m, const Box& clip) {
   CellRange range;
   if (clip.IsEmpty() || m.RowHeight <= 0 || m.CellWidth <= 0) return range;
   // Row r spans (r+1)*RowHeight up to (r+2)*RowHeight; column k spans HeaderWidth + k*CellWidth
-  // up to HeaderWidth + (k+1)*CellWidth. A cell is painted when both spans meet the clip box.
+  // up to HeaderWidth + (k+1)*CellWidth. The rows are those that meet the clip box; the columns
+  // reach one column further right than the clip box when its right edge falls inside the grid,
+  // which repaints a cell more than needed and never one too few.
   range.first_row = std::max(0, FloorDiv(clip.top - m.RowHeight, m.RowHeight));
   range.last_row = std::min(kRows - 1, FloorDiv(clip.bottom - 1 - m.RowHeight, m.RowHeight));
   range.first_column = std::max(0, FloorDiv(clip.left - m.HeaderWidth, m.CellWidth));
-  range.last_column = std::min(kColumns - 1, FloorDiv(clip.right - 1 - m.HeaderWidth, m.CellWidth));
+  range.last_column =
+      std::min(kColumns - 1, FloorDiv(clip.right - 1 - m.HeaderWidth + m.CellWidth, m.CellWidth));
   return range;
 }
 

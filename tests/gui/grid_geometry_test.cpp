@@ -48,7 +48,7 @@ void PrintTo(const ClipCase& clip_case, std::ostream* out) { *out << clip_case.n
 
 class CellsToPaintTest : public ::testing::TestWithParam<ClipCase> {};
 
-TEST_P(CellsToPaintTest, OnlyCellsThatMeetTheClipBox) {
+TEST_P(CellsToPaintTest, RowsAndColumnsOfTheClipBox) {
   EXPECT_EQ(CellsToPaint(k96, GetParam().clip), GetParam().cells);
 }
 
@@ -58,8 +58,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ClipCase{"LargerWindow", {0, 0, 900, 700}, {0, 12, 0, 9}},
                       ClipCase{"LowerRight", {312, 280, 504, 336}, {10, 12, 6, 9}},
                       ClipCase{"LowerRightFromInsideColumn5", {310, 280, 504, 336}, {10, 12, 5, 9}},
-                      ClipCase{"OneCellExactly", {72, 48, 120, 72}, {1, 1, 1, 1}},
-                      ClipCase{"HeadersOnly", {0, 0, 24, 24}, {0, -1, 0, -1}},
+                      // A right edge inside the grid takes in the column after it.
+                      ClipCase{"OneCellExactly", {72, 48, 120, 72}, {1, 1, 1, 2}},
+                      ClipCase{"LeftHalfOfColumn3", {168, 48, 190, 72}, {1, 1, 3, 4}},
+                      ClipCase{"HeadersOnly", {0, 0, 24, 24}, {0, -1, 0, 0}},  // no row: nothing painted
                       ClipCase{"BelowTheGrid", {0, 336, 504, 400}, {13, 12, 0, 9}},
                       ClipCase{"RightOfTheGrid", {504, 0, 600, 336}, {0, 12, 10, 9}}),
     [](const auto& info) { return std::string(info.param.name); });
