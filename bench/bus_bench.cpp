@@ -55,48 +55,53 @@ double Accesses(const bus::Port& port, std::uint64_t since) {
   return static_cast<double>(port.NowNanoseconds() - since) / sim::kNanosecondsPerAccess;
 }
 
+void SetAccessCounter(benchmark::State& state, const bus::Port& port, std::uint64_t since) {
+  state.counters["ns_per_access"] = benchmark::Counter(
+      Accesses(port, since), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+// A stream of accesses: data bytes sent and their acknowledge slots clocked, no transaction logic.
 void BM_PortAccess(benchmark::State& state) {
   auto port = OpenBoard("sim", TraceKind::None);
   bus::ParallelPortLines lines(*port, bus::TimingPolicy::Windowed);
-  bus::EepromProtocol protocol(lines);
-  bus::Image image{};
   const std::uint64_t start = port->NowNanoseconds();
+  std::uint8_t value = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(protocol.ReadEeprom(image));
+    lines.SendByte(value++);
+    benchmark::DoNotOptimize(lines.ClockAck());
   }
-  state.counters["ns_per_access"] = benchmark::Counter(
-      Accesses(*port, start), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  SetAccessCounter(state, *port, start);
 }
 BENCHMARK(BM_PortAccess);
 
-void BM_ReadEeprom(benchmark::State& state) {
-  const auto trace = static_cast<TraceKind>(state.range(0));
-  auto port = OpenBoard("sim", trace);
+// A whole transaction, repeated on one board, without a trace (0), with a text trace (1) or with
+// a VCD trace (2).
+template <typename Transaction>
+void RunTransaction(benchmark::State& state, const char* spec, Transaction transaction) {
+  auto port = OpenBoard(spec, static_cast<TraceKind>(state.range(0)));
   bus::ParallelPortLines lines(*port, bus::TimingPolicy::Windowed);
   bus::EepromProtocol protocol(lines);
-  bus::Image image{};
   const std::uint64_t start = port->NowNanoseconds();
   for (auto _ : state) {
-    benchmark::DoNotOptimize(protocol.ReadEeprom(image));
+    benchmark::DoNotOptimize(transaction(protocol));
   }
-  state.counters["ns_per_access"] = benchmark::Counter(
-      Accesses(*port, start), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  SetAccessCounter(state, *port, start);
+}
+
+void BM_ReadEeprom(benchmark::State& state) {
+  bus::Image image{};
+  RunTransaction(state, "sim", [&](bus::EepromProtocol& protocol) {
+    return protocol.ReadEeprom(image);
+  });
 }
 BENCHMARK(BM_ReadEeprom)->ArgName("trace")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 void BM_WriteEeprom(benchmark::State& state) {
-  const auto trace = static_cast<TraceKind>(state.range(0));
-  // A board whose write cycle is over at once, so the run measures the transaction's own cost.
-  auto port = OpenBoard("sim,twr=0", trace);
-  bus::ParallelPortLines lines(*port, bus::TimingPolicy::Windowed);
-  bus::EepromProtocol protocol(lines);
   const bus::Image image = Pattern();
-  const std::uint64_t start = port->NowNanoseconds();
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(protocol.WriteEeprom(image));
-  }
-  state.counters["ns_per_access"] = benchmark::Counter(
-      Accesses(*port, start), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  // A board whose write cycle is over at once, so the run measures the transaction's own cost.
+  RunTransaction(state, "sim,twr=0", [&](bus::EepromProtocol& protocol) {
+    return protocol.WriteEeprom(image);
+  });
 }
 BENCHMARK(BM_WriteEeprom)->ArgName("trace")->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
