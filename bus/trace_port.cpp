@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -34,8 +35,9 @@ bool EndsWithVcd(std::string_view file) {
 
 class TracePort final : public Port {
  public:
-  TracePort(std::unique_ptr<Port> inner, int fd, bool vcd)
+  TracePort(std::unique_ptr<Port> inner, std::string file, int fd, bool vcd)
       : inner_(std::move(inner)),
+        file_(std::move(file)),
         fd_(fd),
         vcd_(vcd),
         knows_levels_(inner_->BusLevels().has_value()),
@@ -45,7 +47,9 @@ class TracePort final : public Port {
 
   ~TracePort() override {
     Flush();
-    ::close(fd_);
+    if (::close(fd_) != 0 && !failed_) {
+      ReportFailure();
+    }
   }
 
   TracePort(const TracePort&) = delete;
@@ -217,7 +221,8 @@ class TracePort final : public Port {
     }
   }
 
-  // Writes the buffer out. After a failed write (a full disk) the trace records nothing more.
+  // Writes the buffer out. After a failed write (a full disk) the trace records nothing more,
+  // and says so once on standard error: the bus operations themselves go on unharmed.
   void Flush() {
     std::size_t written = 0;
     while (written < used_ && !failed_) {
@@ -225,13 +230,21 @@ class TracePort final : public Port {
       if (count > 0) {
         written += static_cast<std::size_t>(count);
       } else if (count == 0 || errno != EINTR) {
-        failed_ = true;
+        if (count == 0) errno = EIO;
+        ReportFailure();
       }
     }
     used_ = 0;
   }
 
+  void ReportFailure() {
+    failed_ = true;
+    std::fprintf(stderr, "cannot write trace file %s: %s; the trace is incomplete\n",
+                 file_.c_str(), std::strerror(errno));
+  }
+
   std::unique_ptr<Port> inner_;
+  std::string file_;
   int fd_;
   bool vcd_;
   bool knows_levels_;
@@ -253,7 +266,7 @@ TraceOpenResult OpenTrace(std::unique_ptr<Port> inner, const std::string& file) 
     result.error = "cannot create trace file " + file + ": " + std::strerror(errno);
     return result;
   }
-  result.port = std::make_unique<TracePort>(std::move(inner), fd, EndsWithVcd(file));
+  result.port = std::make_unique<TracePort>(std::move(inner), file, fd, EndsWithVcd(file));
   return result;
 }
 

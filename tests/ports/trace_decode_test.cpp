@@ -95,7 +95,8 @@ TEST(TraceDecodeTest, DecodersSeeTheImageWrittenByteByByteAndReadSequentially) {
   }
   std::string sequential = "eeprom24xx-1: Sequential random read (addr=00, 128 bytes):";
   for (const std::uint8_t byte : image) {
-    sequential += " " + Hex(byte);
+    sequential += ' ';
+    sequential += Hex(byte);
   }
   expected.push_back(sequential);
 
