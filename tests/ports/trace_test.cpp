@@ -263,3 +263,26 @@ TEST(TraceTest, VcdOfHardwareDrawsDrivenLevelsAndTheSensedSda) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TraceFailureTest, AFullDiskIsReportedOnceAndTheBusGoesOn) {
+  if (std::FILE* full = std::fopen("/dev/full", "w"); full == nullptr) {
+    GTEST_SKIP() << "no /dev/full on this machine";
+  } else {
+    std::fclose(full);
+  }
+  ::testing::internal::CaptureStderr();
+  {
+    std::unique_ptr<bus::Port> port = Traced(SimPort(), "/dev/full");
+    for (int i = 0; i < 20000; ++i) {  // more than one buffer of records
+      port->WriteControl(i % 2 == 0 ? 0x04 : 0x00);
+    }
+    EXPECT_EQ(port->ReadStatus(), 0x7F);  // the board still answers
+  }
+  const std::string errors = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(errors, std::string("cannot write trace file /dev/full: ") + std::strerror(ENOSPC) +
+                        "; the trace is incomplete\n");
+}
+
+}  // namespace
