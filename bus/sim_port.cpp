@@ -74,7 +74,12 @@ bool ParseSim(std::string_view argument, PortSpec& spec, std::string& error) {
 }
 
 std::unique_ptr<Port> OpenSim(const PortSpec& spec, std::string& error) {
-  return SimPort::Open(spec.board, spec.Text(), error);
+  std::unique_ptr<Port> port = SimPort::Open(spec.board, spec.Text(), error);
+  if (!port) {
+    error += "; name another board file with --port sim:FILE, or use --port sim for a board in "
+             "memory";
+  }
+  return port;
 }
 
 constexpr PortParameter kParameters[] = {

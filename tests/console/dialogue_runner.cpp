@@ -43,8 +43,12 @@ std::string Escape(const std::string& bytes) {
 std::string Context(const std::string& bytes, std::size_t offset) {
   const std::size_t at = std::min(offset, bytes.size());
   const std::size_t begin = at > kContextBytes ? at - kContextBytes : 0;
-  return "\"" + Escape(bytes.substr(begin, at - begin)) + "\" >>> \"" +
-         Escape(bytes.substr(at, kContextBytes)) + "\"";
+  std::string text = "\"";
+  text += Escape(bytes.substr(begin, at - begin));
+  text += "\" >>> \"";
+  text += Escape(bytes.substr(at, kContextBytes));
+  text += '"';
+  return text;
 }
 
 std::string ByteText(const std::string& bytes, std::size_t offset) {
