@@ -59,6 +59,20 @@ QIcon CploverApp::LoadIcon(int id) const {
   return id == kMainFrameResource ? ProgramIcon() : QIcon();
 }
 
+bus::BusConnection& CploverApp::Bus() {
+  if (bus_ == nullptr) bus_ = std::make_unique<bus::BusConnection>(options_.bus);
+  return *bus_;
+}
+
+void CploverApp::SetBusConnection(std::unique_ptr<bus::BusConnection> connection) {
+  bus_ = std::move(connection);
+}
+
+void CploverApp::ReportBusFailure(const bus::BusResult& result) {
+  MessageBox(QString::fromStdString(bus::DescribeBusResult(result)),
+             LoadString(kMessageCaptionString), shell::MessageIcon::Stop);
+}
+
 CploverDoc* CploverApp::Document() const { return static_cast<CploverDoc*>(ActiveDocument()); }
 
 CMainFrame* CploverApp::MainFrame() const { return static_cast<CMainFrame*>(MainWindow()); }

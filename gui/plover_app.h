@@ -4,6 +4,7 @@
 
 #include <QSize>
 #include <QString>
+#include <memory>
 #include <optional>
 
 #include "bus/bus_connection.h"
@@ -36,6 +37,14 @@ class CploverApp : public shell::Application {
   [[nodiscard]] QIcon LoadIcon(int id) const override;
 
   [[nodiscard]] const bus::BusOptions& BusOptions() const { return options_.bus; }
+  // The connection of the device commands: one for the application's life, made from
+  // BusOptions() at the first use. It opens the port at its first operation and keeps it open.
+  [[nodiscard]] bus::BusConnection& Bus();
+  // Runs the device commands on `connection` from now on (tests: a port on a virtual board).
+  void SetBusConnection(std::unique_ptr<bus::BusConnection> connection);
+  // A failed bus operation: the error box with the stop icon and the caption "PLOVER" whose text
+  // names the device, the address of a write, and the remedy.
+  void ReportBusFailure(const bus::BusResult& result);
   [[nodiscard]] CploverDoc* Document() const;
   [[nodiscard]] CMainFrame* MainFrame() const;
   [[nodiscard]] CploverView* View() const;
@@ -46,6 +55,7 @@ class CploverApp : public shell::Application {
 
  private:
   StartOptions options_;
+  std::unique_ptr<bus::BusConnection> bus_;
 };
 
 // The current application object. Only valid while a CploverApp exists.

@@ -1,5 +1,6 @@
 #include "gui/plover_doc.h"
 
+#include <QApplication>
 #include <array>
 #include <cstdint>
 
@@ -7,6 +8,7 @@
 #include "gui/resource_ids.h"
 #include "gui/resources.h"
 #include "gui/shell/raw_file.h"
+#include "gui/verify_dlg.h"
 
 namespace plover {
 
@@ -119,12 +121,95 @@ bool CploverDoc::SaveImageTo(const QString& path) {
   return true;
 }
 
-// The device commands come with the Tools work; until then their menu items do nothing, and
-// claim nothing.
-void CploverDoc::OnToolsVerify() {}
-void CploverDoc::OnToolsUpload() {}
-void CploverDoc::OnToolsDownload() {}
+namespace {
+
+// A wait cursor while a bus transaction runs; the transaction itself runs right here on the user
+// interface thread, so nothing else is handled until it returns.
+class TransactionCursor {
+ public:
+  TransactionCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~TransactionCursor() { QApplication::restoreOverrideCursor(); }
+  TransactionCursor(const TransactionCursor&) = delete;
+  TransactionCursor& operator=(const TransactionCursor&) = delete;
+};
+
+bus::BusResult ReadDevice(bus::Image& destination) {
+  // Read into a copy, so that a read that fails leaves the destination as it was.
+  bus::Image read = destination;
+  bus::BusResult result;
+  {
+    const TransactionCursor cursor;
+    result = TheApp().Bus().ReadEeprom(read);
+  }
+  if (result.ok()) destination = read;
+  return result;
+}
+
+bus::BusResult WriteDevice(const bus::Image& image) {
+  const TransactionCursor cursor;
+  return TheApp().Bus().WriteEeprom(image);
+}
+
+}  // namespace
+
+void CploverDoc::OnToolsUpload() {
+  CploverApp& app = TheApp();
+  if (const bus::BusResult result = ReadDevice(app.EepromImage); !result.ok()) {
+    app.ReportBusFailure(result);
+    return;
+  }
+  app.RepaintMainWindow();
+  SetTitle(QString::fromUtf8(kUploadTitle));
+}
+
+void CploverDoc::OnToolsDownload() {
+  CploverApp& app = TheApp();
+  const QString text = QString::fromUtf8(kDownloadCompleted);
+  const QString caption = app.LoadString(kMessageCaptionString);
+  if (const bus::BusResult result = WriteDevice(app.EepromImage); !result.ok()) {
+    app.ReportBusFailure(result);
+    return;
+  }
+  app.MessageBox(text, caption, shell::MessageIcon::Information);
+}
+
+void CploverDoc::OnToolsVerify() {
+  CploverApp& app = TheApp();
+  CVerifyDlg dialog;
+  if (const bus::BusResult result = ReadDevice(app.ReadBackImage); !result.ok()) {
+    app.ReportBusFailure(result);
+    return;
+  }
+  app.Prompts().RunModal(dialog);
+}
+
 void CploverDoc::OnToolsModify() {}
-void CploverDoc::OnProgramDefaults() {}
+
+void CploverDoc::OnProgramDefaults() {
+  CploverApp& app = TheApp();
+  const QString name = QString::fromUtf8(kDefaultsFileName);
+  app.CurrentFileName = name;
+  shell::RawFile file;
+  if (const auto error = file.OpenForReading(name)) {
+    app.ReportFileError(*error, name);
+    return;
+  }
+  bus::Image loaded = app.EepromImage;
+  std::size_t count = 0;
+  if (const auto error = file.Read(loaded, count)) {
+    file.Close();
+    app.ReportFileError(*error, name);
+    return;
+  }
+  app.EepromImage = loaded;
+  app.RepaintMainWindow();
+  if (const bus::BusResult result = WriteDevice(app.EepromImage); !result.ok()) {
+    file.Close();
+    app.ReportBusFailure(result);
+    return;
+  }
+  SetTitle(app.CurrentFileName);
+  file.Close();
+}
 
 }  // namespace plover

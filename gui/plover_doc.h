@@ -19,11 +19,21 @@ class CploverDoc : public shell::Document {
   void OnFileNew();
   void OnFileOpen();
 
-  // The Tools commands and program defaults: their handlers arrive with the device commands.
+  // The Tools commands and program defaults, on the application's bus connection. A transaction
+  // runs to its end before anything else is handled. When the bus layer reports a failure, the
+  // command shows it (CploverApp::ReportBusFailure) and goes no further.
+
+  // Reads the EEPROM back into ReadBackImage and shows the verify report; the image, the title
+  // and the grid stay.
   void OnToolsVerify();
+  // Reads the EEPROM into EepromImage, repaints, and sets the title "Upload".
   void OnToolsUpload();
+  // Writes EepromImage to the EEPROM and says it is done.
   void OnToolsDownload();
   void OnToolsModify();
+  // Makes "default.dat" (in the current directory) the current file, loads up to 128 bytes of it
+  // into EepromImage, repaints, writes the image to the EEPROM and, once written, takes the file
+  // name as the title.
   void OnProgramDefaults();
 
   // Writes the 128 bytes of EepromImage to `path`, replacing the file. False, after the error has

@@ -16,6 +16,12 @@ inline constexpr const char* kDataFileFilter = "Data files (*.dat)|*.dat|All fil
 inline constexpr const char* kDataFileExtension = "dat";
 inline constexpr const char* kDataFileInitialName = "*.dat";
 
+// The device commands' fixed texts.
+inline constexpr const char* kUploadTitle = "Upload";
+inline constexpr const char* kDefaultsFileName = "default.dat";
+inline constexpr const char* kDownloadCompleted =
+    "Download is completed, please reset the switch for the new settings to take effect.";
+
 // The settings' organisation.
 inline constexpr const char* kRegistryKey = "Local AppWizard-Generated Applications";
 inline constexpr int kRecentFileCount = 4;

@@ -2,6 +2,7 @@
 // routing view, document, frame, application.
 #include <QAction>
 #include <QDialog>
+#include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -85,18 +86,29 @@ TEST_F(CommandsTest, ExitClosesTheMainWindowWithoutAsking) {
   EXPECT_TRUE(prompts_.message_boxes.empty());
 }
 
-TEST_F(CommandsTest, ToolsItemsReachTheDocumentAndDoNothingYet) {
+TEST_F(CommandsTest, ToolsItemsAndProgramDefaultsReachTheDocument) {
+  // Every command on a port that cannot be opened: each one reaches its handler, which reports
+  // the port and changes nothing.
+  App().SetBusConnection(std::make_unique<bus::BusConnection>(
+      bus::BusOptions{*bus::ParsePortSpec("sim:" + PathOf("missing/board.bin").toStdString()).spec,
+                      {}, bus::TimingPolicy::Windowed}));
   App().EepromImage.fill(4);
-  for (const char* item : {"Verify", "Upload", "Download", "Modify"}) {
+  for (const char* item : {"Verify", "Upload", "Download"}) {
     MenuItem("&Tools", item)->trigger();
   }
-  for (const int id : {ID_TOOLS_VERIFY, ID_TOOLS_UPLOAD, ID_TOOLS_DOWNLOAD, ID_TOOLS_MODIFY,
-                       ID_PROGRAM_DEFAULTS}) {
+  for (const int id : {ID_TOOLS_VERIFY, ID_TOOLS_UPLOAD, ID_TOOLS_DOWNLOAD}) {
     EXPECT_TRUE(Doc().OnCommand(id)) << id;
   }
+  EXPECT_EQ(prompts_.message_boxes.size(), 6u);
+  for (const auto& box : prompts_.message_boxes) EXPECT_EQ(box.icon, shell::MessageIcon::Stop);
+  EXPECT_TRUE(Doc().OnCommand(ID_TOOLS_MODIFY));
+  const QString previous_dir = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(PathOf("")));
+  EXPECT_TRUE(Doc().OnCommand(ID_PROGRAM_DEFAULTS));
+  QDir::setCurrent(previous_dir);
+  ASSERT_EQ(prompts_.message_boxes.size(), 7u);
+  EXPECT_EQ(prompts_.message_boxes.back().text, QStringLiteral("default.dat was not found."));
   EXPECT_EQ(ImageBytes(), QByteArray(128, '\4'));
-  EXPECT_EQ(Caption(), QStringLiteral("Untitled - PLOVER"));
-  EXPECT_TRUE(prompts_.message_boxes.empty());
   EXPECT_TRUE(prompts_.modal_dialogs.empty());
 }
 

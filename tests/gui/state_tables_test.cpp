@@ -8,8 +8,8 @@
 
 namespace {
 
-enum class Name { Previous, Chosen };
-enum class Title { Previous, CurrentFileName };
+enum class Name { Previous, Chosen, Defaults };
+enum class Title { Previous, CurrentFileName, Upload };
 
 struct Row {
   const char* event;
@@ -38,8 +38,27 @@ template <shell::CommandId id>
 void Command(PloverTest& t, const QString&) {
   EXPECT_TRUE(t.RunCommand(id));
 }
+void Verify(PloverTest& t, const QString&) {
+  t.prompts_.OnModal([](QDialog&) { return shell::IDOK; });
+  EXPECT_TRUE(t.RunCommand(plover::ID_TOOLS_VERIFY));
+}
+void ProgramDefaults(PloverTest& t, const QString&) {
+  t.WriteFile("default.dat", PloverTest::Pattern(128, 9));
+  const QString previous_dir = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(t.PathOf("")));
+  EXPECT_TRUE(t.RunCommand(plover::ID_PROGRAM_DEFAULTS));
+  QDir::setCurrent(previous_dir);
+}
 
-class StateTableTest : public PloverTest, public ::testing::WithParamInterface<Row> {};
+// The device commands talk to an in-memory virtual board.
+class StateTableTest : public PloverTest, public ::testing::WithParamInterface<Row> {
+ public:
+  plover::StartOptions Options() const override {
+    plover::StartOptions options;
+    options.bus.port = *bus::ParsePortSpec("sim").spec;
+    return options;
+  }
+};
 
 TEST_P(StateTableTest, NameAndTitleFollowTheTable) {
   const QString previous = WriteFile("prev.dat", Pattern(128, 1));
@@ -50,16 +69,17 @@ TEST_P(StateTableTest, NameAndTitleFollowTheTable) {
 
   GetParam().run(*this, chosen);
 
-  const QString name = GetParam().name == Name::Chosen ? chosen : previous;
+  const QString name = GetParam().name == Name::Chosen     ? chosen
+                       : GetParam().name == Name::Defaults ? QStringLiteral("default.dat")
+                                                           : previous;
   EXPECT_EQ(App().CurrentFileName, name);
-  const QString title =
-      GetParam().title == Title::CurrentFileName ? name : QStringLiteral("Previous title");
+  const QString title = GetParam().title == Title::CurrentFileName ? name
+                        : GetParam().title == Title::Upload        ? QStringLiteral("Upload")
+                                                                   : QStringLiteral("Previous title");
   EXPECT_EQ(Doc().GetTitle(), title);
   EXPECT_EQ(Caption(), title + " - PLOVER");
 }
 
-// Upload's title, "Upload", and program defaults' "default.dat" come with the device commands;
-// until then those commands change neither.
 INSTANTIATE_TEST_SUITE_P(
     Events, StateTableTest,
     ::testing::Values(
@@ -70,7 +90,9 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"New", Command<shell::ID_FILE_NEW>, Name::Previous, Title::Previous},
         Row{"Save", Command<shell::ID_FILE_SAVE>, Name::Previous, Title::Previous},
         Row{"Download", Command<plover::ID_TOOLS_DOWNLOAD>, Name::Previous, Title::Previous},
-        Row{"Verify", Command<plover::ID_TOOLS_VERIFY>, Name::Previous, Title::Previous},
+        Row{"Verify", Verify, Name::Previous, Title::Previous},
+        Row{"Upload", Command<plover::ID_TOOLS_UPLOAD>, Name::Previous, Title::Upload},
+        Row{"ProgramDefaults", ProgramDefaults, Name::Defaults, Title::CurrentFileName},
         Row{"Modify", Command<plover::ID_TOOLS_MODIFY>, Name::Previous, Title::Previous}),
     [](const auto& info) { return std::string(info.param.event); });
 
