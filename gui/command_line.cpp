@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 
 #include "bus/port_spec.h"
+#include "gui/resource_ids.h"
 
 #ifndef PLOVER_VERSION
 #define PLOVER_VERSION "0"
@@ -23,6 +24,17 @@ CommandLine Refuse(const QString& why) {
   result.text = EndWithLineBreak(QStringLiteral("plover: ") + why) +
                 QStringLiteral("Try 'plover --help' for more information.\n");
   return result;
+}
+
+// The commands --screenshot-of names.
+shell::CommandId CommandNamed(const QString& name) {
+  if (name == QStringLiteral("verify")) return ID_TOOLS_VERIFY;
+  if (name == QStringLiteral("upload")) return ID_TOOLS_UPLOAD;
+  if (name == QStringLiteral("download")) return ID_TOOLS_DOWNLOAD;
+  if (name == QStringLiteral("modify")) return ID_TOOLS_MODIFY;
+  if (name == QStringLiteral("program-defaults")) return ID_PROGRAM_DEFAULTS;
+  if (name == QStringLiteral("about")) return shell::ID_APP_ABOUT;
+  return 0;
 }
 
 }  // namespace
@@ -51,11 +63,23 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
       QStringLiteral("Write a picture of the main window to PNG once it is shown and the FILE is "
                      "loaded, then exit (used to make the documentation's screenshots)."),
       QStringLiteral("PNG"));
+  const QCommandLineOption program_defaults_option(
+      QStringLiteral("program-defaults"),
+      QStringLiteral("Once the main window is shown, load default.dat from the current directory "
+                     "into the image and write it to the EEPROM, as a production line would."));
+  QCommandLineOption screenshot_of_option(
+      QStringLiteral("screenshot-of"),
+      QStringLiteral("With --screenshot: run COMMAND (verify, upload, download, modify, "
+                     "program-defaults, about) first and take the dialog it opens, if any."),
+      QStringLiteral("COMMAND"));
+  screenshot_of_option.setFlags(QCommandLineOption::HiddenFromHelp);
   parser.addOption(help_option);
   parser.addOption(version_option);
   parser.addOption(port_option);
   parser.addOption(trace_option);
   parser.addOption(screenshot_option);
+  parser.addOption(program_defaults_option);
+  parser.addOption(screenshot_of_option);
   parser.addPositionalArgument(QStringLiteral("FILE"),
                                QStringLiteral("A data file (128 bytes) to open at start."),
                                QStringLiteral("[FILE]"));
@@ -105,6 +129,17 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     result.screenshot = parser.value(screenshot_option);
     if (result.screenshot.isEmpty())
       return Refuse(QStringLiteral("--screenshot needs a file name"));
+  }
+  result.program_defaults = parser.isSet(program_defaults_option);
+  if (parser.isSet(screenshot_of_option)) {
+    const QString name = parser.value(screenshot_of_option);
+    result.screenshot_command = CommandNamed(name);
+    if (result.screenshot_command == 0) {
+      return Refuse(QStringLiteral("--screenshot-of: unknown command '%1'").arg(name));
+    }
+    if (result.screenshot.isEmpty()) {
+      return Refuse(QStringLiteral("--screenshot-of needs --screenshot PNG"));
+    }
   }
   return result;
 }

@@ -1,10 +1,12 @@
-// plover's command line: plover [--port SPEC] [--trace FILE] [--screenshot PNG] [FILE]
+// plover's command line:
+//   plover [--port SPEC] [--trace FILE] [--program-defaults] [--screenshot PNG] [FILE]
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
 #include "bus/bus_connection.h"
+#include "gui/shell/command_ids.h"
 
 namespace plover {
 
@@ -21,6 +23,10 @@ struct CommandLine {
   bus::BusOptions bus;  // --port (the default port without it) and --trace; windowed timing
   QString file;         // the data file to open at start
   QString screenshot;   // --screenshot: where to write a picture of the main window
+  bool program_defaults = false;  // --program-defaults: run that command once the window shows
+  // --screenshot-of COMMAND (not listed in the help): the command to run before the picture is
+  // taken; when it opens a dialog, the picture is of that dialog. 0: none.
+  shell::CommandId screenshot_command = 0;
 };
 
 inline constexpr int kBadCommandLineExit = 2;

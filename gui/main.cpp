@@ -1,12 +1,16 @@
 // plover: the windowed programmer of the switch board's configuration EEPROM.
 #include <QApplication>
+#include <QDialog>
 #include <QPixmap>
+#include <QTimer>
 #include <cstdio>
 
 #include "gui/command_line.h"
 #include "gui/main_frame.h"
 #include "gui/plover_app.h"
+#include "gui/resource_ids.h"
 #include "gui/resources.h"
+#include "gui/shell/command_ids.h"
 #include "gui/shell/user_prompts.h"
 
 namespace {
@@ -15,6 +19,39 @@ void Print(std::FILE* stream, const QString& text) {
   const QByteArray bytes = text.toLocal8Bit();
   std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
 }
+
+// The prompts of a screenshot run, where nobody is there to answer: the first modal dialog is
+// shown, written to the picture and ended as if cancelled; message boxes go to standard error;
+// file dialogs are cancelled.
+class ScreenshotPrompts final : public shell::UserPrompts {
+ public:
+  explicit ScreenshotPrompts(QString png) : png_(std::move(png)) {}
+
+  int ShowMessageBox(const shell::MessageBoxRequest& request) override {
+    Print(stderr, QStringLiteral("plover: %1: %2\n").arg(request.caption, request.text));
+    return shell::IDOK;
+  }
+  std::optional<QString> RunFileDialog(const shell::FileDialogRequest&) override {
+    return std::nullopt;
+  }
+  int RunModal(QDialog& dialog) override {
+    if (taken_) return shell::IDCANCEL;
+    dialog.show();
+    QApplication::processEvents();
+    saved_ = dialog.grab().save(png_, "PNG");
+    taken_ = true;
+    dialog.hide();
+    return shell::IDCANCEL;
+  }
+
+  [[nodiscard]] bool Taken() const { return taken_; }
+  [[nodiscard]] bool Saved() const { return saved_; }
+
+ private:
+  QString png_;
+  bool taken_ = false;
+  bool saved_ = false;
+};
 
 }  // namespace
 
@@ -41,20 +78,37 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("plover"));
   QApplication::setApplicationVersion(plover::VersionText().section(u' ', 1));
 
-  shell::WidgetPrompts prompts;
+  const bool screenshot = !command_line.screenshot.isEmpty();
+  shell::WidgetPrompts widget_prompts;
+  ScreenshotPrompts screenshot_prompts(command_line.screenshot);
+  shell::UserPrompts& prompts =
+      screenshot ? static_cast<shell::UserPrompts&>(screenshot_prompts) : widget_prompts;
   plover::CploverApp the_app(prompts, {command_line.bus, command_line.file, std::nullopt});
   if (!the_app.InitInstance()) return 1;
+  shell::FrameWindow* frame = the_app.MainWindow();
 
-  if (!command_line.screenshot.isEmpty()) {
-    // Let the window settle (layout, first paint), then take it as the window system shows its
-    // client area: menu bar and grid, without the decorations.
+  if (screenshot) {
+    // Let the window settle (layout, first paint), run what was asked for, then take the dialog
+    // it opened or the window as the window system shows its client area: menu bar and grid,
+    // without the decorations.
     QApplication::processEvents();
-    const QPixmap picture = the_app.MainWindow()->grab();
-    if (!picture.save(command_line.screenshot, "PNG")) {
+    if (command_line.program_defaults) frame->RouteCommand(plover::ID_PROGRAM_DEFAULTS);
+    if (command_line.screenshot_command != 0) frame->RouteCommand(command_line.screenshot_command);
+    bool saved = screenshot_prompts.Saved();
+    if (!screenshot_prompts.Taken()) {
+      QApplication::processEvents();
+      saved = frame->grab().save(command_line.screenshot, "PNG");
+    }
+    if (!saved) {
       Print(stderr, QStringLiteral("plover: cannot write %1\n").arg(command_line.screenshot));
       return 1;
     }
     return 0;
+  }
+
+  // Program defaults runs once the main window is up, as if its command had just arrived.
+  if (command_line.program_defaults) {
+    QTimer::singleShot(0, frame, [frame] { frame->RouteCommand(plover::ID_PROGRAM_DEFAULTS); });
   }
 
   const int code = QApplication::exec();

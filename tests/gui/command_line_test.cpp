@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "gui/resource_ids.h"
+
 namespace {
 
 using plover::CommandLineAction;
@@ -49,7 +51,8 @@ TEST(CommandLine, HelpAndVersion) {
   const auto help = ParseCommandLine(Args({"--help"}));
   EXPECT_EQ(help.action, CommandLineAction::ShowHelp);
   EXPECT_TRUE(help.text.startsWith(QStringLiteral("Usage: plover [options] [FILE]")));
-  for (const char* option : {"--port", "--trace", "--screenshot", "--version"}) {
+  for (const char* option :
+       {"--port", "--trace", "--screenshot", "--program-defaults", "default.dat", "--version"}) {
     EXPECT_TRUE(help.text.contains(QString::fromUtf8(option))) << option;
   }
   EXPECT_TRUE(help.text.contains(QString::fromStdString(bus::PortSpecUsage()).left(20)));
@@ -57,6 +60,28 @@ TEST(CommandLine, HelpAndVersion) {
   EXPECT_EQ(version.action, CommandLineAction::ShowVersion);
   EXPECT_EQ(version.text, plover::VersionText() + "\n");
   EXPECT_TRUE(version.text.startsWith(QStringLiteral("plover 1.")));
+}
+
+TEST(CommandLine, ProgramDefaults) {
+  EXPECT_FALSE(ParseCommandLine(Args({})).program_defaults);
+  const auto line = ParseCommandLine(Args({"--program-defaults", "--port", "sim"}));
+  ASSERT_EQ(line.action, CommandLineAction::Run);
+  EXPECT_TRUE(line.program_defaults);
+  EXPECT_TRUE(line.file.isEmpty());
+}
+
+TEST(CommandLine, ScreenshotOfACommandIsNotInTheHelpAndNeedsAPicture) {
+  const auto line = ParseCommandLine(Args({"--screenshot", "v.png", "--screenshot-of", "verify"}));
+  ASSERT_EQ(line.action, CommandLineAction::Run);
+  EXPECT_EQ(line.screenshot_command, plover::ID_TOOLS_VERIFY);
+  EXPECT_EQ(ParseCommandLine(Args({"--screenshot", "m.png", "--screenshot-of", "modify"}))
+                .screenshot_command,
+            plover::ID_TOOLS_MODIFY);
+  EXPECT_EQ(ParseCommandLine(Args({"--screenshot-of", "verify"})).action,
+            CommandLineAction::Refuse);
+  EXPECT_EQ(ParseCommandLine(Args({"--screenshot", "x.png", "--screenshot-of", "frob"})).action,
+            CommandLineAction::Refuse);
+  EXPECT_FALSE(ParseCommandLine(Args({"--help"})).text.contains(QStringLiteral("--screenshot-of")));
 }
 
 }  // namespace
