@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "gui/modify_dlg.h"
 #include "gui/plover_app.h"
 #include "gui/resource_ids.h"
 #include "gui/resources.h"
@@ -183,7 +184,11 @@ void CploverDoc::OnToolsVerify() {
   app.Prompts().RunModal(dialog);
 }
 
-void CploverDoc::OnToolsModify() {}
+void CploverDoc::OnToolsModify() {
+  CploverApp& app = TheApp();
+  CModifyDlg dialog(app.MainWindow());
+  if (app.Prompts().RunModal(dialog) == shell::IDOK) app.RepaintMainWindow();
+}
 
 void CploverDoc::OnProgramDefaults() {
   CploverApp& app = TheApp();

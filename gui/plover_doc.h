@@ -30,6 +30,8 @@ class CploverDoc : public shell::Document {
   void OnToolsUpload();
   // Writes EepromImage to the EEPROM and says it is done.
   void OnToolsDownload();
+  // Runs the Modify dialog on EepromImage and repaints when it ended with OK; nothing goes to the
+  // device.
   void OnToolsModify();
   // Makes "default.dat" (in the current directory) the current file, loads up to 128 bytes of it
   // into EepromImage, repaints, writes the image to the EEPROM and, once written, takes the file

@@ -101,7 +101,6 @@ TEST_F(CommandsTest, ToolsItemsAndProgramDefaultsReachTheDocument) {
   }
   EXPECT_EQ(prompts_.message_boxes.size(), 6u);
   for (const auto& box : prompts_.message_boxes) EXPECT_EQ(box.icon, shell::MessageIcon::Stop);
-  EXPECT_TRUE(Doc().OnCommand(ID_TOOLS_MODIFY));
   const QString previous_dir = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(PathOf("")));
   EXPECT_TRUE(Doc().OnCommand(ID_PROGRAM_DEFAULTS));
@@ -110,6 +109,12 @@ TEST_F(CommandsTest, ToolsItemsAndProgramDefaultsReachTheDocument) {
   EXPECT_EQ(prompts_.message_boxes.back().text, QStringLiteral("default.dat was not found."));
   EXPECT_EQ(ImageBytes(), QByteArray(128, '\4'));
   EXPECT_TRUE(prompts_.modal_dialogs.empty());
+
+  // Modify needs no port: it opens its dialog from the menu and by id.
+  for (int i = 0; i < 2; ++i) prompts_.OnModal([](QDialog&) { return shell::IDCANCEL; });
+  MenuItem("&Tools", "Modify")->trigger();
+  EXPECT_TRUE(Doc().OnCommand(ID_TOOLS_MODIFY));
+  EXPECT_EQ(prompts_.modal_dialogs.size(), 2u);
 }
 
 TEST_F(CommandsTest, StandardEditingKeysReachNoHandler) {

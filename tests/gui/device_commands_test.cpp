@@ -3,11 +3,15 @@
 // each command; then every command on a board without an EEPROM.
 #include <QAction>
 #include <QDir>
+#include <QEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <memory>
 
 #include "bus/sim_port.h"
+#include "gui/modify_dlg.h"
 #include "gui/resource_ids.h"
 #include "gui/verify_dlg.h"
 #include "plover_fixture.h"
@@ -207,6 +211,52 @@ TEST_F(DeviceCommandsTest, VerifyTheRealDialogPaintsItsReportOnTheButtonFace) {
   EXPECT_GT(ink(165, 55, 20, 16), 0);
   EXPECT_EQ(ink(80, 100, 40, 16), 0);
   EXPECT_EQ(QColor(picture.pixel(40, 55)), face);
+}
+
+// Counts the paints of a widget.
+class PaintCounter : public QObject {
+ public:
+  explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+  int paints = 0;
+};
+
+TEST_F(DeviceCommandsTest, ModifyWithOkStoresTheFieldsAndRepaintsTheGrid) {
+  App().EepromImage.fill(0x10);
+  prompts_.OnModal([](QDialog& dialog) {
+    auto* modify = dynamic_cast<CModifyDlg*>(&dialog);
+    EXPECT_NE(modify, nullptr);
+    if (modify == nullptr) return shell::IDCANCEL;
+    EXPECT_EQ(modify->parentWidget(), TheApp().MainWindow());
+    modify->FieldEdits[5]->setText(QStringLiteral("ab"));
+    qobject_cast<QPushButton*>(modify->Control(shell::IDOK))->click();
+    return dialog.result();
+  });
+  PaintCounter counter(View().viewport());
+  EXPECT_TRUE(RunCommand(ID_TOOLS_MODIFY));
+  EXPECT_EQ(App().EepromImage[5], 0xAB);
+  EXPECT_EQ(App().EepromImage[4], 0x10);
+  EXPECT_GT(counter.paints, 0);
+  EXPECT_EQ(Caption(), QStringLiteral("Untitled - PLOVER"));
+  EXPECT_EQ(Eeprom(), BoardContents());
+  EXPECT_TRUE(prompts_.message_boxes.empty());
+}
+
+TEST_F(DeviceCommandsTest, ModifyCancelledChangesAndRepaintsNothing) {
+  App().EepromImage.fill(0x10);
+  prompts_.OnModal([](QDialog& dialog) {
+    auto* modify = dynamic_cast<CModifyDlg*>(&dialog);
+    if (modify != nullptr) modify->FieldEdits[5]->setText(QStringLiteral("ab"));
+    dialog.reject();
+    return dialog.result();
+  });
+  PaintCounter counter(View().viewport());
+  EXPECT_TRUE(RunCommand(ID_TOOLS_MODIFY));
+  EXPECT_EQ(ImageBytes(), QByteArray(128, '\x10'));
+  EXPECT_EQ(counter.paints, 0);
 }
 
 // Program defaults, in a temporary current directory.

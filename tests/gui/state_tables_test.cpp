@@ -42,6 +42,10 @@ void Verify(PloverTest& t, const QString&) {
   t.prompts_.OnModal([](QDialog&) { return shell::IDOK; });
   EXPECT_TRUE(t.RunCommand(plover::ID_TOOLS_VERIFY));
 }
+void Modify(PloverTest& t, const QString&) {
+  t.prompts_.OnModal([](QDialog&) { return shell::IDOK; });
+  EXPECT_TRUE(t.RunCommand(plover::ID_TOOLS_MODIFY));
+}
 void ProgramDefaults(PloverTest& t, const QString&) {
   t.WriteFile("default.dat", PloverTest::Pattern(128, 9));
   const QString previous_dir = QDir::currentPath();
@@ -93,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"Verify", Verify, Name::Previous, Title::Previous},
         Row{"Upload", Command<plover::ID_TOOLS_UPLOAD>, Name::Previous, Title::Upload},
         Row{"ProgramDefaults", ProgramDefaults, Name::Defaults, Title::CurrentFileName},
-        Row{"Modify", Command<plover::ID_TOOLS_MODIFY>, Name::Previous, Title::Previous}),
+        Row{"Modify", Modify, Name::Previous, Title::Previous}),
     [](const auto& info) { return std::string(info.param.event); });
 
 TEST_F(PloverTest, StartUpWithoutArgumentsHasNoNameAndTitleUntitled) {
