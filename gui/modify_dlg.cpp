@@ -67,10 +67,6 @@ CModifyDlg::CModifyDlg(QWidget* parent) : shell::TemplateDialog(ModifyDialogTemp
     FieldTexts[i] = QString::asprintf("%02X", static_cast<unsigned>(image[i]));
     FieldEdits[i] = qobject_cast<QLineEdit*>(Control(kFirstRegisterField + i));
   }
-  // Earlier controls of a template lie above later ones, so the row frames stay under the fields
-  // they surround and never take their clicks.
-  const auto& controls = Controls();
-  for (auto control = controls.rbegin(); control != controls.rend(); ++control) (*control)->raise();
   OnInitDialog();
 }
 

@@ -65,6 +65,11 @@ TemplateDialog::TemplateDialog(const DialogTemplate& dialog_template, QWidget* p
   setWindowTitle(template_.caption);
   setFixedSize(UnitsToPixels(template_.size_units, base_));
   for (const auto& control : template_.controls) controls_.push_back(CreateControl(control));
+  // Earlier controls of a template lie above later ones (a frame listed after the fields it
+  // surrounds stays under them and never takes their clicks); Qt stacks later siblings on top.
+  for (auto control = controls_.rbegin(); control != controls_.rend(); ++control) {
+    (*control)->raise();
+  }
 }
 
 QWidget* TemplateDialog::CreateControl(const DialogControl& control) {

@@ -3,6 +3,8 @@
 // drawing).
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
@@ -128,8 +130,11 @@ TEST_F(VerifyDialogTest, TemplateHasTheLabelsSeparatorsAndOk) {
   EXPECT_EQ(labels.count(QStringLiteral("Read Data")), 3);
   EXPECT_EQ(labels.size(), 9);
 
-  const auto separators = dialog.findChildren<QGroupBox*>();
-  ASSERT_EQ(separators.size(), 2);
+  std::vector<QGroupBox*> separators;  // in template order
+  for (QWidget* control : dialog.Controls()) {
+    if (auto* box = qobject_cast<QGroupBox*>(control)) separators.push_back(box);
+  }
+  ASSERT_EQ(separators.size(), 2u);
   EXPECT_EQ(separators[0]->geometry(), shell::UnitsToPixels(QRect(135, 25, 8, 207), base));
   EXPECT_EQ(separators[1]->geometry(), shell::UnitsToPixels(QRect(272, 25, 8, 206), base));
 }
