@@ -54,6 +54,13 @@ std::string Spelled(const std::string& input) {
 
 void PrintTo(const HexCase& test, std::ostream* os) { *os << Spelled(test.input); }
 
+// What the reader has not consumed yet.
+std::string Rest(console::InputReader& in) {
+  std::string left;
+  for (int c = in.Get(); c != console::kEndOfInput; c = in.Get()) left.push_back(static_cast<char>(c));
+  return left;
+}
+
 class HexReadTest : public ::testing::TestWithParam<HexCase> {};
 
 TEST_P(HexReadTest, ReadsAndStopsRightAfterTheNumber) {
@@ -64,9 +71,7 @@ TEST_P(HexReadTest, ReadsAndStopsRightAfterTheNumber) {
   if (read.status == ReadStatus::Ok) {
     EXPECT_EQ(read.value, GetParam().value);
   }
-  std::string left;
-  for (int c = in.Get(); c != console::kEndOfInput; c = in.Get()) left.push_back(static_cast<char>(c));
-  EXPECT_EQ(left, GetParam().left);
+  EXPECT_EQ(Rest(in), GetParam().left);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -102,9 +107,7 @@ TEST_P(DecimalReadTest, ReadsAndStopsRightAfterTheNumber) {
   if (read.status == ReadStatus::Ok) {
     EXPECT_EQ(read.value, GetParam().value);
   }
-  std::string left;
-  for (int c = in.Get(); c != console::kEndOfInput; c = in.Get()) left.push_back(static_cast<char>(c));
-  EXPECT_EQ(left, GetParam().left);
+  EXPECT_EQ(Rest(in), GetParam().left);
 }
 
 INSTANTIATE_TEST_SUITE_P(
