@@ -25,7 +25,7 @@ struct PortSpec {
   std::uint16_t address = 0x378;         // direct: the data register's I/O address
   sim::BoardOptions board;               // sim: the board file and fault options
 
-  // The specification in its canonical written form, e.g. "ppdev:/dev/parport0", "direct:0x378",
+  // The port specification in its canonical written form, e.g. "ppdev:/dev/parport0", "direct:0x378",
   // "sim:board.bin,twr=100". Used to name the port in messages.
   [[nodiscard]] std::string Text() const;
 };

@@ -92,7 +92,7 @@ TEST(OpenPortTest, BoardFileThatIsADirectoryIsRefused) {
   EXPECT_EQ(message.rfind("cannot open port sim:" + scratch.path() + ": ", 0), 0u) << message;
 }
 
-TEST(OpenPortTest, SimPortIsNamedByItsCanonicalSpecification) {
+TEST(OpenPortTest, SimPortIsNamedByItsCanonicalPortSpec) {
   ScratchDirectory scratch;
   const std::string file = scratch.File("board.bin");
   bus::OpenPortResult result = Open("sim:" + file + ",twr=50,switch=absent");
