@@ -1,4 +1,5 @@
-// The table of port backends and the one place that opens a port from its port specification (`--port SPEC`).
+// The table of port backends and the one place that opens a port from its port specification
+// (`--port SPEC`).
 //
 // Each backend is one small file (ppdev_port, direct_port, sim_port); a row of the table names it,
 // says in one line what it is, and gives its parameters. The `--port` parser and the usage text
@@ -44,8 +45,8 @@ struct OpenPortResult {
   std::string error;  // on failure, one line naming the port, the system's reason and the remedy
 };
 
-// Opens the port that the port specification names. Opening is where the ppdev port is claimed, ioperm is
-// asked for, or the virtual board is powered up from its file.
+// Opens the port that the port specification names. Opening is where the ppdev port is claimed,
+// ioperm is asked for, or the virtual board is powered up from its file.
 [[nodiscard]] OpenPortResult OpenPort(const PortSpec& spec);
 
 }  // namespace bus
