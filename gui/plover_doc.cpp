@@ -134,16 +134,10 @@ class TransactionCursor {
   TransactionCursor& operator=(const TransactionCursor&) = delete;
 };
 
+// A read that fails leaves the destination as it was (the bus layer reads into a scratch image).
 bus::BusResult ReadDevice(bus::Image& destination) {
-  // Read into a copy, so that a read that fails leaves the destination as it was.
-  bus::Image read = destination;
-  bus::BusResult result;
-  {
-    const TransactionCursor cursor;
-    result = TheApp().Bus().ReadEeprom(read);
-  }
-  if (result.ok()) destination = read;
-  return result;
+  const TransactionCursor cursor;
+  return TheApp().Bus().ReadEeprom(destination);
 }
 
 bus::BusResult WriteDevice(const bus::Image& image) {
