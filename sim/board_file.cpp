@@ -17,11 +17,13 @@ std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 std::string Reason() { return std::strerror(errno); }
 
-// pwrite until all of `size` bytes are written; false with errno set on failure.
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+// Runs pread or pwrite from offset 0 until all of `size` bytes are moved; false with errno set on
+// failure or an early end.
+template <typename Transfer, typename Byte>
+bool TransferAll(Transfer transfer, int fd, Byte* data, std::size_t size) {
   std::size_t done = 0;
   while (done < size) {
-    const ssize_t n = ::pwrite(fd, data + done, size - done, static_cast<off_t>(done));
+    const ssize_t n = transfer(fd, data + done, size - done, static_cast<off_t>(done));
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -35,22 +37,12 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
   return true;
 }
 
-// pread until all of `size` bytes are read; false with errno set on failure or early end.
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+  return TransferAll(::pwrite, fd, data, size);
+}
+
 bool ReadAll(int fd, std::uint8_t* data, std::size_t size) {
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::pread(fd, data + done, size - done, static_cast<off_t>(done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) {
-      errno = EIO;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
+  return TransferAll(::pread, fd, data, size);
 }
 
 }  // namespace

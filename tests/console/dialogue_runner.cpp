@@ -61,6 +61,18 @@ std::string ByteText(const std::string& bytes, std::size_t offset) {
   return text;
 }
 
+// The program and its arguments as execv wants them; `argv` points into `words`.
+struct ArgumentVector {
+  ArgumentVector(const std::string& program, const std::vector<std::string>& arguments)
+      : words{program} {
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+  }
+  std::vector<std::string> words;
+  std::vector<char*> argv;
+};
+
 }  // namespace
 
 ScratchFolder::ScratchFolder() {
@@ -94,11 +106,8 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
   const std::filesystem::path err_path = scratch.Path() / "stderr";
   WriteFileBytes(in_path, input);
 
-  std::vector<std::string> words{program};
-  words.insert(words.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
+  ArgumentVector args(program, arguments);
+  char** argv = args.argv.data();
   const std::string work = scratch.Work();
 
   std::fflush(nullptr);
@@ -115,7 +124,7 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
       ::_exit(127);
     }
     ::alarm(kRunTimeLimitSeconds);  // a hanging run is killed and shows as a signal
-    ::execv(argv[0], argv.data());
+    ::execv(argv[0], argv);
     ::_exit(127);
   }
   int status = 0;
@@ -132,11 +141,8 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
 RunResult RunProgramOnTerminal(const std::string& program,
                                const std::vector<std::string>& arguments,
                                const std::string& input, const ScratchFolder& scratch) {
-  std::vector<std::string> words{program};
-  words.insert(words.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
+  ArgumentVector args(program, arguments);
+  char** argv = args.argv.data();
   const std::string work = scratch.Work();
 
   // Raw from the start, before any input arrives: no echo, no line-end translation.
@@ -154,7 +160,7 @@ RunResult RunProgramOnTerminal(const std::string& program,
   if (child == 0) {
     if (::chdir(work.c_str()) != 0) ::_exit(127);
     ::alarm(kRunTimeLimitSeconds);
-    ::execv(argv[0], argv.data());
+    ::execv(argv[0], argv);
     ::_exit(127);
   }
   RunResult result;
