@@ -17,13 +17,14 @@ std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 std::string Reason() { return std::strerror(errno); }
 
-// Runs pread or pwrite from offset 0 until all of `size` bytes are moved; false with errno set on
+// Runs pread or pwrite at `offset` until all of `size` bytes are moved; false with errno set on
 // failure or an early end.
 template <typename Transfer, typename Byte>
-bool TransferAll(Transfer transfer, int fd, Byte* data, std::size_t size) {
+bool TransferAll(Transfer transfer, int fd, Byte* data, std::size_t size, off_t offset = 0) {
   std::size_t done = 0;
   while (done < size) {
-    const ssize_t n = transfer(fd, data + done, size - done, static_cast<off_t>(done));
+    const ssize_t n =
+        transfer(fd, data + done, size - done, offset + static_cast<off_t>(done));
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -37,8 +38,8 @@ bool TransferAll(Transfer transfer, int fd, Byte* data, std::size_t size) {
   return true;
 }
 
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
-  return TransferAll(::pwrite, fd, data, size);
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size, off_t offset = 0) {
+  return TransferAll(::pwrite, fd, data, size, offset);
 }
 
 bool ReadAll(int fd, std::uint8_t* data, std::size_t size) {
@@ -50,9 +51,10 @@ bool ReadAll(int fd, std::uint8_t* data, std::size_t size) {
 std::unique_ptr<BoardFile> BoardFile::Open(const std::string& path, bus::Image& contents,
                                            std::string& error) {
   bool created = false;
-  int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  // Not blocking: a FIFO or a device must be refused, not waited on.
+  int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0 && errno == ENOENT) {
-    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NONBLOCK, 0666);
     created = fd >= 0;
   }
   if (fd < 0) {
@@ -99,11 +101,17 @@ std::unique_ptr<BoardFile> BoardFile::Open(const std::string& path, bus::Image& 
 
 BoardFile::~BoardFile() { ::close(fd_); }
 
-void BoardFile::Store(const bus::Image& contents) {
-  if (WriteAll(fd_, contents.data(), contents.size())) return;
-  if (error_.empty()) {
-    error_ = "cannot store the EEPROM write in board file " + Quoted(path_) + ": " + Reason();
+std::string BoardFile::Store(const bus::Image& contents, int first, int last) {
+  const auto from = static_cast<std::size_t>(first);
+  if (WriteAll(fd_, contents.data() + from, static_cast<std::size_t>(last - first + 1),
+               static_cast<off_t>(from))) {
+    return {};
   }
+  const std::string reason = Reason();
+  const std::string what = first == last ? "the write of address " + std::to_string(first)
+                                         : "the write of addresses " + std::to_string(first) +
+                                               " to " + std::to_string(last);
+  return "cannot store " + what + " in board file " + Quoted(path_) + ": " + reason;
 }
 
 }  // namespace sim

@@ -2,8 +2,10 @@
 //
 // Opening creates a missing file erased (128 bytes of 0xFF), fills an empty one the same way,
 // loads a 128-byte one and refuses any other size without touching the file. The file stays
-// locked (an exclusive flock) while it is open, so two boards never share one EEPROM. Store()
-// writes the whole contents at offset 0 and is called once per EEPROM write cycle.
+// locked (an exclusive flock) while it is open, so two boards never share one EEPROM. It is opened
+// without blocking and must be a regular file, so a FIFO or a device never hangs the board.
+// Store() writes the bytes of one write cycle at their offsets, so a store either keeps them or
+// fails without touching the rest.
 #pragma once
 
 #include <memory>
@@ -23,11 +25,10 @@ class BoardFile {
   BoardFile(const BoardFile&) = delete;
   BoardFile& operator=(const BoardFile&) = delete;
 
-  // Writes `contents` at offset 0. A failure is kept in Error(); the first one stays.
-  void Store(const bus::Image& contents);
+  // Writes contents[first..last] at offsets first..last. Empty on success; else one line naming
+  // the file, what was being stored ("the write of address 5") and the system's reason.
+  [[nodiscard]] std::string Store(const bus::Image& contents, int first, int last);
 
-  // Empty while every store succeeded; else names the file and the reason.
-  [[nodiscard]] const std::string& Error() const { return error_; }
   [[nodiscard]] const std::string& Path() const { return path_; }
 
  private:
@@ -35,7 +36,6 @@ class BoardFile {
 
   std::string path_;
   int fd_;
-  std::string error_;
 };
 
 }  // namespace sim

@@ -58,12 +58,33 @@ void EepromChip::OnStop() {
   writing_ = false;
   expect_word_address_ = false;
   if (!commit) return;
+  bus::Image written = memory_;
+  int first = -1;
+  int last = -1;
   for (std::uint8_t i = 0; i < kPageSize; ++i) {
-    if (page_mask_ & (1u << i)) memory_[page_base_ | i] = page_[i];
+    if ((page_mask_ & (1u << i)) == 0) continue;
+    const int address = page_base_ | i;
+    written[static_cast<std::size_t>(address)] = page_[i];
+    if (first < 0) first = address;
+    last = address;
   }
   page_mask_ = 0;
   ready_at_ = clock_ + write_cycle_nanoseconds_;
-  if (file_ != nullptr) file_->Store(memory_);
+  if (file_ != nullptr) {
+    std::string failure = file_->Store(written, first, last);
+    if (!failure.empty()) {
+      // What the file does not hold, the EEPROM does not hold either.
+      if (store_failure_.empty()) store_failure_ = std::move(failure);
+      return;
+    }
+  }
+  memory_ = written;
+}
+
+std::string EepromChip::TakeStoreFailure() {
+  std::string failure = std::move(store_failure_);
+  store_failure_.clear();
+  return failure;
 }
 
 }  // namespace sim

@@ -4,12 +4,15 @@
 // same 8-byte page; the address wraps inside the page (bits 2..0 count, bits 6..3 stay). The stop
 // condition after at least one data byte starts the internal write cycle: the bytes are committed
 // at once (and stored in the board file, if there is one) and the chip stays busy for the write
-// cycle time, not acknowledging its select. A start instead of the stop abandons the bytes.
+// cycle time, not acknowledging its select. A start instead of the stop abandons the bytes. When
+// the board file cannot store a write, the cells keep their old values and the failure is kept
+// for the board to report.
 // Reads: select 0xA1 reads from the 7-bit address counter, which rolls over from 127 to 0; a
 // random read sets the counter with a write select and word address first.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "bus/image.h"
 #include "sim/two_wire_slave.h"
@@ -23,14 +26,16 @@ class EepromChip final : public TwoWireSlave {
   static constexpr std::uint8_t kSelect = 0xA0;
   static constexpr std::uint8_t kPageSize = 8;
 
-  // `clock` is the board's simulated time in nanoseconds; `file`, if not null, receives the whole
-  // memory at the start of every write cycle.
+  // `clock` is the board's simulated time in nanoseconds; `file`, if not null, receives the bytes
+  // of every write cycle as it starts.
   EepromChip(const bus::Image& contents, std::uint64_t write_cycle_nanoseconds,
              const std::uint64_t& clock, BoardFile* file);
 
   [[nodiscard]] const bus::Image& Contents() const { return memory_; }
   [[nodiscard]] bool Busy() const { return clock_ < ready_at_; }
   [[nodiscard]] std::uint64_t ReadyAtNanoseconds() const { return ready_at_; }
+  // The first store into the board file that failed since the last call; empty if none.
+  std::string TakeStoreFailure();
 
  private:
   Reply OnByte(std::uint8_t value, bool select) override;
@@ -43,6 +48,7 @@ class EepromChip final : public TwoWireSlave {
   const std::uint64_t& clock_;
   BoardFile* const file_;
   std::uint64_t ready_at_ = 0;
+  std::string store_failure_;
   std::uint8_t counter_ = 0;        // the 7-bit address counter
   bool expect_word_address_ = false;
   bool writing_ = false;            // a write select was acknowledged in this transaction

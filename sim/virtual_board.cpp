@@ -121,9 +121,10 @@ std::uint64_t VirtualBoard::EepromReadyAtNanoseconds() const {
   return impl_->eeprom.ReadyAtNanoseconds();
 }
 
-const std::string& VirtualBoard::FileError() const {
-  static const std::string kNone;
-  return impl_->file ? impl_->file->Error() : kNone;
+void VirtualBoard::AdvanceTo(std::uint64_t nanoseconds) {
+  if (nanoseconds > impl_->now) impl_->now = nanoseconds;
 }
+
+std::string VirtualBoard::TakeStoreFailure() { return impl_->eeprom.TakeStoreFailure(); }
 
 }  // namespace sim

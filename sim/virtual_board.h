@@ -6,7 +6,8 @@
 // switch chip at 0xBE/0xBF, whose 128 registers hold the EEPROM's contents as they were at
 // power-up (when the board was created), as a switch loads its settings at reset.
 //
-// Time is simulated: every port access advances it by exactly 1 microsecond, nothing else does.
+// Time is simulated: every port access advances it by exactly 1 microsecond, and a wait of the
+// port (AdvanceTo) moves it on; nothing else does.
 #pragma once
 
 #include <cstdint>
@@ -43,6 +44,8 @@ class VirtualBoard {
   void WriteControl(std::uint8_t value);
   std::uint8_t ReadStatus();
   [[nodiscard]] std::uint64_t NowNanoseconds() const;
+  // Moves simulated time on to `nanoseconds` (never back): a wait of the port.
+  void AdvanceTo(std::uint64_t nanoseconds);
 
   // --- What a test, a trace or a benchmark may look at. ---
   [[nodiscard]] bool Scl() const;  // the line levels after the last access
@@ -52,8 +55,9 @@ class VirtualBoard {
   // Whether the EEPROM's internal write cycle is still running, and when it ends.
   [[nodiscard]] bool EepromBusy() const;
   [[nodiscard]] std::uint64_t EepromReadyAtNanoseconds() const;
-  // Set when storing a write in the board file failed (names the file and the reason).
-  [[nodiscard]] const std::string& FileError() const;
+  // The first failure to store a write in the board file since the last call (names the file,
+  // the address and the system's reason); empty if none.
+  std::string TakeStoreFailure();
 
  private:
   VirtualBoard(const BoardOptions& options, const bus::Image& contents,
