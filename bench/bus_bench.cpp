@@ -16,8 +16,9 @@
 #include "bus/eeprom_protocol.h"
 #include "bus/port_backends.h"
 #include "bus/port_spec.h"
-#include "bus/sim_port.h"
 #include "bus/trace_port.h"
+#include "ports/port_table.h"
+#include "sim/sim_port.h"
 #include "sim/virtual_board.h"
 
 namespace {
@@ -25,18 +26,18 @@ namespace {
 enum class TraceKind { None, Text, Vcd };
 
 std::unique_ptr<bus::Port> OpenBoard(const std::string& spec_text, TraceKind trace) {
-  const bus::PortSpecResult parsed = bus::ParsePortSpec(spec_text);
-  bus::OpenPortResult opened = bus::OpenPort(*parsed.spec);
-  if (!opened.port) {
+  const bus::PortSpecResult parsed = ports::ParsePortSpec(spec_text);
+  bus::OpenedPort opened = bus::OpenPort(*parsed.spec);
+  if (!opened.lines) {
     std::fprintf(stderr, "%s\n", opened.error.c_str());
     std::abort();
   }
   if (trace == TraceKind::None) {
-    return std::move(opened.port);
+    return std::move(opened.lines);
   }
   const auto file = std::filesystem::temp_directory_path() /
                     (trace == TraceKind::Vcd ? "bus_bench_trace.vcd" : "bus_bench_trace.log");
-  bus::TraceOpenResult traced = bus::OpenTrace(std::move(opened.port), file.string());
+  bus::TraceOpenResult traced = bus::OpenTrace(std::move(opened.lines), file.string());
   if (!traced.port) {
     std::fprintf(stderr, "%s\n", traced.error.c_str());
     std::abort();
@@ -113,7 +114,7 @@ void BM_WriteEepromBusTime(benchmark::State& state) {
   double floor_us = 0;
   for (auto _ : state) {
     sim::BoardOptions options;
-    bus::SimPort port(std::make_unique<sim::VirtualBoard>(options, bus::Image{}), "sim");
+    sim::SimPort port(std::make_unique<sim::VirtualBoard>(options, bus::Image{}), "sim");
     const sim::VirtualBoard& board = port.Board();
     bus::ParallelPortLines lines(port, bus::TimingPolicy::Windowed);
     bus::EepromProtocol protocol(lines);
@@ -124,7 +125,7 @@ void BM_WriteEepromBusTime(benchmark::State& state) {
     bus_us = static_cast<double>(board.EepromReadyAtNanoseconds()) / 1000.0;
 
     // One byte-write transaction acknowledged at once, on a fresh board.
-    bus::SimPort single_port(std::make_unique<sim::VirtualBoard>(options, bus::Image{}), "sim");
+    sim::SimPort single_port(std::make_unique<sim::VirtualBoard>(options, bus::Image{}), "sim");
     const sim::VirtualBoard& single = single_port.Board();
     bus::ParallelPortLines single_lines(single_port, bus::TimingPolicy::Windowed);
     (void)bus::SelectWithPolling(single_lines, bus::kEepromWriteSelect, bus::BusDevice::Eeprom, 0);

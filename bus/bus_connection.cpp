@@ -2,66 +2,79 @@
 
 #include <utility>
 
-#include "bus/eeprom_protocol.h"
-#include "bus/parallel_port_lines.h"
+#include "bus/line_transactions.h"
 #include "bus/port_backends.h"
-#include "bus/switch_register_dump.h"
 #include "bus/trace_port.h"
 
 namespace bus {
 
 BusConnection::BusConnection(BusOptions options) : options_(std::move(options)) {}
 
-BusConnection::BusConnection(std::unique_ptr<Port> port, TimingPolicy timing)
-    : port_(std::move(port)) {
+BusConnection::BusConnection(std::unique_ptr<Port> port, TimingPolicy timing) {
   options_.timing = timing;
+  transactions_ = std::make_unique<LineTransactions>(*port, timing);
+  port_ = std::move(port);
 }
 
 BusConnection::~BusConnection() = default;
 
-void BusConnection::Close() { port_.reset(); }
+void BusConnection::Close() {
+  transactions_.reset();
+  port_.reset();
+}
 
 BusResult BusConnection::EnsureOpen() {
   if (port_) {
     return BusResult::Success();
   }
-  OpenPortResult opened = OpenPort(options_.port);
-  if (!opened.port) {
+  OpenedPort opened = OpenPort(options_.port);
+  if (!opened.ok()) {
     return BusResult::PortFailure(std::move(opened.error));
   }
-  if (!options_.trace_file.empty()) {
-    TraceOpenResult traced = OpenTrace(std::move(opened.port), options_.trace_file);
-    if (!traced.port) {
-      return BusResult::PortFailure(std::move(traced.error));
+  if (opened.lines) {
+    if (!options_.trace_file.empty()) {
+      TraceOpenResult traced = OpenTrace(std::move(opened.lines), options_.trace_file);
+      if (!traced.port) {
+        return BusResult::PortFailure(std::move(traced.error));
+      }
+      opened.lines = std::move(traced.port);
     }
-    opened.port = std::move(traced.port);
+    transactions_ = std::make_unique<LineTransactions>(*opened.lines, options_.timing);
+    port_ = std::move(opened.lines);
   }
-  port_ = std::move(opened.port);
   return BusResult::Success();
 }
 
-BusResult BusConnection::WriteEeprom(const Image& image) {
+template <typename Operation>
+BusResult BusConnection::Run(Operation operation) {
   if (BusResult open = EnsureOpen(); !open.ok()) {
     return open;
   }
-  ParallelPortLines lines(*port_, options_.timing);
-  return EepromProtocol(lines).WriteEeprom(image);
+  if (BusResult acquired = port_->Acquire(); !acquired.ok()) {
+    return acquired;
+  }
+  BusResult result = operation(*transactions_);
+  port_->Release();
+  if (!result.ok() && result.fault != BusFault::PortUnavailable && result.remedy.empty()) {
+    result.remedy = port_->Remedy(result);
+  }
+  return result;
+}
+
+BusResult BusConnection::WriteEeprom(const Image& image) {
+  return WriteEepromAddresses(image, AllAddresses());
+}
+
+BusResult BusConnection::WriteEepromAddresses(const Image& image, const AddressSet& addresses) {
+  return Run([&](BusTransactions& bus) { return bus.WriteEeprom(image, addresses); });
 }
 
 BusResult BusConnection::ReadEeprom(Image& destination) {
-  if (BusResult open = EnsureOpen(); !open.ok()) {
-    return open;
-  }
-  ParallelPortLines lines(*port_, options_.timing);
-  return EepromProtocol(lines).ReadEeprom(destination);
+  return Run([&](BusTransactions& bus) { return bus.ReadEeprom(destination); });
 }
 
 BusResult BusConnection::DumpSwitchRegisters(Image& destination) {
-  if (BusResult open = EnsureOpen(); !open.ok()) {
-    return open;
-  }
-  ParallelPortLines lines(*port_, options_.timing);
-  return SwitchRegisterDump(lines).DumpSwitchRegisters(destination);
+  return Run([&](BusTransactions& bus) { return bus.DumpSwitchRegisters(destination); });
 }
 
 }  // namespace bus

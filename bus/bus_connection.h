@@ -4,7 +4,12 @@
 // before, so a program that fails earlier touches no port. A port that cannot be opened makes the
 // operation return PortUnavailable with a message naming the port, the reason and the remedy;
 // the next operation tries again. Once open, the port stays open until the connection is closed or
-// destroyed.
+// destroyed, but it is taken (Acquire) only for the length of each operation, so a port shared
+// with another program is never held between operations.
+//
+// The connection picks the road by the port: bit by bit on the lines of a parallel port or the
+// virtual board (LineTransactions), by whole messages on an I2C adapter (MessageTransactions).
+// A failed operation carries the port's own advice (PortBase::Remedy).
 #pragma once
 
 #include <memory>
@@ -12,6 +17,8 @@
 
 #include "bus/bus_result.h"
 #include "bus/bus_timing.h"
+#include "bus/bus_transactions.h"
+#include "bus/i2c_adapter.h"
 #include "bus/image.h"
 #include "bus/port.h"
 #include "bus/port_spec.h"
@@ -33,21 +40,27 @@ class BusConnection {
   BusConnection(const BusConnection&) = delete;
   BusConnection& operator=(const BusConnection&) = delete;
 
+  // Writes the whole image, address 0 to 127.
   BusResult WriteEeprom(const Image& image);
+  // Writes only `addresses` of the image, each with the same byte-write transaction.
+  BusResult WriteEepromAddresses(const Image& image, const AddressSet& addresses);
   BusResult ReadEeprom(Image& destination);
   BusResult DumpSwitchRegisters(Image& destination);
 
-  // Closes the port (releases a claimed ppdev port, finishes the trace file).
+  // Closes the port (releases a ppdev device, finishes the trace file).
   void Close();
 
   // The open port, or nullptr before the first operation or after a failed open.
-  [[nodiscard]] Port* OpenedPort() const { return port_.get(); }
+  [[nodiscard]] PortBase* CurrentPort() const { return port_.get(); }
 
  private:
   BusResult EnsureOpen();
+  template <typename Operation>
+  BusResult Run(Operation operation);
 
   BusOptions options_;
-  std::unique_ptr<Port> port_;
+  std::unique_ptr<PortBase> port_;
+  std::unique_ptr<BusTransactions> transactions_;
 };
 
 }  // namespace bus

@@ -6,8 +6,9 @@ namespace bus {
 
 namespace {
 
-constexpr const char* kRemedy =
-    "Check the DB25 cable, the board's power, and that the printer port is set to NORMAL mode.";
+std::string RemedyOf(const BusResult& result) {
+  return result.remedy.empty() ? kCableRemedy : result.remedy;
+}
 
 const char* StageText(BusStage stage) {
   switch (stage) {
@@ -26,6 +27,14 @@ BusResult BusResult::PortFailure(std::string why) {
   BusResult result;
   result.fault = BusFault::PortUnavailable;
   result.detail = std::move(why);
+  return result;
+}
+
+BusResult BusResult::Failed(std::string what, int address) {
+  BusResult result;
+  result.fault = BusFault::PortFailed;
+  result.detail = std::move(what);
+  result.address = address;
   return result;
 }
 
@@ -48,11 +57,13 @@ std::string DescribeBusResult(const BusResult& result) {
       return {};
     case BusFault::PortUnavailable:
       return result.detail;
+    case BusFault::PortFailed:
+      return result.detail + (result.remedy.empty() ? "" : " " + result.remedy);
     case BusFault::BusHeldLow:
       return std::string("The bus is held low: SDA stayed low through nine clock pulses before ") +
              "talking to the " + DeviceName(result.device) +
              (result.address >= 0 ? " at address " + std::to_string(result.address) : "") + ". " +
-             kRemedy;
+             RemedyOf(result);
     case BusFault::NoAcknowledge:
       break;
   }
@@ -61,7 +72,7 @@ std::string DescribeBusResult(const BusResult& result) {
   if (result.address >= 0) {
     text += " while writing address " + std::to_string(result.address);
   }
-  return text + ". " + kRemedy;
+  return text + ". " + RemedyOf(result);
 }
 
 }  // namespace bus

@@ -16,6 +16,7 @@ enum class BusFault {
   PortUnavailable,  // the port could not be opened; no bus operation ran
   NoAcknowledge,    // the device did not acknowledge a byte it owes an acknowledge for
   BusHeldLow,       // SDA stayed low through a start condition and nine recovery clock pulses
+  PortFailed,       // the port failed during the operation, outside the bus (see `detail`)
 };
 
 // The byte whose acknowledge was missing.
@@ -32,17 +33,23 @@ struct BusResult {
   BusDevice device = BusDevice::Eeprom;
   BusStage stage = BusStage::None;
   int address = -1;    // the word address a write stopped at; -1 for reads
-  std::string detail;  // why the port could not be opened (names the port, cause and remedy)
+  std::string detail;  // PortUnavailable, PortFailed: what failed, naming the port and the cause
+  std::string remedy;  // what to check, as the port knows it; empty: the parallel port's advice
 
   [[nodiscard]] bool ok() const { return fault == BusFault::None; }
 
   static BusResult Success() { return {}; }
   static BusResult PortFailure(std::string why);
+  static BusResult Failed(std::string what, int address = -1);
   static BusResult Fault(BusFault fault, BusDevice device, BusStage stage, int address = -1);
 };
 
+// The advice for a board on the parallel port that does not answer.
+inline constexpr const char* kCableRemedy =
+    "Check the DB25 cable, the board's power, and that the printer port is set to NORMAL mode.";
+
 // One line of text (no line break) that names the device, the address where a write stopped,
-// and the usual remedy. Empty for a successful result.
+// and the remedy (the port's own, else the parallel port's). Empty for a successful result.
 [[nodiscard]] std::string DescribeBusResult(const BusResult& result);
 
 [[nodiscard]] const char* DeviceName(BusDevice device);

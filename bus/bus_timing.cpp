@@ -8,7 +8,26 @@ namespace {
 // volatile: every increment is a real load and store, so the loops take the time they count.
 volatile std::uint32_t shared_counter = 0;
 
+class ConsoleDelays final : public LineDelays {
+ public:
+  void BitDelay() override { CountSharedCounterTo(kBitDelayCount); }
+  void WriteCycleWait() override { CountSharedCounterTo(kWriteCycleWaitCount); }
+};
+
+class NoDelays final : public LineDelays {
+ public:
+  void BitDelay() override {}
+  void WriteCycleWait() override {}
+};
+
 }  // namespace
+
+LineDelays& DelaysFor(TimingPolicy policy) {
+  static ConsoleDelays console;
+  static NoDelays windowed;
+  if (policy == TimingPolicy::Console) return console;
+  return windowed;
+}
 
 void CountSharedCounterTo(std::uint32_t limit) {
   shared_counter = 0;

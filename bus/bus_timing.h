@@ -5,6 +5,8 @@
 // not calibrated times; the counter is volatile so the compiler cannot remove the loops. The
 // windowed program does not wait at all: its BitDelay returns at once and it has no WriteCycleWait,
 // so acknowledge polling alone paces its writes. Both make the same register sequences.
+//
+// The line driver calls the waits through LineDelays, so a test can see where they fall.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +20,23 @@ enum class TimingPolicy {
 
 inline constexpr std::uint32_t kBitDelayCount = 100;
 inline constexpr std::uint32_t kWriteCycleWaitCount = 10000;
+
+class LineDelays {
+ public:
+  virtual ~LineDelays() = default;
+  // After every register write, and after the status reads of bit slots 5 to 0 of a byte read.
+  virtual void BitDelay() = 0;
+  // After each byte's stop condition in a write.
+  virtual void WriteCycleWait() = 0;
+
+ protected:
+  LineDelays() = default;
+  LineDelays(const LineDelays&) = default;
+  LineDelays& operator=(const LineDelays&) = default;
+};
+
+// The delays of `policy`, one shared instance each.
+[[nodiscard]] LineDelays& DelaysFor(TimingPolicy policy);
 
 // Sets the shared counter to 0 and increments it until it is no longer below `limit`.
 void CountSharedCounterTo(std::uint32_t limit);

@@ -1,17 +1,19 @@
 #include "bus/direct_port.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <utility>
-
-#if PLOVER_HAVE_DIRECT_PORT
-#include <sys/io.h>
-#endif
 
 namespace bus {
 namespace {
 
 constexpr int kRegisterCount = 3;  // data, status, control
+constexpr std::uint16_t kStatusOffset = 1;
+constexpr std::uint16_t kControlOffset = 2;
 
 int DigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -20,30 +22,49 @@ int DigitValue(char c) {
   return 99;
 }
 
+std::string TextOf(std::uint16_t address) {
+  char text[16];
+  std::snprintf(text, sizeof text, "direct:0x%x", static_cast<unsigned>(address));
+  return text;
+}
+
 bool ParseDirect(std::string_view argument, PortSpec& spec, std::string& error) {
-  spec.address = kDefaultDirectAddress;
-  if (argument.empty()) {
-    return true;
-  }
-  if (argument.front() != ':' || argument.find(',') != std::string_view::npos) {
+  DirectSettings settings;
+  const PortArgument split = SplitPortArgument(argument);
+  if (!split.options.empty()) {
     error = "direct takes no options, only an address: direct:ADDRESS";
     return false;
   }
-  argument.remove_prefix(1);
-  if (argument.empty()) {
-    error = "the address is missing after 'direct:'";
-    return false;
+  if (split.main) {
+    if (split.main->empty()) {
+      error = "the address is missing after 'direct:'";
+      return false;
+    }
+    if (!ParseDirectAddress(*split.main, settings.address, error)) return false;
   }
-  return ParseDirectAddress(argument, spec.address, error);
+  spec.text = TextOf(settings.address);
+  spec.settings = settings;
+  return true;
 }
 
-std::unique_ptr<Port> OpenDirect([[maybe_unused]] const PortSpec& spec, std::string& error) {
-#if PLOVER_HAVE_DIRECT_PORT
-  return DirectPort::Open(spec.address, spec.Text(), error);
-#else
-  error = "x86 port instructions are not available on this machine; use --port ppdev";
-  return nullptr;
-#endif
+OpenedPort OpenDirect(const PortSpec& spec) {
+  OpenedPort opened;
+  opened.lines =
+      DirectPort::Open(spec.SettingsAs<DirectSettings>().address, spec.Text(), opened.error);
+  return opened;
+}
+
+std::string IopermFailure(int reason) {
+  std::string text = std::strerror(reason);
+  if (reason == EPERM || reason == EACCES) {
+    return text + "; direct port access needs root (CAP_SYS_RAWIO): run as root or use --port "
+                  "ppdev";
+  }
+  if (reason == ENOSYS) {
+    return text + "; this system gives no direct port access (a container, or a kernel without "
+                  "ioperm): use --port ppdev";
+  }
+  return text + "; the kernel refused access to the port's I/O addresses; use --port ppdev";
 }
 
 constexpr PortParameter kParameters[] = {
@@ -82,57 +103,94 @@ bool ParseDirectAddress(std::string_view text, std::uint16_t& address, std::stri
   return true;
 }
 
-#if PLOVER_HAVE_DIRECT_PORT
+std::string DirectLockFile(const std::string& folder, std::uint16_t address) {
+  char name[40];
+  std::snprintf(name, sizeof name, "/plover-direct-0x%x.lock", static_cast<unsigned>(address));
+  return folder + name;
+}
 
 std::unique_ptr<DirectPort> DirectPort::Open(std::uint16_t address, std::string name,
-                                             std::string& error) {
-  if (::ioperm(address, kRegisterCount, 1) != 0) {
-    const int reason = errno;
-    error = std::strerror(reason);
-    if (reason == EPERM || reason == EACCES) {
-      error += "; direct port access needs root (CAP_SYS_RAWIO): run as root or use --port ppdev";
-    } else if (reason == ENOSYS) {
-      error += "; this system gives no direct port access (a container, or a kernel without "
-               "ioperm): use --port ppdev";
-    } else {
-      error += "; the kernel refused access to the port's I/O addresses; use --port ppdev";
-    }
+                                             std::string& error, SystemCalls& calls,
+                                             const std::string& lock_folder,
+                                             std::chrono::milliseconds busy_bound) {
+  if (calls.Ioperm(address, kRegisterCount, 1) != 0) {
+    error = IopermFailure(errno);
     return nullptr;
   }
-  return std::unique_ptr<DirectPort>(new DirectPort(address, std::move(name)));
+  const std::string lock_file = DirectLockFile(lock_folder, address);
+  const int lock_fd = calls.Open(lock_file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (lock_fd < 0) {
+    error = std::string(std::strerror(errno)) + " (opening the lock file " + lock_file +
+            "); direct access needs a writable " + lock_folder + ": run as root or use --port ppdev";
+    calls.Ioperm(address, kRegisterCount, 0);
+    return nullptr;
+  }
+  return std::unique_ptr<DirectPort>(
+      new DirectPort(address, std::move(name), lock_fd, calls, busy_bound));
 }
 
-DirectPort::DirectPort(std::uint16_t address, std::string name)
-    : address_(address), name_(std::move(name)), opened_(std::chrono::steady_clock::now()) {}
+DirectPort::DirectPort(std::uint16_t address, std::string name, int lock_fd, SystemCalls& calls,
+                       std::chrono::milliseconds busy_bound)
+    : address_(address),
+      name_(std::move(name)),
+      lock_fd_(lock_fd),
+      calls_(calls),
+      busy_bound_(busy_bound),
+      opened_(MonotonicNanoseconds()) {}
 
-DirectPort::~DirectPort() { ::ioperm(address_, kRegisterCount, 0); }
+DirectPort::~DirectPort() {
+  Release();
+  calls_.Close(lock_fd_);
+  calls_.Ioperm(address_, kRegisterCount, 0);
+}
 
-void DirectPort::WriteData(std::uint8_t value) { ::outb(value, address_); }
+BusResult DirectPort::Acquire() {
+  if (held_) return BusResult::Success();
+  int error = 0;
+  switch (LockWithin(calls_, lock_fd_, busy_bound_, error)) {
+    case PortWait::Taken:
+      held_ = true;
+      return BusResult::Success();
+    case PortWait::Busy:
+      return BusResult::PortFailure("port " + name_ + " is " + InUseReason(busy_bound_));
+    case PortWait::Failed:
+      break;
+  }
+  return BusResult::PortFailure("cannot lock port " + name_ + ": " + std::strerror(error));
+}
+
+void DirectPort::Release() {
+  if (!held_) return;
+  calls_.Flock(lock_fd_, LOCK_UN);
+  held_ = false;
+}
+
+void DirectPort::WriteData(std::uint8_t value) { calls_.OutByte(value, address_); }
 
 void DirectPort::WriteControl(std::uint8_t value) {
-  ::outb(value, static_cast<unsigned short>(address_ + 2));
+  calls_.OutByte(value, static_cast<std::uint16_t>(address_ + kControlOffset));
 }
 
-std::uint8_t DirectPort::ReadStatus() { return ::inb(static_cast<unsigned short>(address_ + 1)); }
-
-std::uint64_t DirectPort::NowNanoseconds() const {
-  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                        std::chrono::steady_clock::now() - opened_)
-                                        .count());
+std::uint8_t DirectPort::ReadStatus() {
+  return calls_.InByte(static_cast<std::uint16_t>(address_ + kStatusOffset));
 }
 
-#endif
+std::uint64_t DirectPort::NowNanoseconds() const { return MonotonicNanoseconds() - opened_; }
 
-PortBackend DirectBackend() {
-  return {"direct",
-          "direct[:ADDRESS]",
-          PLOVER_HAVE_DIRECT_PORT ? "x86 port instructions, needs root (CAP_SYS_RAWIO)"
-                                  : "x86 port instructions (unavailable: not an x86 machine)",
-          PLOVER_HAVE_DIRECT_PORT != 0,
-          PortKind::Direct,
-          ParseDirect,
-          kParameters,
-          OpenDirect};
+void DirectPort::WaitUntil(std::uint64_t nanoseconds) { BusyWaitUntil(opened_, nanoseconds); }
+
+const PortBackend& DirectBackend() {
+  static const PortBackend backend{
+      "direct",
+      "direct[:ADDRESS]",
+      PLOVER_HAVE_DIRECT_PORT ? "x86 port instructions, needs root (CAP_SYS_RAWIO)"
+                              : "x86 port instructions (unavailable: not an x86 machine)",
+      PLOVER_HAVE_DIRECT_PORT != 0,
+      PortAccess::Lines,
+      ParseDirect,
+      kParameters,
+      OpenDirect};
+  return backend;
 }
 
 }  // namespace bus

@@ -1,5 +1,8 @@
 #include "bus/eeprom_protocol.h"
 
+#include <string>
+#include <utility>
+
 namespace bus {
 
 namespace {
@@ -84,7 +87,15 @@ BusResult ReadSequential(ParallelPortLines& lines, std::uint8_t write_select,
 }
 
 BusResult EepromProtocol::WriteEeprom(const Image& image) {
+  return WriteAddresses(image, AllAddresses());
+}
+
+BusResult EepromProtocol::WriteAddresses(const Image& image, const AddressSet& addresses) {
+  if (addresses.none()) {
+    return BusResult::Success();
+  }
   for (std::size_t a = 0; a < image.size(); ++a) {
+    if (!addresses.test(a)) continue;
     const int address = static_cast<int>(a);
     // A device busy with the previous byte's write cycle does not acknowledge its select: the
     // polling waits for the cycle to end.
@@ -103,6 +114,10 @@ BusResult EepromProtocol::WriteEeprom(const Image& image) {
     }
     lines_.BusStop();
     lines_.WriteCycleWait();
+    if (std::string failure = lines_.TakePortFailure(); !failure.empty()) {
+      lines_.BusRelease();
+      return BusResult::Failed(std::move(failure), address);
+    }
   }
   lines_.BusRelease();
   return BusResult::Success();

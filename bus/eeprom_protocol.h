@@ -5,6 +5,8 @@
 // write cycle does not acknowledge). ReadEeprom sets the device's address counter to 0 with a dummy
 // write and reads all 128 bytes in one sequential read (select 0xA1).
 //
+// WriteAddresses writes only the addresses of a set, with the same transaction per address.
+//
 // Both examine every acknowledge a device owes. Polling a select gives up once the device has not
 // acknowledged for 100 ms of the port's clock, after at least 3 attempts. A failure ends the
 // transaction with a stop and a release, and is returned; a failed read leaves the destination
@@ -30,6 +32,11 @@ class EepromProtocol {
 
   // Writes image[0..127] to word addresses 0..127. On failure the result names the address.
   BusResult WriteEeprom(const Image& image);
+
+  // Writes image[a] to word address a for each address a of `addresses`, in increasing order,
+  // and ends with a release; an empty set touches nothing. On failure the result names the
+  // address. A store the port itself could not make (PortFailed) ends the write too.
+  BusResult WriteAddresses(const Image& image, const AddressSet& addresses);
 
   // Fills `destination` with word addresses 0..127; on failure leaves it untouched.
   BusResult ReadEeprom(Image& destination);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 
@@ -10,5 +11,11 @@ namespace bus {
 inline constexpr std::size_t kEepromSize = 128;
 
 using Image = std::array<std::uint8_t, kEepromSize>;
+
+// A set of word addresses: bit a stands for address a.
+using AddressSet = std::bitset<kEepromSize>;
+
+// Every address, 0 to 127.
+[[nodiscard]] inline AddressSet AllAddresses() { return AddressSet().set(); }
 
 }  // namespace bus

@@ -2,18 +2,6 @@
 
 namespace bus {
 
-void ParallelPortLines::BitDelay() {
-  if (timing_ == TimingPolicy::Console) {
-    CountSharedCounterTo(kBitDelayCount);
-  }
-}
-
-void ParallelPortLines::WriteCycleWait() {
-  if (timing_ == TimingPolicy::Console) {
-    CountSharedCounterTo(kWriteCycleWaitCount);
-  }
-}
-
 void ParallelPortLines::SdaHigh() {
   port_.WriteData(kRegisterSdaHigh);
   BitDelay();

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "bus/bus_timing.h"
 #include "bus/port.h"
@@ -29,7 +30,9 @@ inline constexpr int kBusRecoveryPulses = 9;
 
 class ParallelPortLines {
  public:
-  ParallelPortLines(Port& port, TimingPolicy timing) : port_(port), timing_(timing) {}
+  ParallelPortLines(Port& port, TimingPolicy timing)
+      : port_(port), delays_(DelaysFor(timing)) {}
+  ParallelPortLines(Port& port, LineDelays& delays) : port_(port), delays_(delays) {}
 
   // --- Line writes: one register write each, then BitDelay. ---
   void SdaHigh();                       // data <- 0x80: SDA released (high)
@@ -82,15 +85,17 @@ class ParallelPortLines {
   void MasterNack();
 
   // The console's busy wait after every register write; nothing in the windowed program.
-  void BitDelay();
+  void BitDelay() { delays_.BitDelay(); }
   // The console's busy wait after each byte's stop condition; nothing in the windowed program.
-  void WriteCycleWait();
+  void WriteCycleWait() { delays_.WriteCycleWait(); }
 
   [[nodiscard]] std::uint64_t NowNanoseconds() const { return port_.NowNanoseconds(); }
+  // A failure of the port's own since the last call (see PortBase::TakeFailure).
+  [[nodiscard]] std::string TakePortFailure() { return port_.TakeFailure(); }
 
  private:
   Port& port_;
-  TimingPolicy timing_;
+  LineDelays& delays_;
 };
 
 }  // namespace bus

@@ -1,14 +1,15 @@
 // The three parallel-port registers that the bus lines hang on, as one small interface.
 //
 // The line driver needs nothing else from a port: write a whole byte to the data or the control
-// register, read the status register, and read the port's clock (nanoseconds since the port was
-// opened), which bounds the acknowledge polling. Each backend (ppdev, direct I/O, the virtual
-// board, the trace recorder around any of them) implements this interface in a file of its own.
+// register, read the status register, read the port's clock (which bounds the acknowledge
+// polling) and wait on it. Each backend (ppdev, direct I/O, the virtual board, the trace recorder
+// around any of them) implements this interface in a file of its own.
 #pragma once
 
 #include <cstdint>
 #include <optional>
-#include <string>
+
+#include "bus/port_base.h"
 
 namespace bus {
 
@@ -19,10 +20,8 @@ struct LineLevels {
   bool sda = true;
 };
 
-class Port {
+class Port : public PortBase {
  public:
-  virtual ~Port() = default;
-
   // data register <- value (bit 7 drives SDA; bits 0 to 6 go to pins 2 to 8, not on the bus)
   virtual void WriteData(std::uint8_t value) = 0;
   // control register <- value (bit 2 drives SCL)
@@ -30,20 +29,13 @@ class Port {
   // the status register (bit 6 senses SDA)
   virtual std::uint8_t ReadStatus() = 0;
 
-  // Nanoseconds of the port's clock since it was opened. On hardware this is wall-clock time; on
-  // the virtual board it is simulated time, which only port accesses advance.
-  [[nodiscard]] virtual std::uint64_t NowNanoseconds() const = 0;
+  // Returns once the port's clock has reached `nanoseconds`, at once if it already has. On
+  // hardware a busy wait on the clock (the waits are microseconds, which a sleep cannot keep); on
+  // the virtual board a jump of its simulated clock.
+  virtual void WaitUntil(std::uint64_t nanoseconds) = 0;
 
   // The true levels of both lines after the last access, where the port can know them.
   [[nodiscard]] virtual std::optional<LineLevels> BusLevels() const { return std::nullopt; }
-
-  // The port as the user named it, for messages ("ppdev:/dev/parport0", "sim:board.bin").
-  [[nodiscard]] virtual std::string Name() const = 0;
-
- protected:
-  Port() = default;
-  Port(const Port&) = default;
-  Port& operator=(const Port&) = default;
 };
 
 // Register bit assignments of the board's cable.

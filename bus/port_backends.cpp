@@ -1,44 +1,42 @@
 #include "bus/port_backends.h"
 
-#include <utility>
-
-#include "bus/direct_port.h"
-#include "bus/ppdev_port.h"
-#include "bus/sim_port.h"
-
 namespace bus {
 
-std::span<const PortBackend> PortBackends() {
-  static const PortBackend kBackends[] = {
-      PpdevBackend(),
-      DirectBackend(),
-      SimBackend(),
-  };
-  return kBackends;
+OpenedPort OpenPort(const PortSpec& spec) {
+  OpenedPort opened;
+  if (spec.backend == nullptr) {
+    opened.error = "cannot open port: no port was named";
+    return opened;
+  }
+  if (!spec.backend->available) {
+    opened.error = "cannot open port " + spec.Text() + ": " + std::string(spec.backend->name) +
+                   " ports are not available on this machine";
+    return opened;
+  }
+  opened = spec.backend->open(spec);
+  if (!opened.ok()) {
+    if (opened.error.empty()) opened.error = "the port could not be opened";
+    opened.error = "cannot open port " + spec.Text() + ": " + opened.error;
+  }
+  return opened;
 }
 
-OpenPortResult OpenPort(const PortSpec& spec) {
-  OpenPortResult result;
-  std::string reason;
-  for (const PortBackend& backend : PortBackends()) {
-    if (backend.kind != spec.kind) {
-      continue;
-    }
-    if (!backend.available) {
-      reason = std::string(backend.name) + " ports are not available on this machine";
-      break;
-    }
-    result.port = backend.open(spec, reason);
-    if (result.port) {
-      return result;
-    }
-    break;
+PortArgument SplitPortArgument(std::string_view argument) {
+  PortArgument split;
+  if (!argument.empty() && argument.front() == ':') {
+    argument.remove_prefix(1);
+    const std::size_t comma = argument.find(',');
+    split.main = argument.substr(0, comma);
+    argument = comma == std::string_view::npos ? std::string_view() : argument.substr(comma);
   }
-  if (reason.empty()) {
-    reason = "no backend opens this kind of port";
+  while (!argument.empty()) {
+    argument.remove_prefix(1);  // the comma
+    const std::size_t comma = argument.find(',');
+    split.options.push_back(argument.substr(0, comma));
+    if (comma == std::string_view::npos) break;
+    argument = argument.substr(comma);
   }
-  result.error = "cannot open port " + spec.Text() + ": " + reason;
-  return result;
+  return split;
 }
 
 }  // namespace bus

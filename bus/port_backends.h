@@ -1,9 +1,10 @@
-// The table of port backends and the one place that opens a port from its port specification
-// (`--port SPEC`).
+// A row of the table of port backends, and the one place that opens a port from its
+// specification.
 //
-// Each backend is one small file (ppdev_port, direct_port, sim_port); a row of the table names it,
-// says in one line what it is, and gives its parameters. The `--port` parser and the usage text
-// are both driven by this table, so adding a backend is adding a file and a row.
+// Each backend is one small file (ppdev_port, direct_port, i2c_dev_port here; the virtual
+// board's in sim/); its row names it, says in one line what it is, gives its parameters, parses
+// what follows its name in `--port SPEC`, and opens the port. The `--port` parser and the usage
+// text are both driven by the table, so adding a backend is adding a file and a row.
 #pragma once
 
 #include <memory>
@@ -11,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "bus/i2c_adapter.h"
 #include "bus/port.h"
 #include "bus/port_spec.h"
 
@@ -22,31 +24,45 @@ struct PortParameter {
   std::string_view description;  // one line
 };
 
+// How the programs reach the bus through a port.
+enum class PortAccess {
+  Lines,     // they drive SCL and SDA themselves through registers (Port)
+  Messages,  // they hand whole messages to an adapter (I2cAdapter)
+};
+
+// An open port: exactly one of the two is set on success.
+struct OpenedPort {
+  std::unique_ptr<Port> lines;
+  std::unique_ptr<I2cAdapter> adapter;
+  std::string error;  // on failure, one line naming the port, the system's reason and the remedy
+
+  [[nodiscard]] bool ok() const { return lines != nullptr || adapter != nullptr; }
+};
+
 struct PortBackend {
   std::string_view name;         // "ppdev"
   std::string_view form;         // "ppdev[:DEVICE]"
   std::string_view description;  // one line for --help
   bool available;                // false where the backend is not built (direct on non-x86)
-  PortKind kind;
-  // Fills `spec` from the text after "name" (empty, or starting with ':' or ','); false with
-  // `error` set when it is malformed.
+  PortAccess access;
+  // Fills `spec.settings`, `spec.text` and `spec.kept_files` from the text after the name (empty,
+  // or starting with ':' or ','); false with `error` set when it is malformed.
   bool (*parse)(std::string_view argument, PortSpec& spec, std::string& error);
   std::span<const PortParameter> parameters;
-  // Opens the port `spec` names (spec.kind is this backend's). On failure returns nullptr with
-  // `error` set to the system's reason and the usual remedy ("Permission denied; add your ...");
-  // OpenPort puts the port's name in front.
-  std::unique_ptr<Port> (*open)(const PortSpec& spec, std::string& error);
+  // Opens the port `spec` names. On failure sets `error` of the result to the system's reason and
+  // the usual remedy ("Permission denied; add your ..."); OpenPort puts the port's name in front.
+  OpenedPort (*open)(const PortSpec& spec);
 };
 
-[[nodiscard]] std::span<const PortBackend> PortBackends();
+// Opens the port that `spec` names. Opening is where a device node is opened, ioperm is asked
+// for, or the virtual board is powered up from its file.
+[[nodiscard]] OpenedPort OpenPort(const PortSpec& spec);
 
-struct OpenPortResult {
-  std::unique_ptr<Port> port;  // set on success
-  std::string error;  // on failure, one line naming the port, the system's reason and the remedy
+// The part of a backend's argument after its name: an optional ":MAIN" and ",OPTION"s.
+struct PortArgument {
+  std::optional<std::string_view> main;   // after ':' up to the first ','; may be empty
+  std::vector<std::string_view> options;  // each may be empty (two commas, a comma at the end)
 };
-
-// Opens the port that the port specification names. Opening is where the ppdev port is claimed,
-// ioperm is asked for, or the virtual board is powered up from its file.
-[[nodiscard]] OpenPortResult OpenPort(const PortSpec& spec);
+[[nodiscard]] PortArgument SplitPortArgument(std::string_view argument);
 
 }  // namespace bus

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdio>
 
 #include "bus/direct_port.h"
 #include "bus/port_backends.h"
@@ -37,101 +36,77 @@ std::string DefaultDescription() {
   return text;
 }
 
-PortSpecResult Refuse(std::string_view text, const std::string& what) {
+PortSpecResult Refuse(PortTable table, std::string_view text, const std::string& what) {
   PortSpecResult result;
   result.error = "invalid port specification '" + std::string(text) + "': " + what +
-                 "\naccepted forms of --port SPEC:\n" + PortSpecUsage();
+                 "\naccepted forms of --port SPEC:\n" + PortSpecUsageOf(table);
   return result;
 }
 
 }  // namespace
 
-std::string PortSpec::Text() const {
-  switch (kind) {
-    case PortKind::Ppdev:
-      return "ppdev:" + device;
-    case PortKind::Direct: {
-      char text[16];
-      std::snprintf(text, sizeof text, "direct:0x%x", static_cast<unsigned>(address));
-      return text;
-    }
-    case PortKind::Sim: {
-      std::string text = "sim";
-      if (!board.file.empty()) {
-        text += ':' + board.file;
-      }
-      if (!board.eeprom_present) {
-        text += ",eeprom=absent";
-      }
-      if (!board.switch_present) {
-        text += ",switch=absent";
-      }
-      if (board.write_cycle_microseconds != sim::kDefaultWriteCycleMicroseconds) {
-        text += ",twr=" + std::to_string(board.write_cycle_microseconds);
-      }
-      if (board.sda_stuck_low) {
-        text += ",sda=stuck-low";
-      }
-      return text;
-    }
-  }
-  return "?";
+bool PortSpec::DrivesLines() const {
+  return backend != nullptr && backend->access == PortAccess::Lines;
 }
 
-PortSpecResult ParsePortSpec(std::string_view text) {
+PortSpecResult ParsePortSpecIn(PortTable table, std::string_view text) {
   if (text.empty()) {
-    return {DefaultPortSpec(), {}};
+    return Refuse(table, text, "it is empty");
   }
   const std::string_view name = text.substr(0, text.find_first_of(":,"));
   if (name.empty()) {
-    return Refuse(text, "the port's kind is missing before '" + std::string(1, text[0]) + "'");
+    return Refuse(table, text,
+                  "the port's kind is missing before '" + std::string(1, text[0]) + "'");
   }
-  for (const PortBackend& backend : PortBackends()) {
-    if (backend.name != name) {
+  for (const PortBackend* backend : table) {
+    if (backend->name != name) {
       continue;
     }
-    if (!backend.available) {
-      return Refuse(text, std::string(backend.name) + " ports are not available on this machine");
+    if (!backend->available) {
+      return Refuse(table, text,
+                    std::string(backend->name) + " ports are not available on this machine");
     }
     PortSpec spec;
-    spec.kind = backend.kind;
+    spec.backend = backend;
     std::string error;
-    if (!backend.parse(text.substr(name.size()), spec, error)) {
-      return Refuse(text, error);
+    if (!backend->parse(text.substr(name.size()), spec, error)) {
+      return Refuse(table, text, error);
     }
     return {std::move(spec), {}};
   }
-  return Refuse(text, "there is no port kind '" + std::string(name) + "'");
+  return Refuse(table, text, "there is no port kind '" + std::string(name) + "'");
 }
 
 PortSpec DefaultPortSpec() {
+  std::string ignored;
   PortSpec spec;
-  spec.kind = PortKind::Ppdev;
-  spec.device = kDefaultPpdevDevice;
+  spec.backend = &PpdevBackend();
+  PpdevBackend().parse("", spec, ignored);
 #if PLOVER_HAVE_DIRECT_PORT
   struct stat status {};
   if (::stat(kDefaultPpdevDevice, &status) != 0) {
-    spec.kind = PortKind::Direct;
-    spec.address = kDefaultDirectAddress;
+    spec = PortSpec{};
+    spec.backend = &DirectBackend();
+    DirectBackend().parse("", spec, ignored);
   }
 #endif
   return spec;
 }
 
-std::string PortSpecUsage() {
+std::string PortSpecUsageOf(PortTable table) {
   std::size_t column = kFormIndent + kNoPortForm.size();
-  for (const PortBackend& backend : PortBackends()) {
-    column = std::max(column, kFormIndent + backend.form.size());
-    for (const PortParameter& parameter : backend.parameters) {
+  for (const PortBackend* backend : table) {
+    column = std::max(column, kFormIndent + backend->form.size());
+    for (const PortParameter& parameter : backend->parameters) {
       column = std::max(column, kParameterIndent + parameter.text.size());
     }
   }
   column += kColumnGap;
 
   std::string usage;
-  for (const PortBackend& backend : PortBackends()) {
-    AppendColumns(usage, kFormIndent, backend.form, column, backend.description);
-    for (const PortParameter& parameter : backend.parameters) {
+  for (const PortBackend* backend : table) {
+    AppendColumns(usage, kFormIndent, backend->form, column, backend->description);
+    for (const PortParameter& parameter : backend->parameters) {
       AppendColumns(usage, kParameterIndent, parameter.text, column, parameter.description);
     }
   }

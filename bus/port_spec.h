@@ -1,47 +1,56 @@
-// The port specification that both programs take as `--port SPEC`, parsed in this one place.
+// The port specification that both programs take as `--port SPEC`, and its parser.
 //
-//   ppdev[:DEVICE]          Linux parallel-port device, default /dev/parport0
-//   direct[:ADDRESS]        x86 port instructions at ADDRESS (default 0x378), needs root
-//   sim[:FILE][,OPTION...]  the virtual board; FILE holds the EEPROM's 128 bytes
-//   (nothing)               ppdev:/dev/parport0 where that node exists, otherwise direct:0x378
+// A specification names a backend and what that backend takes after its name, e.g.
+// "ppdev:/dev/parport1", "direct:0x278", "sim:board.bin,twr=100". The backends form a table (see
+// port_backends.h); the parser and the usage text are driven by whatever table they are given,
+// so the bus layer knows nothing of the backends that live elsewhere (the virtual board's).
 //
 // Parsing opens nothing: the port is opened at the first bus operation (see BusConnection).
 #pragma once
 
-#include <cstdint>
+#include <any>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
-
-#include "sim/board_options.h"
+#include <vector>
 
 namespace bus {
 
-enum class PortKind { Ppdev, Direct, Sim };
+struct PortBackend;
 
 struct PortSpec {
-  PortKind kind = PortKind::Ppdev;
-  std::string device = "/dev/parport0";  // ppdev: the device node
-  std::uint16_t address = 0x378;         // direct: the data register's I/O address
-  sim::BoardOptions board;               // sim: the board file and fault options
+  const PortBackend* backend = nullptr;  // the row of the backend table that took it
+  std::string text;                      // the canonical written form, to name the port
+  std::any settings;                     // what the backend parsed, in its own type
+  std::vector<std::string> kept_files;   // files the port reads and writes (a board file)
 
-  // The port specification in its canonical written form, e.g. "ppdev:/dev/parport0", "direct:0x378",
-  // "sim:board.bin,twr=100". Used to name the port in messages.
-  [[nodiscard]] std::string Text() const;
+  [[nodiscard]] const std::string& Text() const { return text; }
+  // The backend's own settings; `Settings` must be the type its parser stored.
+  template <typename Settings>
+  [[nodiscard]] const Settings& SettingsAs() const {
+    return std::any_cast<const Settings&>(settings);
+  }
+  // True when the programs drive the bus lines through this port themselves.
+  [[nodiscard]] bool DrivesLines() const;
 };
 
 struct PortSpecResult {
   std::optional<PortSpec> spec;  // set on success
-  std::string error;             // on failure: what is wrong, followed by PortSpecUsage()
+  std::string error;             // on failure: what is wrong, then the accepted forms
 };
 
-// Parses SPEC. An empty text gives DefaultPortSpec().
-[[nodiscard]] PortSpecResult ParsePortSpec(std::string_view text);
+using PortTable = std::span<const PortBackend* const>;
 
-// ppdev:/dev/parport0 where that device node exists, otherwise direct:0x378.
+// Parses SPEC against `table`.
+[[nodiscard]] PortSpecResult ParsePortSpecIn(PortTable table, std::string_view text);
+
+// The accepted forms, one per line with their parameters, built from `table`; for error
+// messages and --help. Ends with the line for no --port.
+[[nodiscard]] std::string PortSpecUsageOf(PortTable table);
+
+// The port used without --port: ppdev:/dev/parport0 where that device node exists, otherwise
+// direct:0x378 (on x86).
 [[nodiscard]] PortSpec DefaultPortSpec();
-
-// The accepted forms, one per line, built from the backend table; for error messages and --help.
-[[nodiscard]] std::string PortSpecUsage();
 
 }  // namespace bus

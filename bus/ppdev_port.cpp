@@ -4,7 +4,7 @@
 #include <linux/parport.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
-#include <unistd.h>
+#include <sys/file.h>
 
 #include <cerrno>
 #include <cstring>
@@ -51,25 +51,29 @@ std::string Failure(const char* step, int error_number, const std::string& devic
 }
 
 bool ParsePpdev(std::string_view argument, PortSpec& spec, std::string& error) {
-  spec.device = kDefaultPpdevDevice;
-  if (argument.empty()) {
-    return true;
-  }
-  if (argument.front() != ':' || argument.find(',') != std::string_view::npos) {
+  PpdevSettings settings;
+  const PortArgument split = SplitPortArgument(argument);
+  if (!split.options.empty()) {
     error = "ppdev takes no options, only a device: ppdev:DEVICE";
     return false;
   }
-  argument.remove_prefix(1);
-  if (argument.empty()) {
-    error = "the device is missing after 'ppdev:'";
-    return false;
+  if (split.main) {
+    if (split.main->empty()) {
+      error = "the device is missing after 'ppdev:'";
+      return false;
+    }
+    settings.device = std::string(*split.main);
   }
-  spec.device = std::string(argument);
+  spec.text = "ppdev:" + settings.device;
+  spec.settings = settings;
   return true;
 }
 
-std::unique_ptr<Port> OpenPpdev(const PortSpec& spec, std::string& error) {
-  return PpdevPort::Open(spec.device, spec.Text(), error);
+OpenedPort OpenPpdev(const PortSpec& spec) {
+  OpenedPort opened;
+  opened.lines = PpdevPort::Open(spec.SettingsAs<PpdevSettings>().device, spec.Text(),
+                                 opened.error);
+  return opened;
 }
 
 constexpr PortParameter kParameters[] = {
@@ -79,64 +83,122 @@ constexpr PortParameter kParameters[] = {
 }  // namespace
 
 std::unique_ptr<PpdevPort> PpdevPort::Open(const std::string& device, std::string name,
-                                           std::string& error) {
-  const int fd = ::open(device.c_str(), O_RDWR | O_CLOEXEC);
+                                           std::string& error, SystemCalls& calls,
+                                           std::chrono::milliseconds busy_bound) {
+  const int fd = calls.Open(device.c_str(), O_RDWR | O_CLOEXEC, 0);
   if (fd < 0) {
     error = Failure(nullptr, errno, device);
     return nullptr;
   }
-  if (::ioctl(fd, PPCLAIM) != 0) {
-    const int claim_error = errno;
-    ::close(fd);
-    error = Failure("claiming the port", claim_error, device);
+  std::unique_ptr<PpdevPort> port(new PpdevPort(fd, device, std::move(name), calls, busy_bound));
+  bool busy = false;
+  if (std::string reason = port->Take(busy); !reason.empty()) {
+    error = busy ? "the port is " + reason : reason;
     return nullptr;
   }
-  int mode = IEEE1284_MODE_COMPAT;
-  if (::ioctl(fd, PPSETMODE, &mode) != 0) {
-    const int mode_error = errno;
-    ::ioctl(fd, PPRELEASE);
-    ::close(fd);
-    error = Failure("setting compatibility mode", mode_error, device);
-    return nullptr;
-  }
-  return std::unique_ptr<PpdevPort>(new PpdevPort(fd, std::move(name)));
+  port->Give();
+  return port;
 }
 
-PpdevPort::PpdevPort(int fd, std::string name)
-    : fd_(fd), name_(std::move(name)), opened_(std::chrono::steady_clock::now()) {}
+PpdevPort::PpdevPort(int fd, std::string device, std::string name, SystemCalls& calls,
+                     std::chrono::milliseconds busy_bound)
+    : fd_(fd),
+      device_(std::move(device)),
+      name_(std::move(name)),
+      calls_(calls),
+      busy_bound_(busy_bound),
+      opened_(MonotonicNanoseconds()) {}
 
 PpdevPort::~PpdevPort() {
-  ::ioctl(fd_, PPRELEASE);
-  ::close(fd_);
+  if (held_) Give();
+  calls_.Close(fd_);
+}
+
+std::string PpdevPort::Take(bool& busy) {
+  int error = 0;
+  const std::uint64_t started = MonotonicNanoseconds();
+  switch (LockWithin(calls_, fd_, busy_bound_, error)) {
+    case PortWait::Taken:
+      break;
+    case PortWait::Busy:
+      busy = true;
+      return InUseReason(busy_bound_);
+    case PortWait::Failed:
+      return Failure("locking the port", error, device_);
+  }
+  // The claim gets what is left of the bound.
+  const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::nanoseconds(MonotonicNanoseconds() - started));
+  const auto left = waited < busy_bound_ ? busy_bound_ - waited : std::chrono::milliseconds(1);
+  switch (BlockingIoctlWithin(calls_, fd_, PPCLAIM, left, error)) {
+    case PortWait::Taken:
+      break;
+    case PortWait::Busy:
+      calls_.Flock(fd_, LOCK_UN);
+      busy = true;
+      return InUseReason(busy_bound_);
+    case PortWait::Failed:
+      calls_.Flock(fd_, LOCK_UN);
+      return Failure("claiming the port", error, device_);
+  }
+  int mode = IEEE1284_MODE_COMPAT;
+  if (calls_.Ioctl(fd_, PPSETMODE, &mode) != 0) {
+    const int mode_error = errno;
+    calls_.Ioctl(fd_, PPRELEASE, nullptr);
+    calls_.Flock(fd_, LOCK_UN);
+    return Failure("setting compatibility mode", mode_error, device_);
+  }
+  held_ = true;
+  return {};
+}
+
+void PpdevPort::Give() {
+  calls_.Ioctl(fd_, PPRELEASE, nullptr);
+  calls_.Flock(fd_, LOCK_UN);
+  held_ = false;
+}
+
+BusResult PpdevPort::Acquire() {
+  if (held_) return BusResult::Success();
+  bool busy = false;
+  if (std::string reason = Take(busy); !reason.empty()) {
+    return BusResult::PortFailure(busy ? "port " + name_ + " is " + reason
+                                       : "cannot claim port " + name_ + ": " + reason);
+  }
+  return BusResult::Success();
+}
+
+void PpdevPort::Release() {
+  if (held_) Give();
 }
 
 // The register requests cannot fail on a claimed port, so their results are not examined.
 void PpdevPort::WriteData(std::uint8_t value) {
   unsigned char byte = value;
-  ::ioctl(fd_, PPWDATA, &byte);
+  calls_.Ioctl(fd_, PPWDATA, &byte);
 }
 
 void PpdevPort::WriteControl(std::uint8_t value) {
   unsigned char byte = value;
-  ::ioctl(fd_, PPWCONTROL, &byte);
+  calls_.Ioctl(fd_, PPWCONTROL, &byte);
 }
 
 std::uint8_t PpdevPort::ReadStatus() {
   unsigned char byte = 0;
-  ::ioctl(fd_, PPRSTATUS, &byte);
+  calls_.Ioctl(fd_, PPRSTATUS, &byte);
   return byte;
 }
 
-std::uint64_t PpdevPort::NowNanoseconds() const {
-  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                        std::chrono::steady_clock::now() - opened_)
-                                        .count());
-}
+std::uint64_t PpdevPort::NowNanoseconds() const { return MonotonicNanoseconds() - opened_; }
 
-PortBackend PpdevBackend() {
-  return {"ppdev",       "ppdev[:DEVICE]", "the Linux parallel-port device (ppdev)",
-          true,          PortKind::Ppdev,  ParsePpdev,
-          kParameters,   OpenPpdev};
+void PpdevPort::WaitUntil(std::uint64_t nanoseconds) { BusyWaitUntil(opened_, nanoseconds); }
+
+const PortBackend& PpdevBackend() {
+  static const PortBackend backend{
+      "ppdev",        "ppdev[:DEVICE]", "the Linux parallel-port device (ppdev)",
+      true,           PortAccess::Lines, ParsePpdev,
+      kParameters,    OpenPpdev};
+  return backend;
 }
 
 }  // namespace bus

@@ -1,8 +1,11 @@
 // The ppdev backend: the parallel port through the Linux parallel-port device (/dev/parportN).
 //
-// Opening claims the port for this process and puts it in compatibility mode; the registers are
-// then written and read with the PPWDATA, PPWCONTROL and PPRSTATUS requests, raw values both ways.
-// Destruction releases the claim and closes the device. The clock is wall-clock time since open.
+// Opening opens the device and checks, with one claim and release, that it is a parallel port.
+// For each bus operation the port is then locked against our other programs (flock on the
+// device) and claimed from the kernel in compatibility mode, and released afterwards, so two
+// programs on one port take turns and neither waits without bound. The registers are written and
+// read with the PPWDATA, PPWCONTROL and PPRSTATUS requests, raw values both ways. The clock is
+// wall-clock time since open.
 #pragma once
 
 #include <chrono>
@@ -12,17 +15,27 @@
 
 #include "bus/port.h"
 #include "bus/port_backends.h"
+#include "bus/port_lock.h"
+#include "bus/system_calls.h"
 
 namespace bus {
 
 inline constexpr const char* kDefaultPpdevDevice = "/dev/parport0";
 
+// What `ppdev[:DEVICE]` names.
+struct PpdevSettings {
+  std::string device = kDefaultPpdevDevice;
+};
+
 class PpdevPort final : public Port {
  public:
-  // Opens and claims `device`. On failure returns nullptr with `error` set to the system's reason
-  // and the usual remedy, e.g. "Permission denied; add your user to the 'lp' group ...".
+  // Opens `device` and checks that it can be claimed. On failure returns nullptr with `error`
+  // set to the system's reason and the usual remedy, e.g. "Permission denied; add your user to
+  // the 'lp' group ...". `busy_bound` is how long an operation waits for another program.
   static std::unique_ptr<PpdevPort> Open(const std::string& device, std::string name,
-                                         std::string& error);
+                                         std::string& error,
+                                         SystemCalls& calls = RealSystemCalls(),
+                                         std::chrono::milliseconds busy_bound = kPortBusyBound);
   ~PpdevPort() override;
   PpdevPort(const PpdevPort&) = delete;
   PpdevPort& operator=(const PpdevPort&) = delete;
@@ -31,17 +44,31 @@ class PpdevPort final : public Port {
   void WriteControl(std::uint8_t value) override;
   std::uint8_t ReadStatus() override;
   [[nodiscard]] std::uint64_t NowNanoseconds() const override;
+  void WaitUntil(std::uint64_t nanoseconds) override;
   [[nodiscard]] std::string Name() const override { return name_; }
 
+  // Locks and claims the port for one operation; PortUnavailable when another program holds it
+  // past the bound or the kernel refuses.
+  BusResult Acquire() override;
+  void Release() override;
+
  private:
-  PpdevPort(int fd, std::string name);
+  PpdevPort(int fd, std::string device, std::string name, SystemCalls& calls,
+            std::chrono::milliseconds busy_bound);
+  // Lock, claim, compatibility mode. Empty on success, else the reason and remedy.
+  std::string Take(bool& busy);
+  void Give();
 
   int fd_;
+  std::string device_;
   std::string name_;
-  std::chrono::steady_clock::time_point opened_;
+  SystemCalls& calls_;
+  std::chrono::milliseconds busy_bound_;
+  std::uint64_t opened_;
+  bool held_ = false;
 };
 
 // The row of the backend table.
-[[nodiscard]] PortBackend PpdevBackend();
+[[nodiscard]] const PortBackend& PpdevBackend();
 
 }  // namespace bus

@@ -72,8 +72,15 @@ class TracePort final : public Port {
   }
 
   [[nodiscard]] std::uint64_t NowNanoseconds() const override { return inner_->NowNanoseconds(); }
+  void WaitUntil(std::uint64_t nanoseconds) override { inner_->WaitUntil(nanoseconds); }
   [[nodiscard]] std::optional<LineLevels> BusLevels() const override { return inner_->BusLevels(); }
   [[nodiscard]] std::string Name() const override { return inner_->Name(); }
+  BusResult Acquire() override { return inner_->Acquire(); }
+  void Release() override { inner_->Release(); }
+  std::string TakeFailure() override { return inner_->TakeFailure(); }
+  [[nodiscard]] std::string Remedy(const BusResult& result) const override {
+    return inner_->Remedy(result);
+  }
 
  private:
   // A wire of the VCD: its identifier code and its last written level (-1: not known yet).

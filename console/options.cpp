@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "ports/port_table.h"
+
 namespace console {
 
 namespace {
@@ -54,7 +56,7 @@ OptionsResult ParseOptions(int argc, const char* const* argv) {
       if (missing) {
         return {OptionsAction::Refuse, {}, "30p: --port needs a port specification\n"};
       }
-      bus::PortSpecResult spec = bus::ParsePortSpec(value);
+      bus::PortSpecResult spec = ports::ParsePortSpec(value);
       if (!spec.spec) {
         return {OptionsAction::Refuse, {}, "30p: " + EndWithLineBreak(spec.error)};
       }
@@ -96,7 +98,7 @@ std::string HelpText() {
          "  --version      show the version and exit\n"
          "\n"
          "Port specifications:\n" +
-         EndWithLineBreak(bus::PortSpecUsage());
+         EndWithLineBreak(ports::PortSpecUsage());
 }
 
 std::string RefusalText(const std::string& error) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "bus/bus_connection.h"
+#include "ports/port_table.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ bool Report(const char* what, const bus::BusResult& result) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bus::PortSpecResult spec = bus::ParsePortSpec(argc > 1 ? argv[1] : "sim");
+  const bus::PortSpecResult spec = ports::ParsePortSpec(argc > 1 ? argv[1] : "sim");
   if (!spec.spec) {
     std::fprintf(stderr, "%s\n", spec.error.c_str());
     return 2;

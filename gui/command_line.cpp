@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 
 #include "bus/port_spec.h"
+#include "ports/port_table.h"
 #include "gui/resource_ids.h"
 
 #ifndef PLOVER_VERSION
@@ -98,7 +99,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
       result.text.replace(name_start, name_end - name_start, QStringLiteral("plover"));
     }
     result.text = EndWithLineBreak(result.text) + QStringLiteral("\nForms of --port SPEC:\n") +
-                  EndWithLineBreak(QString::fromStdString(bus::PortSpecUsage()));
+                  EndWithLineBreak(QString::fromStdString(ports::PortSpecUsage()));
     return result;
   }
   if (parser.isSet(version_option)) {
@@ -116,9 +117,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     result.file = positional.front();
   }
 
-  const bus::PortSpecResult port = bus::ParsePortSpec(parser.value(port_option).toStdString());
-  if (!port.spec) return Refuse(QString::fromStdString(port.error));
-  result.bus.port = *port.spec;
+  result.bus.port = bus::DefaultPortSpec();
+  if (parser.isSet(port_option)) {
+    const bus::PortSpecResult port = ports::ParsePortSpec(parser.value(port_option).toStdString());
+    if (!port.spec) return Refuse(QString::fromStdString(port.error));
+    result.bus.port = *port.spec;
+  }
   result.bus.timing = bus::TimingPolicy::Windowed;
 
   if (parser.isSet(trace_option)) {

@@ -1,9 +1,11 @@
-#include "bus/sim_port.h"
+#include "sim/sim_port.h"
 
 #include <limits>
 #include <utility>
 
-namespace bus {
+#include "bus/eeprom_protocol.h"
+
+namespace sim {
 namespace {
 
 bool ParseMicroseconds(std::string_view text, std::uint32_t& value, std::string& error) {
@@ -28,7 +30,7 @@ bool ParseMicroseconds(std::string_view text, std::uint32_t& value, std::string&
   return true;
 }
 
-bool ParseOption(std::string_view option, sim::BoardOptions& board, std::string& error) {
+bool ParseOption(std::string_view option, BoardOptions& board, std::string& error) {
   if (option.empty()) {
     error = "an option of sim is empty (two commas, or a comma at the end)";
     return false;
@@ -48,41 +50,51 @@ bool ParseOption(std::string_view option, sim::BoardOptions& board, std::string&
   return true;
 }
 
+// The canonical form: "sim[:FILE]" and the options that differ from a good board, in one order.
+std::string TextOf(const BoardOptions& board) {
+  std::string text = "sim";
+  if (!board.file.empty()) text += ':' + board.file;
+  if (!board.eeprom_present) text += ",eeprom=absent";
+  if (!board.switch_present) text += ",switch=absent";
+  if (board.write_cycle_microseconds != kDefaultWriteCycleMicroseconds) {
+    text += ",twr=" + std::to_string(board.write_cycle_microseconds);
+  }
+  if (board.sda_stuck_low) text += ",sda=stuck-low";
+  return text;
+}
+
 // The argument is [:FILE][,OPTION...]; FILE ends at the first comma.
-bool ParseSim(std::string_view argument, PortSpec& spec, std::string& error) {
-  spec.board = sim::BoardOptions{};
-  if (!argument.empty() && argument.front() == ':') {
-    argument.remove_prefix(1);
-    const std::size_t comma = argument.find(',');
-    const std::string_view file = argument.substr(0, comma);
-    if (file.empty()) {
+bool ParseSim(std::string_view argument, bus::PortSpec& spec, std::string& error) {
+  BoardOptions board;
+  const bus::PortArgument split = bus::SplitPortArgument(argument);
+  if (split.main) {
+    if (split.main->empty()) {
       error = "the board file is missing after 'sim:'";
       return false;
     }
-    spec.board.file = std::string(file);
-    argument = comma == std::string_view::npos ? std::string_view() : argument.substr(comma);
+    board.file = std::string(*split.main);
   }
-  while (!argument.empty()) {
-    argument.remove_prefix(1);  // the comma
-    const std::size_t comma = argument.find(',');
-    if (!ParseOption(argument.substr(0, comma), spec.board, error)) {
-      return false;
-    }
-    argument = comma == std::string_view::npos ? std::string_view() : argument.substr(comma);
+  for (const std::string_view option : split.options) {
+    if (!ParseOption(option, board, error)) return false;
   }
+  spec.text = TextOf(board);
+  spec.kept_files.clear();
+  if (!board.file.empty()) spec.kept_files.push_back(board.file);
+  spec.settings = board;
   return true;
 }
 
-std::unique_ptr<Port> OpenSim(const PortSpec& spec, std::string& error) {
-  std::unique_ptr<Port> port = SimPort::Open(spec.board, spec.Text(), error);
-  if (!port) {
-    error += "; name another board file with --port sim:FILE, or use --port sim for a board in "
-             "memory";
+bus::OpenedPort OpenSim(const bus::PortSpec& spec) {
+  bus::OpenedPort opened;
+  opened.lines = SimPort::Open(spec.SettingsAs<BoardOptions>(), spec.Text(), opened.error);
+  if (!opened.lines) {
+    opened.error += "; name another board file with --port sim:FILE, or use --port sim for a "
+                    "board in memory";
   }
-  return port;
+  return opened;
 }
 
-constexpr PortParameter kParameters[] = {
+constexpr bus::PortParameter kParameters[] = {
     {"FILE", "the EEPROM's 128 bytes, created erased if missing"},
     {"eeprom=absent", "no EEPROM on the bus"},
     {"switch=absent", "no switch chip on the bus"},
@@ -92,27 +104,63 @@ constexpr PortParameter kParameters[] = {
 
 }  // namespace
 
-std::unique_ptr<SimPort> SimPort::Open(const sim::BoardOptions& options, std::string name,
+std::unique_ptr<SimPort> SimPort::Open(const BoardOptions& options, std::string name,
                                        std::string& error) {
-  std::unique_ptr<sim::VirtualBoard> board = sim::VirtualBoard::Create(options, error);
+  std::unique_ptr<VirtualBoard> board = VirtualBoard::Create(options, error);
   if (!board) {
     if (error.empty()) {
       error = "the virtual board could not be made";
     }
     return nullptr;
   }
-  return std::make_unique<SimPort>(std::move(board), std::move(name));
+  return std::make_unique<SimPort>(std::move(board), std::move(name), options);
 }
 
-SimPort::SimPort(std::unique_ptr<sim::VirtualBoard> board, std::string name)
-    : board_(std::move(board)), name_(std::move(name)) {}
+SimPort::SimPort(std::unique_ptr<VirtualBoard> board, std::string name, BoardOptions options)
+    : board_(std::move(board)), name_(std::move(name)), options_(std::move(options)) {}
 
-PortBackend SimBackend() {
-  return {"sim",       "sim[:FILE][,OPTION...]",
-          "the virtual board (in memory without FILE)",
-          true,        PortKind::Sim,
-          ParseSim,    kParameters,
-          OpenSim};
+std::string SimPort::Remedy(const bus::BusResult& result) const {
+  return BoardRemedy(options_, result);
 }
 
-}  // namespace bus
+std::string BoardRemedy(const BoardOptions& options, const bus::BusResult& result) {
+  using bus::BusDevice;
+  using bus::BusFault;
+  if (result.fault == BusFault::PortFailed) {
+    return "Make room for the board file (free disk space, or raise the file-size limit shown "
+           "by ulimit -f), or name another one with --port sim:FILE.";
+  }
+  if (result.fault == BusFault::BusHeldLow && options.sda_stuck_low) {
+    return "The virtual board was started with sda=stuck-low, which shorts its SDA line to "
+           "ground; leave that option out of --port.";
+  }
+  if (result.device == BusDevice::Eeprom && !options.eeprom_present) {
+    return "The virtual board was started with eeprom=absent, so no EEPROM answers on its bus; "
+           "leave that option out of --port.";
+  }
+  if (result.device == BusDevice::SwitchChip && !options.switch_present) {
+    return "The virtual board was started with switch=absent, so no switch chip answers on its "
+           "bus; leave that option out of --port.";
+  }
+  const std::uint64_t write_cycle = std::uint64_t{options.write_cycle_microseconds} * 1000;
+  if (result.device == BusDevice::Eeprom && write_cycle >= bus::kSelectPollingLimitNanoseconds) {
+    return "The virtual board's EEPROM was started with twr=" +
+           std::to_string(options.write_cycle_microseconds) +
+           ": its write cycle is longer than the 100 ms the programs wait for the EEPROM to "
+           "answer again; give twr a value below 100000 microseconds.";
+  }
+  return "The virtual board did not answer as a board would; run the operation again with "
+         "--trace FILE and report it with the trace.";
+}
+
+const bus::PortBackend& SimBackend() {
+  static const bus::PortBackend backend{
+      "sim",       "sim[:FILE][,OPTION...]",
+      "the virtual board (in memory without FILE)",
+      true,        bus::PortAccess::Lines,
+      ParseSim,    kParameters,
+      OpenSim};
+  return backend;
+}
+
+}  // namespace sim

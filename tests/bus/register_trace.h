@@ -70,6 +70,9 @@ class RecordingPort : public Port {
   void WriteControl(std::uint8_t value) override;
   std::uint8_t ReadStatus() override;
   [[nodiscard]] std::uint64_t NowNanoseconds() const override { return now_; }
+  void WaitUntil(std::uint64_t nanoseconds) override {
+    if (nanoseconds > now_) now_ = nanoseconds;
+  }
   [[nodiscard]] std::string Name() const override { return "recording"; }
 
   Trace trace;

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "bus/eeprom_protocol.h"
-#include "bus/sim_port.h"
+#include "sim/sim_port.h"
 #include "bus/switch_register_dump.h"
 #include "sim/virtual_board.h"
 
@@ -31,7 +31,7 @@ struct Bench {
   BusResult Dump(Image& into) { return SwitchRegisterDump(lines).DumpSwitchRegisters(into); }
   [[nodiscard]] bool Idle() const { return board.Scl() && board.Sda(); }
 
-  SimPort port;
+  sim::SimPort port;
   sim::VirtualBoard& board;
   ParallelPortLines lines;
 };

@@ -21,6 +21,7 @@ class BoardPort final : public bus::Port {
   void WriteControl(std::uint8_t value) override { board_->WriteControl(value); }
   std::uint8_t ReadStatus() override { return board_->ReadStatus(); }
   [[nodiscard]] std::uint64_t NowNanoseconds() const override { return board_->NowNanoseconds(); }
+  void WaitUntil(std::uint64_t nanoseconds) override { board_->AdvanceTo(nanoseconds); }
   [[nodiscard]] std::optional<bus::LineLevels> BusLevels() const override {
     return bus::LineLevels{board_->Scl(), board_->Sda()};
   }

@@ -1,4 +1,5 @@
 // plover's command line.
+#include "ports/port_table.h"
 #include "gui/command_line.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +29,7 @@ TEST(CommandLine, NoArgumentsRunsOnTheDefaultPortWithWindowedTiming) {
 TEST(CommandLine, PortTraceAndFile) {
   const auto line = ParseCommandLine(Args({"--port", "sim", "--trace", "t.log", "a.dat"}));
   ASSERT_EQ(line.action, CommandLineAction::Run);
-  EXPECT_EQ(line.bus.port.kind, bus::PortKind::Sim);
+  EXPECT_EQ(line.bus.port.Text(), "sim");
   EXPECT_EQ(line.bus.trace_file, "t.log");
   EXPECT_EQ(line.file, QStringLiteral("a.dat"));
 }
@@ -36,7 +37,7 @@ TEST(CommandLine, PortTraceAndFile) {
 TEST(CommandLine, BadPortIsRefusedWithTheParsersMessage) {
   const auto line = ParseCommandLine(Args({"--port", "bogus"}));
   EXPECT_EQ(line.action, CommandLineAction::Refuse);
-  const std::string expected = bus::ParsePortSpec("bogus").error;
+  const std::string expected = ports::ParsePortSpec("bogus").error;
   EXPECT_TRUE(line.text.contains(QString::fromStdString(expected))) << line.text.toStdString();
 }
 
@@ -55,7 +56,7 @@ TEST(CommandLine, HelpAndVersion) {
        {"--port", "--trace", "--screenshot", "--program-defaults", "default.dat", "--version"}) {
     EXPECT_TRUE(help.text.contains(QString::fromUtf8(option))) << option;
   }
-  EXPECT_TRUE(help.text.contains(QString::fromStdString(bus::PortSpecUsage()).left(20)));
+  EXPECT_TRUE(help.text.contains(QString::fromStdString(ports::PortSpecUsage()).left(20)));
   const auto version = ParseCommandLine(Args({"--version"}));
   EXPECT_EQ(version.action, CommandLineAction::ShowVersion);
   EXPECT_EQ(version.text, plover::VersionText() + "\n");

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QtTest/QTest>
 
+#include "ports/port_table.h"
 #include "gui/resource_ids.h"
 #include "gui/shell/application.h"
 #include "gui/shell/document.h"
@@ -90,7 +91,7 @@ TEST_F(CommandsTest, ToolsItemsAndProgramDefaultsReachTheDocument) {
   // Every command on a port that cannot be opened: each one reaches its handler, which reports
   // the port and changes nothing.
   App().SetBusConnection(std::make_unique<bus::BusConnection>(
-      bus::BusOptions{*bus::ParsePortSpec("sim:" + PathOf("missing/board.bin").toStdString()).spec,
+      bus::BusOptions{*ports::ParsePortSpec("sim:" + PathOf("missing/board.bin").toStdString()).spec,
                       {}, bus::TimingPolicy::Windowed}));
   App().EepromImage.fill(4);
   for (const char* item : {"Verify", "Upload", "Download"}) {

@@ -10,7 +10,8 @@
 #include <QPushButton>
 #include <memory>
 
-#include "bus/sim_port.h"
+#include "ports/port_table.h"
+#include "sim/sim_port.h"
 #include "gui/modify_dlg.h"
 #include "gui/resource_ids.h"
 #include "gui/verify_dlg.h"
@@ -38,7 +39,7 @@ class DeviceCommandsTest : public PloverTest {
   void SetUp() override {
     PloverTest::SetUp();
     if (HasFatalFailure()) return;
-    auto port = std::make_unique<bus::SimPort>(
+    auto port = std::make_unique<sim::SimPort>(
         std::make_unique<sim::VirtualBoard>(Board(), BoardContents()), "sim");
     port_ = port.get();
     App().SetBusConnection(
@@ -83,7 +84,7 @@ class DeviceCommandsTest : public PloverTest {
     return {{"PASS!", {80, 100}}, {"PASS!", {285, 100}}, {"PASS!", {490, 100}}};
   }
 
-  bus::SimPort* port_ = nullptr;
+  sim::SimPort* port_ = nullptr;
   std::vector<DrawnText> drawn_;
   QString previous_dir_;
 };
@@ -319,7 +320,7 @@ class AbsentEepromTest : public DeviceCommandsTest {
   // What the bus layer says about `operation` on such a board.
   QString Expected(bool write) const {
     bus::BusConnection connection(
-        std::make_unique<bus::SimPort>(std::make_unique<sim::VirtualBoard>(Board(), bus::Image{}),
+        std::make_unique<sim::SimPort>(std::make_unique<sim::VirtualBoard>(Board(), bus::Image{}),
                                        "sim"),
         bus::TimingPolicy::Windowed);
     bus::Image image{};
@@ -378,7 +379,7 @@ class UnopenablePortTest : public PloverTest {
  public:
   StartOptions Options() const override {
     StartOptions options;
-    options.bus.port = *bus::ParsePortSpec("sim:" + PathOf("no-such-dir/board.bin").toStdString()).spec;
+    options.bus.port = *ports::ParsePortSpec("sim:" + PathOf("no-such-dir/board.bin").toStdString()).spec;
     return options;
   }
 };

@@ -3,6 +3,7 @@
 // current file name" can be told apart.
 #include <QDir>
 
+#include "ports/port_table.h"
 #include "gui/resource_ids.h"
 #include "plover_fixture.h"
 
@@ -59,7 +60,7 @@ class StateTableTest : public PloverTest, public ::testing::WithParamInterface<R
  public:
   plover::StartOptions Options() const override {
     plover::StartOptions options;
-    options.bus.port = *bus::ParsePortSpec("sim").spec;
+    options.bus.port = *ports::ParsePortSpec("sim").spec;
     return options;
   }
 };

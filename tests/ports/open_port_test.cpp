@@ -14,7 +14,7 @@
 
 #include "bus/port_backends.h"
 #include "bus/port_spec.h"
-#include "bus/sim_port.h"
+#include "ports/port_table.h"
 #include "tests/ports/test_files.h"
 
 namespace {
@@ -23,8 +23,8 @@ using ports_test::ReadFile;
 using ports_test::ScratchDirectory;
 using ports_test::WriteFile;
 
-bus::OpenPortResult Open(const std::string& text) {
-  bus::PortSpecResult parsed = bus::ParsePortSpec(text);
+bus::OpenedPort Open(const std::string& text) {
+  bus::PortSpecResult parsed = ports::ParsePortSpec(text);
   EXPECT_TRUE(parsed.spec.has_value()) << parsed.error;
   if (!parsed.spec) {
     return {};
@@ -34,8 +34,8 @@ bus::OpenPortResult Open(const std::string& text) {
 
 // The message for a port that did not open: one line, and no port.
 std::string Refusal(const std::string& text) {
-  bus::OpenPortResult result = Open(text);
-  EXPECT_EQ(result.port, nullptr) << text;
+  bus::OpenedPort result = Open(text);
+  EXPECT_FALSE(result.ok()) << text;
   EXPECT_EQ(result.error.find('\n'), std::string::npos) << result.error;
   return result.error;
 }
@@ -95,25 +95,25 @@ TEST(OpenPortTest, BoardFileThatIsADirectoryIsRefused) {
 TEST(OpenPortTest, SimPortIsNamedByItsCanonicalPortSpec) {
   ScratchDirectory scratch;
   const std::string file = scratch.File("board.bin");
-  bus::OpenPortResult result = Open("sim:" + file + ",twr=50,switch=absent");
-  ASSERT_NE(result.port, nullptr) << result.error;
+  bus::OpenedPort result = Open("sim:" + file + ",twr=50,switch=absent");
+  ASSERT_NE(result.lines, nullptr) << result.error;
   EXPECT_EQ(result.error, "");
-  EXPECT_EQ(result.port->Name(), "sim:" + file + ",switch=absent,twr=50");
-  EXPECT_EQ(result.port->NowNanoseconds(), 0u);
-  ASSERT_TRUE(result.port->BusLevels().has_value());
-  EXPECT_TRUE(result.port->BusLevels()->scl);
-  EXPECT_TRUE(result.port->BusLevels()->sda);
+  EXPECT_EQ(result.lines->Name(), "sim:" + file + ",switch=absent,twr=50");
+  EXPECT_EQ(result.lines->NowNanoseconds(), 0u);
+  ASSERT_TRUE(result.lines->BusLevels().has_value());
+  EXPECT_TRUE(result.lines->BusLevels()->scl);
+  EXPECT_TRUE(result.lines->BusLevels()->sda);
 }
 
 TEST(OpenPortTest, SimPortGoesToTheBoard) {
-  bus::OpenPortResult result = Open("sim");
-  ASSERT_NE(result.port, nullptr) << result.error;
-  result.port->WriteData(0x00);  // SDA falls while SCL is high: a start condition
-  EXPECT_FALSE(result.port->BusLevels()->sda);
-  EXPECT_EQ(result.port->ReadStatus() & bus::kStatusSdaBit, 0);
-  result.port->WriteControl(0x00);
-  EXPECT_FALSE(result.port->BusLevels()->scl);
-  EXPECT_EQ(result.port->NowNanoseconds(), 3000u);  // 1 us per access
+  bus::OpenedPort result = Open("sim");
+  ASSERT_NE(result.lines, nullptr) << result.error;
+  result.lines->WriteData(0x00);  // SDA falls while SCL is high: a start condition
+  EXPECT_FALSE(result.lines->BusLevels()->sda);
+  EXPECT_EQ(result.lines->ReadStatus() & bus::kStatusSdaBit, 0);
+  result.lines->WriteControl(0x00);
+  EXPECT_FALSE(result.lines->BusLevels()->scl);
+  EXPECT_EQ(result.lines->NowNanoseconds(), 3000u);  // 1 us per access
 }
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -135,11 +135,8 @@ std::optional<std::string> DirectRefusalWithoutRawIo() {
       data[CAP_SYS_RAWIO / 32].effective &= ~(1u << (CAP_SYS_RAWIO % 32));
       data[CAP_SYS_RAWIO / 32].permitted &= ~(1u << (CAP_SYS_RAWIO % 32));
       if (::syscall(SYS_capset, &header, data) == 0) {
-        bus::PortSpec spec;
-        spec.kind = bus::PortKind::Direct;
-        spec.address = 0x378;
-        bus::OpenPortResult result = bus::OpenPort(spec);
-        message = result.port ? "+opened" : result.error;
+        bus::OpenedPort result = bus::OpenPort(*ports::ParsePortSpec("direct:0x378").spec);
+        message = result.ok() ? "+opened" : result.error;
       }
     }
     const ssize_t ignored = ::write(pipe_ends[1], message.data(), message.size());

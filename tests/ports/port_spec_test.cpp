@@ -6,14 +6,26 @@
 #include <string>
 #include <vector>
 
+#include "bus/direct_port.h"
 #include "bus/port_backends.h"
 #include "bus/port_spec.h"
+#include "bus/ppdev_port.h"
+#include "ports/port_table.h"
+#include "sim/board_options.h"
 
 namespace {
 
-using bus::ParsePortSpec;
-using bus::PortKind;
 using bus::PortSpec;
+using ports::ParsePortSpec;
+
+std::string Kind(const PortSpec& spec) {
+  return spec.backend != nullptr ? std::string(spec.backend->name) : "(none)";
+}
+std::string Device(const PortSpec& spec) { return spec.SettingsAs<bus::PpdevSettings>().device; }
+unsigned Address(const PortSpec& spec) { return spec.SettingsAs<bus::DirectSettings>().address; }
+const sim::BoardOptions& Board(const PortSpec& spec) {
+  return spec.SettingsAs<sim::BoardOptions>();
+}
 
 PortSpec Parsed(const std::string& text) {
   bus::PortSpecResult result = ParsePortSpec(text);
@@ -33,65 +45,65 @@ std::vector<std::string> Lines(const std::string& text) {
 
 TEST(PortSpecTest, PpdevAloneNamesTheFirstPort) {
   const PortSpec spec = Parsed("ppdev");
-  EXPECT_EQ(spec.kind, PortKind::Ppdev);
-  EXPECT_EQ(spec.device, "/dev/parport0");
+  EXPECT_EQ(Kind(spec), "ppdev");
+  EXPECT_EQ(Device(spec), "/dev/parport0");
 }
 
 TEST(PortSpecTest, PpdevTakesADevice) {
   const PortSpec spec = Parsed("ppdev:/dev/parport1");
-  EXPECT_EQ(spec.kind, PortKind::Ppdev);
-  EXPECT_EQ(spec.device, "/dev/parport1");
+  EXPECT_EQ(Kind(spec), "ppdev");
+  EXPECT_EQ(Device(spec), "/dev/parport1");
 }
 
 TEST(PortSpecTest, DirectAloneIsTheFirstPortAddress) {
   const PortSpec spec = Parsed("direct");
-  EXPECT_EQ(spec.kind, PortKind::Direct);
-  EXPECT_EQ(spec.address, 0x378);
+  EXPECT_EQ(Kind(spec), "direct");
+  EXPECT_EQ(Address(spec), 0x378);
 }
 
 TEST(PortSpecTest, DirectTakesHexadecimalAndDecimalAddresses) {
-  EXPECT_EQ(Parsed("direct:0x278").address, 0x278);
-  EXPECT_EQ(Parsed("direct:0X3BC").address, 0x3BC);
-  EXPECT_EQ(Parsed("direct:0x3bc").address, 0x3BC);
-  EXPECT_EQ(Parsed("direct:888").address, 0x378);
-  EXPECT_EQ(Parsed("direct:0").address, 0);
-  EXPECT_EQ(Parsed("direct:0xFFFD").address, 0xFFFD);
-  EXPECT_EQ(Parsed("direct:65533").address, 0xFFFD);
+  EXPECT_EQ(Address(Parsed("direct:0x278")), 0x278);
+  EXPECT_EQ(Address(Parsed("direct:0X3BC")), 0x3BC);
+  EXPECT_EQ(Address(Parsed("direct:0x3bc")), 0x3BC);
+  EXPECT_EQ(Address(Parsed("direct:888")), 0x378);
+  EXPECT_EQ(Address(Parsed("direct:0")), 0);
+  EXPECT_EQ(Address(Parsed("direct:0xFFFD")), 0xFFFD);
+  EXPECT_EQ(Address(Parsed("direct:65533")), 0xFFFD);
 }
 
 TEST(PortSpecTest, SimAloneIsAnInMemoryBoardWithoutFaults) {
   const PortSpec spec = Parsed("sim");
-  EXPECT_EQ(spec.kind, PortKind::Sim);
-  EXPECT_EQ(spec.board.file, "");
-  EXPECT_TRUE(spec.board.eeprom_present);
-  EXPECT_TRUE(spec.board.switch_present);
-  EXPECT_EQ(spec.board.write_cycle_microseconds, 5000u);
-  EXPECT_FALSE(spec.board.sda_stuck_low);
+  EXPECT_EQ(Kind(spec), "sim");
+  EXPECT_EQ(Board(spec).file, "");
+  EXPECT_TRUE(Board(spec).eeprom_present);
+  EXPECT_TRUE(Board(spec).switch_present);
+  EXPECT_EQ(Board(spec).write_cycle_microseconds, 5000u);
+  EXPECT_FALSE(Board(spec).sda_stuck_low);
 }
 
 TEST(PortSpecTest, SimTakesAFile) {
   const PortSpec spec = Parsed("sim:boards/board.bin");
-  EXPECT_EQ(spec.kind, PortKind::Sim);
-  EXPECT_EQ(spec.board.file, "boards/board.bin");
-  EXPECT_TRUE(spec.board.eeprom_present);
+  EXPECT_EQ(Kind(spec), "sim");
+  EXPECT_EQ(Board(spec).file, "boards/board.bin");
+  EXPECT_TRUE(Board(spec).eeprom_present);
 }
 
 TEST(PortSpecTest, SimTakesEachOption) {
-  EXPECT_FALSE(Parsed("sim,eeprom=absent").board.eeprom_present);
-  EXPECT_FALSE(Parsed("sim,switch=absent").board.switch_present);
-  EXPECT_TRUE(Parsed("sim,sda=stuck-low").board.sda_stuck_low);
-  EXPECT_EQ(Parsed("sim,twr=100").board.write_cycle_microseconds, 100u);
-  EXPECT_EQ(Parsed("sim,twr=0").board.write_cycle_microseconds, 0u);
-  EXPECT_EQ(Parsed("sim,twr=4294967295").board.write_cycle_microseconds, 4294967295u);
+  EXPECT_FALSE(Board(Parsed("sim,eeprom=absent")).eeprom_present);
+  EXPECT_FALSE(Board(Parsed("sim,switch=absent")).switch_present);
+  EXPECT_TRUE(Board(Parsed("sim,sda=stuck-low")).sda_stuck_low);
+  EXPECT_EQ(Board(Parsed("sim,twr=100")).write_cycle_microseconds, 100u);
+  EXPECT_EQ(Board(Parsed("sim,twr=0")).write_cycle_microseconds, 0u);
+  EXPECT_EQ(Board(Parsed("sim,twr=4294967295")).write_cycle_microseconds, 4294967295u);
 }
 
 TEST(PortSpecTest, SimTakesAFileAndSeveralOptions) {
   const PortSpec spec = Parsed("sim:b.bin,twr=50,switch=absent,sda=stuck-low,eeprom=absent");
-  EXPECT_EQ(spec.board.file, "b.bin");
-  EXPECT_EQ(spec.board.write_cycle_microseconds, 50u);
-  EXPECT_FALSE(spec.board.switch_present);
-  EXPECT_FALSE(spec.board.eeprom_present);
-  EXPECT_TRUE(spec.board.sda_stuck_low);
+  EXPECT_EQ(Board(spec).file, "b.bin");
+  EXPECT_EQ(Board(spec).write_cycle_microseconds, 50u);
+  EXPECT_FALSE(Board(spec).switch_present);
+  EXPECT_FALSE(Board(spec).eeprom_present);
+  EXPECT_TRUE(Board(spec).sda_stuck_low);
 }
 
 struct Refusal {
@@ -110,7 +122,7 @@ TEST_P(PortSpecRefusalTest, SaysWhatIsWrongAndShowsTheAcceptedForms) {
   const std::string first_line = result.error.substr(0, result.error.find('\n'));
   EXPECT_EQ(first_line,
             std::string("invalid port specification '") + refusal.text + "': " + refusal.what);
-  EXPECT_NE(result.error.find("\naccepted forms of --port SPEC:\n" + bus::PortSpecUsage()),
+  EXPECT_NE(result.error.find("\naccepted forms of --port SPEC:\n" + ports::PortSpecUsage()),
             std::string::npos)
       << result.error;
 }
@@ -154,19 +166,19 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"sim,,twr=5", "an option of sim is empty (two commas, or a comma at the end)"}));
 
 TEST(PortSpecTest, UsageListsEveryBackendWithItsParametersOnePerLine) {
-  const std::vector<std::string> lines = Lines(bus::PortSpecUsage());
+  const std::vector<std::string> lines = Lines(ports::PortSpecUsage());
   std::size_t expected_lines = 1;  // the line for no --port
-  for (const bus::PortBackend& backend : bus::PortBackends()) {
-    expected_lines += 1 + backend.parameters.size();
+  for (const bus::PortBackend* backend : ports::PortBackends()) {
+    expected_lines += 1 + backend->parameters.size();
   }
-  ASSERT_EQ(lines.size(), expected_lines) << bus::PortSpecUsage();
+  ASSERT_EQ(lines.size(), expected_lines) << ports::PortSpecUsage();
 
   std::size_t line = 0;
-  for (const bus::PortBackend& backend : bus::PortBackends()) {
-    EXPECT_EQ(lines[line].rfind("  " + std::string(backend.form) + " ", 0), 0u) << lines[line];
-    EXPECT_TRUE(lines[line].ends_with(backend.description)) << lines[line];
+  for (const bus::PortBackend* backend : ports::PortBackends()) {
+    EXPECT_EQ(lines[line].rfind("  " + std::string(backend->form) + " ", 0), 0u) << lines[line];
+    EXPECT_TRUE(lines[line].ends_with(backend->description)) << lines[line];
     ++line;
-    for (const bus::PortParameter& parameter : backend.parameters) {
+    for (const bus::PortParameter& parameter : backend->parameters) {
       EXPECT_EQ(lines[line].rfind("      " + std::string(parameter.text) + " ", 0), 0u)
           << lines[line];
       EXPECT_TRUE(lines[line].ends_with(parameter.description)) << lines[line];
@@ -175,7 +187,7 @@ TEST(PortSpecTest, UsageListsEveryBackendWithItsParametersOnePerLine) {
   }
   EXPECT_EQ(lines[line].rfind("  (no --port) ", 0), 0u) << lines[line];
   // The descriptions start in one column.
-  const std::size_t column = lines[0].find(bus::PortBackends()[0].description);
+  const std::size_t column = lines[0].find(ports::PortBackends()[0]->description);
   for (const std::string& text : lines) {
     EXPECT_EQ(text[column - 1], ' ') << text;
     EXPECT_NE(text[column], ' ') << text;
@@ -183,7 +195,7 @@ TEST(PortSpecTest, UsageListsEveryBackendWithItsParametersOnePerLine) {
 }
 
 TEST(PortSpecTest, UsageNamesTheThreeBackendsAndTheSimOptions) {
-  const std::string usage = bus::PortSpecUsage();
+  const std::string usage = ports::PortSpecUsage();
   for (const char* form : {"ppdev[:DEVICE]", "direct[:ADDRESS]", "sim[:FILE][,OPTION...]",
                            "eeprom=absent", "switch=absent", "twr=MICROSECONDS", "sda=stuck-low"}) {
     EXPECT_NE(usage.find(form), std::string::npos) << form;
@@ -200,7 +212,19 @@ TEST(PortSpecTest, DefaultIsThePpdevDeviceWhereItExistsOtherwiseDirect) {
   } else {
     EXPECT_EQ(spec.Text(), "direct:0x378");
   }
-  EXPECT_EQ(Parsed("").Text(), spec.Text());
+}
+
+TEST(PortSpecTest, AnEmptySpecificationIsRefused) {
+  const bus::PortSpecResult result = ParsePortSpec("");
+  EXPECT_FALSE(result.spec.has_value());
+  EXPECT_EQ(result.error.rfind("invalid port specification '': it is empty\n", 0), 0u)
+      << result.error;
+}
+
+TEST(PortSpecTest, OnlyAVirtualBoardWithAFileKeepsAFile) {
+  EXPECT_EQ(Parsed("sim:b.bin,twr=5").kept_files, std::vector<std::string>{"b.bin"});
+  EXPECT_TRUE(Parsed("sim").kept_files.empty());
+  EXPECT_TRUE(Parsed("ppdev:/dev/parport1").kept_files.empty());
 }
 
 struct Canonical {
@@ -219,14 +243,21 @@ TEST_P(PortSpecTextTest, TextIsCanonicalAndParsesBackToTheSameSpec) {
   EXPECT_EQ(spec.Text(), GetParam().canonical);
   const PortSpec again = Parsed(spec.Text());
   EXPECT_EQ(again.Text(), spec.Text());
-  EXPECT_EQ(again.kind, spec.kind);
-  EXPECT_EQ(again.device, spec.device);
-  EXPECT_EQ(again.address, spec.address);
-  EXPECT_EQ(again.board.file, spec.board.file);
-  EXPECT_EQ(again.board.eeprom_present, spec.board.eeprom_present);
-  EXPECT_EQ(again.board.switch_present, spec.board.switch_present);
-  EXPECT_EQ(again.board.write_cycle_microseconds, spec.board.write_cycle_microseconds);
-  EXPECT_EQ(again.board.sda_stuck_low, spec.board.sda_stuck_low);
+  EXPECT_EQ(Kind(again), Kind(spec));
+  if (Kind(spec) == "ppdev") {
+    EXPECT_EQ(Device(again), Device(spec));
+  }
+  if (Kind(spec) == "direct") {
+    EXPECT_EQ(Address(again), Address(spec));
+  }
+  if (Kind(spec) == "sim") {
+    EXPECT_EQ(Board(again).file, Board(spec).file);
+    EXPECT_EQ(Board(again).eeprom_present, Board(spec).eeprom_present);
+    EXPECT_EQ(Board(again).switch_present, Board(spec).switch_present);
+    EXPECT_EQ(Board(again).write_cycle_microseconds, Board(spec).write_cycle_microseconds);
+    EXPECT_EQ(Board(again).sda_stuck_low, Board(spec).sda_stuck_low);
+    EXPECT_EQ(again.kept_files, spec.kept_files);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -13,6 +13,7 @@
 #include "bus/bus_connection.h"
 #include "bus/port_backends.h"
 #include "bus/port_spec.h"
+#include "ports/port_table.h"
 #include "bus/trace_port.h"
 #include "tests/ports/test_files.h"
 
@@ -69,9 +70,9 @@ TEST(TraceDecodeTest, DecodersSeeTheImageWrittenByteByByteAndReadSequentially) {
   ports_test::ScratchDirectory scratch;
   const std::string trace = scratch.File("eeprom.vcd");
   {
-    bus::OpenPortResult opened = bus::OpenPort(*bus::ParsePortSpec("sim,twr=50").spec);
-    ASSERT_NE(opened.port, nullptr) << opened.error;
-    bus::TraceOpenResult traced = bus::OpenTrace(std::move(opened.port), trace);
+    bus::OpenedPort opened = bus::OpenPort(*ports::ParsePortSpec("sim,twr=50").spec);
+    ASSERT_NE(opened.lines, nullptr) << opened.error;
+    bus::TraceOpenResult traced = bus::OpenTrace(std::move(opened.lines), trace);
     ASSERT_NE(traced.port, nullptr) << traced.error;
     bus::BusConnection connection(std::move(traced.port), bus::TimingPolicy::Windowed);
     ASSERT_TRUE(connection.WriteEeprom(image).ok());

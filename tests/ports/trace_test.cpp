@@ -1,6 +1,7 @@
 // The trace recorder: the text log and the Value Change Dump, access by access.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +12,7 @@
 
 #include "bus/port_backends.h"
 #include "bus/port_spec.h"
+#include "ports/port_table.h"
 #include "bus/trace_port.h"
 #include "tests/ports/test_files.h"
 
@@ -20,9 +22,9 @@ using ports_test::ReadFile;
 using ports_test::ScratchDirectory;
 
 std::unique_ptr<bus::Port> SimPort(const std::string& text = "sim") {
-  bus::OpenPortResult opened = bus::OpenPort(*bus::ParsePortSpec(text).spec);
-  EXPECT_NE(opened.port, nullptr) << opened.error;
-  return std::move(opened.port);
+  bus::OpenedPort opened = bus::OpenPort(*ports::ParsePortSpec(text).spec);
+  EXPECT_NE(opened.lines, nullptr) << opened.error;
+  return std::move(opened.lines);
 }
 
 std::unique_ptr<bus::Port> Traced(std::unique_ptr<bus::Port> inner, const std::string& file) {
@@ -68,6 +70,7 @@ class HardwareLikePort final : public bus::Port {
   void WriteControl(std::uint8_t) override {}
   std::uint8_t ReadStatus() override { return status_; }
   [[nodiscard]] std::uint64_t NowNanoseconds() const override { return now_; }
+  void WaitUntil(std::uint64_t nanoseconds) override { now_ = std::max(now_, nanoseconds); }
   [[nodiscard]] std::string Name() const override { return "ppdev:/dev/parport7"; }
 
   std::uint8_t status_ = 0x7F;

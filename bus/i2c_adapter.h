@@ -1,0 +1,30 @@
+// I2cAdapter: a port through which the programs reach the two-wire bus by whole messages.
+//
+// An I2C adapter (a USB bridge, a single-board computer's bus pins) makes the bit timing itself;
+// the programs give it a transfer of one or more messages, each to a 7-bit bus address, written
+// or read, with a repeated start between the messages and a stop after the last.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "bus/port_base.h"
+
+namespace bus {
+
+struct I2cMessage {
+  std::uint16_t address = 0;  // 7-bit bus address
+  bool read = false;          // read `data.size()` bytes, else write them
+  std::span<std::uint8_t> data;
+};
+
+class I2cAdapter : public PortBase {
+ public:
+  // Runs `messages` as one transfer. Returns 0 when the adapter carried them all, else the
+  // system's error number: ENXIO, EREMOTEIO or EIO (adapters differ) when a byte was not
+  // acknowledged, EOPNOTSUPP, EINVAL or EMSGSIZE when the adapter cannot make a transfer of this
+  // shape, ENODEV when the adapter has gone.
+  virtual int Transfer(std::span<I2cMessage> messages) = 0;
+};
+
+}  // namespace bus

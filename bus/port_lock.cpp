@@ -1,0 +1,117 @@
+#include "bus/port_lock.h"
+
+#include <pthread.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <thread>
+
+#include "bus/port_base.h"
+
+namespace bus {
+namespace {
+
+constexpr std::chrono::milliseconds kLockRetry{10};
+
+// The signal that cuts a blocking call short. Its handler does nothing: the point is that the
+// call returns with EINTR, since the handler is installed without SA_RESTART.
+constexpr int kInterruptSignal = SIGALRM;
+
+void IgnoreInterrupt(int) {}
+
+// While it exists, a one-shot timer sends kInterruptSignal to the thread that made it after
+// `after`, so a system call that thread blocks in returns EINTR.
+class InterruptTimer {
+ public:
+  explicit InterruptTimer(std::chrono::milliseconds after) {
+    struct sigaction action {};
+    action.sa_handler = IgnoreInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART
+    installed_ = ::sigaction(kInterruptSignal, &action, &previous_action_) == 0;
+
+    sigset_t signal_set;
+    sigemptyset(&signal_set);
+    sigaddset(&signal_set, kInterruptSignal);
+    ::pthread_sigmask(SIG_UNBLOCK, &signal_set, &previous_mask_);
+
+    sigevent event{};
+    event.sigev_notify = SIGEV_THREAD_ID;
+    event.sigev_signo = kInterruptSignal;
+    event._sigev_un._tid = ::gettid();
+    armed_ = installed_ && ::timer_create(CLOCK_MONOTONIC, &event, &timer_) == 0;
+    if (armed_) {
+      itimerspec when{};
+      const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(after);
+      when.it_value.tv_sec = static_cast<time_t>(seconds.count());
+      when.it_value.tv_nsec = static_cast<long>(
+          std::chrono::duration_cast<std::chrono::nanoseconds>(after - seconds).count());
+      if (when.it_value.tv_sec == 0 && when.it_value.tv_nsec == 0) when.it_value.tv_nsec = 1;
+      ::timer_settime(timer_, 0, &when, nullptr);
+    }
+  }
+
+  ~InterruptTimer() {
+    if (armed_) ::timer_delete(timer_);
+    ::pthread_sigmask(SIG_SETMASK, &previous_mask_, nullptr);
+    if (installed_) ::sigaction(kInterruptSignal, &previous_action_, nullptr);
+  }
+
+  InterruptTimer(const InterruptTimer&) = delete;
+  InterruptTimer& operator=(const InterruptTimer&) = delete;
+
+  // False when no timer could be set up: the call is then made unbounded.
+  [[nodiscard]] bool Armed() const { return armed_; }
+
+ private:
+  struct sigaction previous_action_ {};
+  sigset_t previous_mask_{};
+  timer_t timer_{};
+  bool installed_ = false;
+  bool armed_ = false;
+};
+
+}  // namespace
+
+PortWait LockWithin(SystemCalls& calls, int fd, std::chrono::milliseconds bound, int& error) {
+  const std::uint64_t started = MonotonicNanoseconds();
+  const auto limit = static_cast<std::uint64_t>(
+      std::chrono::duration_cast<std::chrono::nanoseconds>(bound).count());
+  for (;;) {
+    if (calls.Flock(fd, LOCK_EX | LOCK_NB) == 0) return PortWait::Taken;
+    if (errno != EWOULDBLOCK) {
+      error = errno;
+      return PortWait::Failed;
+    }
+    if (MonotonicNanoseconds() - started >= limit) return PortWait::Busy;
+    std::this_thread::sleep_for(kLockRetry);
+  }
+}
+
+PortWait BlockingIoctlWithin(SystemCalls& calls, int fd, unsigned long request,
+                             std::chrono::milliseconds bound, int& error) {
+  const std::uint64_t started = MonotonicNanoseconds();
+  const auto limit = static_cast<std::uint64_t>(
+      std::chrono::duration_cast<std::chrono::nanoseconds>(bound).count());
+  const InterruptTimer timer(bound);
+  for (;;) {
+    if (calls.Ioctl(fd, request, nullptr) == 0) return PortWait::Taken;
+    if (errno != EINTR) {
+      error = errno;
+      return PortWait::Failed;
+    }
+    // Interrupted: by our timer once the bound has passed, else by some other signal.
+    if (MonotonicNanoseconds() - started >= limit || !timer.Armed()) return PortWait::Busy;
+  }
+}
+
+std::string InUseReason(std::chrono::milliseconds bound) {
+  return "in use by another program, still held after " + std::to_string(bound.count() / 1000) +
+         "." + std::to_string(bound.count() % 1000 / 100) +
+         " s; try again when that program has finished its operation, or close it";
+}
+
+}  // namespace bus

@@ -1,0 +1,41 @@
+// Taking a shared port for one bus operation without waiting for ever.
+//
+// Two of our programs on one port (a ppdev device, or a direct address) must never interleave
+// bus operations, and neither may hang while the other holds the port. Each takes an exclusive
+// advisory lock (flock) for the length of one operation, and a ppdev port is claimed from the
+// kernel only inside that lock. Both waits are bounded: the lock is tried again every few
+// milliseconds, and a claim that blocks (a program that is not ours holds the port) is cut short
+// by a timer signal aimed at the waiting thread.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "bus/system_calls.h"
+
+namespace bus {
+
+// How long an operation waits for a port another program holds before saying it is in use: long
+// enough for the other program's longest operation (a full write) to end.
+inline constexpr std::chrono::milliseconds kPortBusyBound{3000};
+
+enum class PortWait {
+  Taken,    // the lock is held / the port is claimed
+  Busy,     // another program still held it when the bound ran out
+  Failed,   // the system refused; `error` holds its error number
+};
+
+// flock(LOCK_EX | LOCK_NB) on `fd`, tried until it succeeds or `bound` has passed.
+[[nodiscard]] PortWait LockWithin(SystemCalls& calls, int fd, std::chrono::milliseconds bound,
+                                  int& error);
+
+// ioctl(fd, `request`) for a request that may block (the ppdev claim), interrupted once `bound`
+// has passed.
+[[nodiscard]] PortWait BlockingIoctlWithin(SystemCalls& calls, int fd, unsigned long request,
+                                           std::chrono::milliseconds bound, int& error);
+
+// "in use by another program, still held after 3.0 s; try again ...": the reason given for a
+// port another program held past `bound`.
+[[nodiscard]] std::string InUseReason(std::chrono::milliseconds bound);
+
+}  // namespace bus

@@ -1,0 +1,38 @@
+// SystemCalls: the few calls to the operating system that the hardware backends make, behind one
+// interface, so tests can drive the real backends on a fake system: a ppdev claim that blocks, a
+// lock that another program holds, an I2C adapter that refuses a transfer or disappears.
+//
+// Every call behaves as the system call of its name: -1 (or a negative value) with errno set on
+// failure. RealSystemCalls() makes the calls themselves.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+
+namespace bus {
+
+class SystemCalls {
+ public:
+  virtual ~SystemCalls() = default;
+
+  virtual int Open(const char* path, int flags, mode_t mode) = 0;
+  virtual int Close(int fd) = 0;
+  virtual int Ioctl(int fd, unsigned long request, void* argument) = 0;
+  virtual int Flock(int fd, int operation) = 0;
+
+  // x86 port input and output (only where they exist).
+  virtual int Ioperm(unsigned long from, unsigned long count, int turn_on) = 0;
+  virtual void OutByte(std::uint8_t value, std::uint16_t address) = 0;
+  virtual std::uint8_t InByte(std::uint16_t address) = 0;
+
+ protected:
+  SystemCalls() = default;
+  SystemCalls(const SystemCalls&) = default;
+  SystemCalls& operator=(const SystemCalls&) = default;
+};
+
+// The operating system's own calls.
+[[nodiscard]] SystemCalls& RealSystemCalls();
+
+}  // namespace bus
