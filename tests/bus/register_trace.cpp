@@ -7,6 +7,9 @@
 namespace bus::testing {
 
 std::ostream& operator<<(std::ostream& out, const Access& access) {
+  if (access.reg == Register::Wait) {
+    return out << (access.value == 0 ? "BitDelay" : "WriteCycleWait");
+  }
   static constexpr const char* kNames[] = {"data <-", "control <-", "status ->"};
   return out << kNames[static_cast<int>(access.reg)] << " 0x" << std::hex << std::setw(2)
              << std::setfill('0') << static_cast<int>(access.value) << std::dec;

@@ -14,11 +14,14 @@
 
 #include <gtest/gtest.h>
 
+#include "bus/bus_timing.h"
 #include "bus/port.h"
 
 namespace bus::testing {
 
-enum class Register { Data, Control, Status };
+// Wait is not a register: it marks where the line driver waited (value 0: BitDelay, 1:
+// WriteCycleWait), for a port whose delays are recorded.
+enum class Register { Data, Control, Status, Wait };
 
 struct Access {
   Register reg;
@@ -38,6 +41,8 @@ inline const Access kSdaHigh = Data(0x80);
 inline const Access kSdaLow = Data(0x00);
 inline const Access kSclHigh = Control(0x04);
 inline const Access kSclLow = Control(0x00);
+inline const Access kBitDelay = {Register::Wait, 0};
+inline const Access kWriteCycleWait = {Register::Wait, 1};
 
 // Concatenates pieces of a trace.
 Trace Seq(std::initializer_list<Trace> pieces);
@@ -83,6 +88,17 @@ class RecordingPort : public Port {
 
  private:
   std::uint64_t now_ = 0;
+};
+
+// Line delays that wait for nothing but write each wait into a port's trace as it happens.
+class RecordingDelays final : public LineDelays {
+ public:
+  explicit RecordingDelays(RecordingPort& port) : port_(port) {}
+  void BitDelay() override { port_.trace.push_back(kBitDelay); }
+  void WriteCycleWait() override { port_.trace.push_back(kWriteCycleWait); }
+
+ private:
+  RecordingPort& port_;
 };
 
 }  // namespace bus::testing

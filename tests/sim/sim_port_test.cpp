@@ -1,0 +1,120 @@
+// The virtual board as a port of the bus connection: what a failed operation tells the user names
+// the board option that makes it fail, and a write its board file cannot store fails.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "bus/bus_connection.h"
+#include "sim/sim_port.h"
+
+namespace {
+
+bus::BusConnection Connect(const sim::BoardOptions& options) {
+  std::string error;
+  auto port = sim::SimPort::Open(options, "sim", error);
+  EXPECT_NE(port, nullptr) << error;
+  return bus::BusConnection(std::move(port), bus::TimingPolicy::Windowed);
+}
+
+struct BoardFault {
+  const char* name;
+  std::function<void(sim::BoardOptions&)> option;
+  std::function<bus::BusResult(bus::BusConnection&)> operation;
+  const char* message;  // the whole line the programs show
+};
+
+void PrintTo(const BoardFault& fault, std::ostream* out) { *out << fault.name; }
+
+class BoardFaultTest : public testing::TestWithParam<BoardFault> {};
+
+TEST_P(BoardFaultTest, TheMessageNamesTheOptionThatCausesIt) {
+  sim::BoardOptions options;
+  GetParam().option(options);
+  bus::BusConnection connection = Connect(options);
+  const bus::BusResult result = GetParam().operation(connection);
+  EXPECT_FALSE(result.ok());
+  EXPECT_EQ(bus::DescribeBusResult(result), GetParam().message);
+}
+
+bus::Image Zeros() { return bus::Image{}; }
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, BoardFaultTest,
+    testing::Values(
+        BoardFault{"eeprom_absent", [](sim::BoardOptions& o) { o.eeprom_present = false; },
+                   [](bus::BusConnection& c) { return c.WriteEeprom(Zeros()); },
+                   "The EEPROM did not acknowledge its device select while writing address 0. "
+                   "The virtual board was started with eeprom=absent, so no EEPROM answers on "
+                   "its bus; leave that option out of --port."},
+        BoardFault{"switch_absent", [](sim::BoardOptions& o) { o.switch_present = false; },
+                   [](bus::BusConnection& c) {
+                     bus::Image image;
+                     return c.DumpSwitchRegisters(image);
+                   },
+                   "The switch chip did not acknowledge its device select. The virtual board "
+                   "was started with switch=absent, so no switch chip answers on its bus; leave "
+                   "that option out of --port."},
+        BoardFault{"sda_stuck_low", [](sim::BoardOptions& o) { o.sda_stuck_low = true; },
+                   [](bus::BusConnection& c) {
+                     bus::Image image;
+                     return c.ReadEeprom(image);
+                   },
+                   "The bus is held low: SDA stayed low through nine clock pulses before talking "
+                   "to the EEPROM. The virtual board was started with sda=stuck-low, which "
+                   "shorts its SDA line to ground; leave that option out of --port."},
+        // The first byte's write cycle outlasts the 100 ms the select polling of the second
+        // waits, so the write stops at address 1.
+        BoardFault{"long_write_cycle",
+                   [](sim::BoardOptions& o) { o.write_cycle_microseconds = 150000; },
+                   [](bus::BusConnection& c) { return c.WriteEeprom(Zeros()); },
+                   "The EEPROM did not acknowledge its device select while writing address 1. "
+                   "The virtual board's EEPROM was started with twr=150000: its write cycle is "
+                   "longer than the 100 ms the programs wait for the EEPROM to answer again; "
+                   "give twr a value below 100000 microseconds."}),
+    [](const testing::TestParamInfo<BoardFault>& info) { return std::string(info.param.name); });
+
+TEST(BoardFileFailureTest, AWriteTheBoardFileCannotStoreFailsAtThatAddress) {
+  const std::filesystem::path folder =
+      std::filesystem::path(testing::TempDir()) / ("sim_port_test_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  sim::BoardOptions options;
+  options.file = (folder / "board.bin").string();
+  bus::BusConnection connection = Connect(options);  // the file is made erased here
+  bus::Image image{};
+  bus::Image before;
+  ASSERT_TRUE(connection.ReadEeprom(before).ok());
+
+  // No file may grow for this process (ulimit -f 0), and SIGXFSZ does not end it.
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit none = saved;
+  none.rlim_cur = 0;
+  auto* saved_handler = ::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &none), 0);
+  const bus::BusResult result = connection.WriteEeprom(image);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::signal(SIGXFSZ, saved_handler);
+
+  EXPECT_EQ(result.fault, bus::BusFault::PortFailed);
+  EXPECT_EQ(result.address, 0);
+  EXPECT_EQ(bus::DescribeBusResult(result),
+            "cannot store the write of address 0 in board file \"" + options.file + "\": " +
+                std::strerror(EFBIG) +
+                " Make room for the board file (free disk space, or raise the file-size limit "
+                "shown by ulimit -f), or name another one with --port sim:FILE.");
+  // Nothing was kept: the EEPROM reads back as it was.
+  bus::Image after;
+  ASSERT_TRUE(connection.ReadEeprom(after).ok());
+  EXPECT_EQ(after, before);
+  connection.Close();
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace
