@@ -173,6 +173,10 @@ std::string ReplaceFile(const std::string& name, std::string_view bytes) {
   if (exists && RefusalFor(old.st_mode) != nullptr) {
     return Cannot(name, RefusalFor(old.st_mode));
   }
+  // Renaming would replace a file the user may not write; refuse as writing it in place would.
+  if (exists && ::faccessat(AT_FDCWD, name.c_str(), W_OK, AT_EACCESS) != 0) {
+    return Cannot(name, Reason());
+  }
   if (std::filesystem::path(name).filename().empty()) {
     return Cannot(name, "the name ends in '/', so it names a folder");
   }

@@ -98,7 +98,13 @@ TEST(SafeReplaceTest, AFailureLeavesTheTargetAsItWas) {
        "it is a FIFO, not a file"},
       {"device is full", [](const fs::path&) { return "/dev/full"; }, "No space left on device"},
   };
-  if (::geteuid() != 0) {  // root may write into any folder
+  if (::geteuid() != 0) {  // root may write any file in any folder
+    failures.push_back({"read-only file",
+                        [](const fs::path& f) {
+                          fs::permissions(f / "keep.hex", fs::perms(0444));
+                          return f / "keep.hex";
+                        },
+                        "Permission denied"});
     failures.push_back({"read-only folder",
                         [](const fs::path& f) {
                           fs::permissions(f, fs::perms(0555));
