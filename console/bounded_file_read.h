@@ -1,0 +1,23 @@
+// Reads a whole input file without blocking on it and without letting it grow without bound.
+//
+// The file is opened non-blocking, so a FIFO or a device that waits for a carrier cannot stop
+// the program in open(). Only a regular file or a character device is read (a terminal, /dev/null,
+// /dev/zero); a folder, FIFO, socket or block device is refused. A character device is then read
+// normally, so a terminal waits for its input up to end of file. More than `limit` bytes is
+// refused, so a huge file or an endless device cannot exhaust memory.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace console {
+
+struct FileContents {
+  std::optional<std::string> bytes;  // the whole file, when it could be read
+  std::string error;                 // otherwise: one line naming the file and the cause
+};
+
+[[nodiscard]] FileContents ReadBoundedFile(const std::string& name, std::size_t limit);
+
+}  // namespace console

@@ -1,0 +1,68 @@
+#include "console/image_file.h"
+
+#include <string_view>
+
+#include "console/bounded_file_read.h"
+#include "console/intel_hex.h"
+#include "console/motorola_srecord.h"
+#include "console/shown_file_name.h"
+
+namespace console {
+
+namespace {
+
+ImageFileRead ParseRaw(const std::string& name, const std::string& bytes) {
+  if (bytes.size() != bus::kEepromSize) {
+    return {std::nullopt, ShownFileName(name) + " holds " + std::to_string(bytes.size()) +
+                              " bytes; a raw image file holds exactly 128"};
+  }
+  PartialImage image;
+  for (std::size_t address = 0; address < bus::kEepromSize; ++address) {
+    image.bytes[address] = static_cast<std::uint8_t>(bytes[address]);
+  }
+  image.held.set();
+  return {image, {}};
+}
+
+ImageFileRead FromRecordParse(const std::string& name, const RecordFileParse& parse) {
+  if (parse.image) {
+    return {parse.image, {}};
+  }
+  std::string where = ShownFileName(name);
+  if (parse.line > 0) {
+    where += " line " + std::to_string(parse.line);
+  }
+  return {std::nullopt, where + ": " + parse.fault};
+}
+
+}  // namespace
+
+ImageFileRead ReadImageFile(const std::string& name, ImageFormat format) {
+  const FileContents contents = ReadBoundedFile(name, kImageFileLimit);
+  if (!contents.bytes) {
+    return {std::nullopt, contents.error};
+  }
+  switch (format) {
+    case ImageFormat::Raw:
+      return ParseRaw(name, *contents.bytes);
+    case ImageFormat::IntelHex:
+      return FromRecordParse(name, ParseIntelHex(*contents.bytes));
+    case ImageFormat::SRecord:
+      return FromRecordParse(name, ParseSRecord(*contents.bytes));
+  }
+  return {std::nullopt, ShownFileName(name) + ": unknown file format"};
+}
+
+std::string EncodeImage(const bus::Image& image, ImageFormat format) {
+  switch (format) {
+    case ImageFormat::Raw:
+      return std::string(image.begin(), image.end());
+    case ImageFormat::IntelHex:
+      return WriteIntelHex(image);
+    case ImageFormat::SRecord:
+      return WriteSRecord(image);
+  }
+  return std::string(image.begin(), image.end());
+}
+
+}  // namespace console

@@ -1,0 +1,23 @@
+// Replaces a file's contents so that a failure leaves the old file as it was.
+//
+// The bytes go to a new temporary file in the target's folder (a unique hidden name, created
+// exclusively), are flushed to the disk, and the temporary is renamed over the target, which
+// readers therefore see either whole and old or whole and new. The new file keeps the replaced
+// file's mode (and, where the system allows, its owner and group, so a run as root leaves a user's
+// file theirs); a new file gets 0666 less the umask. On any failure the temporary is removed and
+// the target is untouched. A file the user may not write is refused, as writing it in place would
+// be, although the rename alone would need only the folder's permission. A symbolic link is
+// followed: the file it names is replaced and the link stays. A character device (/dev/null, a
+// terminal) cannot be renamed over and is written directly; a folder, FIFO, socket or block device
+// is refused.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace console {
+
+// An empty text on success; otherwise one line naming the file and the cause.
+[[nodiscard]] std::string ReplaceFile(const std::string& name, std::string_view bytes);
+
+}  // namespace console
