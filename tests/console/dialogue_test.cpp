@@ -180,7 +180,7 @@ TEST_P(DialogueTest, PrintsTheTranscript) {
   }
   const RunResult run = RunProgram(PLOVER_30P_PROGRAM, test.arguments, input, scratch);
 
-  EXPECT_TRUE(run.exited) << "30p was ended by signal " << -run.exit_status;
+  ASSERT_TRUE(run.exited) << "30p " << DescribeEnd(run);
   EXPECT_EQ(run.exit_status, 0);
   EXPECT_EQ(run.err, "") << "30p wrote to standard error";
 
@@ -222,7 +222,7 @@ TEST(TerminalDialogueTest, ListingsBreakTheLineAfterEveryTenCells) {
   WriteFileBytes(scratch.Work() / "board.bin", BoardData());
   const std::string input = ReadFileBytes(TranscriptPath("terminal", ".in"));
   const RunResult run = RunProgramOnTerminal(PLOVER_30P_PROGRAM, {kBoard}, input, scratch);
-  EXPECT_TRUE(run.exited);
+  EXPECT_TRUE(run.exited) << "30p " << DescribeEnd(run);
   EXPECT_EQ(run.exit_status, 0);
   const fs::path transcript = TranscriptPath("terminal", ".out");
   const char* update = std::getenv("PLOVER_UPDATE_TRANSCRIPTS");
@@ -251,7 +251,7 @@ TEST_P(OptionsTest, PrintsAndExits) {
   ScratchFolder scratch;
   WriteFileBytes(scratch.Work() / kDat, DefaultData());
   const RunResult run = RunProgram(PLOVER_30P_PROGRAM, test.arguments, "\n9\n", scratch);
-  EXPECT_TRUE(run.exited);
+  EXPECT_TRUE(run.exited) << "30p " << DescribeEnd(run);
   EXPECT_EQ(run.exit_status, test.exit_status);
   if (test.out_contains.empty()) {
     EXPECT_EQ(run.out, "");
