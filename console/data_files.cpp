@@ -1,6 +1,7 @@
 #include "console/data_files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,6 +15,34 @@ bool IsUsableName(const std::string& name) {
   return !name.empty() && name.find('\0') == std::string::npos;
 }
 
+// A data file is a regular file or a character device (/dev/null, /dev/zero). Anything else -
+// a pipe, a folder, a socket, a block device - is not 128 bytes of image and is refused.
+bool IsDataFileType(mode_t mode) { return S_ISREG(mode) || S_ISCHR(mode); }
+
+// Opens `name` without ever waiting: the open itself does not block (a pipe with nobody at its
+// other end would block it for good), and a file that is not a regular file or a character
+// device is closed again before anything is read from it or written to it. The descriptor that
+// is returned blocks again, so a device is read and written as usual. -1 when refused.
+int OpenDataFile(FileOpener& opener, const std::string& name, int flags, mode_t mode) {
+  if (!IsUsableName(name)) {
+    return -1;
+  }
+  int fd;
+  do {
+    fd = opener.Open(name, flags | O_NONBLOCK | O_CLOEXEC, mode);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    return -1;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !IsDataFileType(info.st_mode) ||
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 }  // namespace
 
 int SystemFileOpener::Open(const std::string& name, int flags, mode_t mode) {
@@ -21,10 +50,7 @@ int SystemFileOpener::Open(const std::string& name, int flags, mode_t mode) {
 }
 
 std::optional<LoadedData> LoadDataFile(FileOpener& opener, const std::string& name) {
-  if (!IsUsableName(name)) {
-    return std::nullopt;
-  }
-  const int fd = opener.Open(name, O_RDONLY | O_CLOEXEC, 0);
+  const int fd = OpenDataFile(opener, name, O_RDONLY, 0);
   if (fd < 0) {
     return std::nullopt;
   }
@@ -37,7 +63,7 @@ std::optional<LoadedData> LoadDataFile(FileOpener& opener, const std::string& na
       continue;
     }
     if (count < 0) {
-      failed = true;  // e.g. a folder, which opens but cannot be read
+      failed = true;  // an I/O error, or a device that refuses to be read
       break;
     }
     if (count == 0) {
@@ -59,10 +85,7 @@ void ApplyLoadedData(const LoadedData& loaded, bus::Image& image) {
 }
 
 SaveResult SaveDataFile(FileOpener& opener, const std::string& name, const bus::Image& image) {
-  if (!IsUsableName(name)) {
-    return SaveResult::OpenFailed;
-  }
-  const int fd = opener.Open(name, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  const int fd = OpenDataFile(opener, name, O_RDWR | O_CREAT, 0600);
   if (fd < 0) {
     return SaveResult::OpenFailed;
   }

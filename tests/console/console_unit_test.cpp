@@ -1,8 +1,9 @@
 // In-process tests of the console: the typed reads, the listing on a terminal, and the commands
-// whose behaviour a whole dialogue cannot set up (a default file that goes away, a name with a
-// zero byte, buffers left alone by a failed read).
+// whose behaviour a whole dialogue cannot set up (a default file that goes away or turns into a
+// named pipe, a name with a zero byte, buffers left alone by a failed read).
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -281,6 +282,25 @@ TEST(FileNameTest, ANameWithAZeroByteOpensNothing) {
   EXPECT_FALSE(std::filesystem::exists(bench.scratch.Work() / "a"));
   EXPECT_EQ(bench.out.Text().substr(0, 45),
             "Enter the name of file to save.\nOpen failed\n" "E");
+}
+
+// A named pipe as the default file is refused like a missing one, even with a whole image
+// waiting in it (the test keeps both of its ends open, so nothing here can wait for a writer).
+TEST(ProgramDefaultValuesTest, RefusesANamedPipeAndLeavesImageAndEepromAlone) {
+  Bench bench("");
+  const std::filesystem::path pipe = bench.scratch.Work() / "30p.dat";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const int fd = ::open(pipe.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  const std::string image = DefaultFile();
+  ASSERT_EQ(::write(fd, image.data(), image.size()), static_cast<ssize_t>(image.size()));
+
+  console::ConsoleSession session = bench.Session();
+  EXPECT_EQ(console::ProgramDefaultValues(session), console::Flow::Continue);
+  ::close(fd);
+  EXPECT_EQ(bench.out.Text(), "Open failed\n");
+  EXPECT_EQ(session.EepromImage, bus::Image{});
+  EXPECT_EQ(bench.board->Board().EepromContents(), Ramp()) << "the EEPROM was written";
 }
 
 TEST(FailedReadTest, LeavesTheImageAndTheReadBackAsTheyWere) {

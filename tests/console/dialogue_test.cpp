@@ -4,6 +4,7 @@
 // Set PLOVER_UPDATE_TRANSCRIPTS=1 to write the output of a run as its transcript (then read the
 // transcript through before committing it).
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -63,6 +64,7 @@ struct DialogueCase {
   std::string expected{};              // transcripts/<expected>.out; empty: <name>.out
   std::vector<std::string> arguments{};
   std::vector<FileSpec> before{};      // files in the folder before the run
+  std::vector<std::string> fifos{};    // named pipes made in the folder before the run
   std::vector<FileSpec> after{};       // files and their exact contents after the run
   std::vector<std::string> absent{};   // files that must not exist after the run
   std::vector<std::string> present{};  // files that must exist after the run
@@ -82,6 +84,7 @@ std::vector<DialogueCase> Cases() {
       {.name = "startup_missing_dat", .arguments = {kBoard}, .absent = {kDat, "board.bin"}},
       {.name = "startup_empty_dat", .before = {{kDat, ""}}},
       {.name = "startup_short_dat", .before = {{kDat, DefaultData().substr(0, 10)}}},
+      {.name = "startup_fifo_dat", .expected = "startup_missing_dat", .fifos = {kDat}},
       {.name = "startup_long_dat",
        .before = {{kDat, DefaultData() + Bytes(72, 0x00)}},
        .after = {{kDat, DefaultData() + Bytes(72, 0x00)}}},
@@ -128,6 +131,9 @@ std::vector<DialogueCase> Cases() {
       {.name = "read_saved_file", .before = {dat},
        .after = {{"round.dat", DefaultDataWith({{0, 0x00}})}}},
       {.name = "read_eof", .before = {dat}},
+      // Entries 3 and 4 on a named pipe and a folder (refused without waiting) and on
+      // character devices (used as files).
+      {.name = "special_files", .before = {dat}, .fifos = {"pipe"}},
       // Entries 1, 5, 6, 7 and 8 on the virtual board.
       {.name = "write_eeprom", .arguments = {kBoard}, .before = {dat},
        .after = {{"board.bin", DefaultData()}}},
@@ -177,6 +183,9 @@ TEST_P(DialogueTest, PrintsTheTranscript) {
   ScratchFolder scratch;
   for (const FileSpec& file : test.before) {
     WriteFileBytes(scratch.Work() / file.name, file.bytes);
+  }
+  for (const std::string& name : test.fifos) {
+    ASSERT_EQ(::mkfifo((scratch.Work() / name).c_str(), 0600), 0) << "mkfifo " << name;
   }
   const RunResult run = RunProgram(PLOVER_30P_PROGRAM, test.arguments, input, scratch);
 
