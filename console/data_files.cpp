@@ -1,6 +1,7 @@
 #include "console/data_files.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,6 +42,17 @@ int OpenDataFile(FileOpener& opener, const std::string& name, int flags, mode_t 
     return -1;
   }
   return fd;
+}
+
+// Takes the exclusive lock that a running virtual board holds on its board file (and that
+// plover takes on every file it opens), without waiting for it. False when another open file
+// holds it: the file is in use and must not be written.
+bool LockForWriting(int fd) {
+  int locked;
+  do {
+    locked = ::flock(fd, LOCK_EX | LOCK_NB);
+  } while (locked != 0 && errno == EINTR);
+  return locked == 0;
 }
 
 }  // namespace
@@ -89,6 +101,10 @@ SaveResult SaveDataFile(FileOpener& opener, const std::string& name, const bus::
   if (fd < 0) {
     return SaveResult::OpenFailed;
   }
+  if (!LockForWriting(fd)) {
+    ::close(fd);
+    return SaveResult::OpenFailed;
+  }
   bool failed = false;
   std::size_t written = 0;
   while (written < image.size()) {
@@ -103,7 +119,8 @@ SaveResult SaveDataFile(FileOpener& opener, const std::string& name, const bus::
     }
     written += static_cast<std::size_t>(count);
   }
-  // A delayed write error (a full disk on some file systems) shows only here.
+  // A delayed write error (a full disk on some file systems) shows only here. Closing the file
+  // also drops the lock.
   if (::close(fd) != 0) {
     failed = true;
   }

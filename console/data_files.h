@@ -3,8 +3,9 @@
 // Loading reads at most the first 128 bytes; saving writes exactly 128 bytes at the start of the
 // file without truncating it. A data file is a regular file or a character device; anything else
 // (a pipe, a folder) is refused as a file that cannot be opened, and opening never waits for
-// another program. Files are opened through a FileOpener, so the fuzz target can keep the
-// names it invents inside its own folder.
+// another program. Saving takes an exclusive lock on the file first, so a board file that a
+// running virtual board holds is never written behind its back. Files are opened through a
+// FileOpener, so the fuzz target can keep the names it invents inside its own folder.
 #pragma once
 
 #include <sys/types.h>
@@ -54,7 +55,7 @@ enum class SaveResult { Saved, OpenFailed, WriteFailed };
 
 // Writes the 128 bytes of `image` at the start of `name`, creating it (mode 0600) if needed and
 // keeping any bytes after the 128th. OpenFailed, with nothing written, also when the file is
-// neither a regular file nor a character device.
+// neither a regular file nor a character device, or when another open file holds its lock.
 [[nodiscard]] SaveResult SaveDataFile(FileOpener& opener, const std::string& name,
                                       const bus::Image& image);
 

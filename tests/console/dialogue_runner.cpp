@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -95,6 +96,15 @@ std::string DescribeEnd(const RunResult& run) {
            " s (still waiting for something?)";
   }
   return "was ended by signal " + std::to_string(-run.exit_status);
+}
+
+HeldFileLock::HeldFileLock(const std::filesystem::path& path)
+    : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+  held_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+}
+
+HeldFileLock::~HeldFileLock() {
+  if (fd_ >= 0) ::close(fd_);
 }
 
 ScratchFolder::ScratchFolder() {

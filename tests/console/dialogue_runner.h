@@ -48,6 +48,22 @@ RunResult RunProgramOnTerminal(const std::string& program,
                                const std::vector<std::string>& arguments,
                                const std::string& input, const ScratchFolder& scratch);
 
+// Holds an exclusive flock(2) on a file of its own open, as a running virtual board or plover
+// holds it, until it goes.
+class HeldFileLock {
+ public:
+  explicit HeldFileLock(const std::filesystem::path& path);
+  ~HeldFileLock();
+  HeldFileLock(const HeldFileLock&) = delete;
+  HeldFileLock& operator=(const HeldFileLock&) = delete;
+
+  [[nodiscard]] bool Held() const { return held_; }
+
+ private:
+  int fd_ = -1;
+  bool held_ = false;
+};
+
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 

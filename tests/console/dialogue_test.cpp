@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -65,6 +66,7 @@ struct DialogueCase {
   std::vector<std::string> arguments{};
   std::vector<FileSpec> before{};      // files in the folder before the run
   std::vector<std::string> fifos{};    // named pipes made in the folder before the run
+  std::vector<std::string> locked{};   // files the test holds locked (flock) during the run
   std::vector<FileSpec> after{};       // files and their exact contents after the run
   std::vector<std::string> absent{};   // files that must not exist after the run
   std::vector<std::string> present{};  // files that must exist after the run
@@ -123,6 +125,11 @@ std::vector<DialogueCase> Cases() {
       {.name = "save_open_failed", .before = {dat}},
       {.name = "save_write_failed", .before = {dat}},
       {.name = "save_eof", .before = {dat}},
+      // A file another program holds locked, then the board file of 30p's own running board.
+      {.name = "save_locked", .arguments = {kBoard},
+       .before = {dat, {"held.dat", BoardData()}, {"board.bin", BoardData()}},
+       .locked = {"held.dat"},
+       .after = {{"held.dat", BoardData()}, {"board.bin", BoardData()}}},
       // Entry 4.
       {.name = "read_existing", .before = {dat, {"board.dat", BoardData()}}},
       {.name = "read_short", .before = {dat, {"three.dat", BoardData().substr(0, 3)}}},
@@ -187,7 +194,13 @@ TEST_P(DialogueTest, PrintsTheTranscript) {
   for (const std::string& name : test.fifos) {
     ASSERT_EQ(::mkfifo((scratch.Work() / name).c_str(), 0600), 0) << "mkfifo " << name;
   }
+  std::vector<std::unique_ptr<HeldFileLock>> locks;
+  for (const std::string& name : test.locked) {
+    locks.push_back(std::make_unique<HeldFileLock>(scratch.Work() / name));
+    ASSERT_TRUE(locks.back()->Held()) << "the test cannot lock " << name;
+  }
   const RunResult run = RunProgram(PLOVER_30P_PROGRAM, test.arguments, input, scratch);
+  locks.clear();
 
   ASSERT_TRUE(run.exited) << "30p " << DescribeEnd(run);
   EXPECT_EQ(run.exit_status, 0);
