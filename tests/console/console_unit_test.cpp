@@ -64,10 +64,11 @@ std::string Rest(console::InputReader& in) {
 
 class HexReadTest : public ::testing::TestWithParam<HexCase> {};
 
-TEST_P(HexReadTest, ReadsAndStopsRightAfterTheNumber) {
+// A byte is taken as a whole token or refused as one; either way the next read starts after it.
+TEST_P(HexReadTest, TakesTheWholeTokenOrRefusesIt) {
   console::MemorySource source(GetParam().input);
   console::InputReader in(source);
-  const console::HexRead read = console::ReadHex(in);
+  const console::HexRead read = console::ReadHexToken(in);
   EXPECT_EQ(read.status, GetParam().status);
   if (read.status == ReadStatus::Ok) {
     EXPECT_EQ(read.value, GetParam().value);
@@ -80,12 +81,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(HexCase{"1ff\n", ReadStatus::Ok, 0x1ff, "\n"},
                       HexCase{"  0x3C y", ReadStatus::Ok, 0x3c, " y"},
                       HexCase{"0XaB", ReadStatus::Ok, 0xab, ""},
-                      HexCase{"-1\n", ReadStatus::Ok, 0xffffffffu, "\n"},
-                      HexCase{"+7f", ReadStatus::Ok, 0x7f, ""},
-                      HexCase{"0x\n", ReadStatus::Ok, 0, "x\n"},
+                      HexCase{"0\t", ReadStatus::Ok, 0, "\t"},
                       HexCase{"123456789abcdef42", ReadStatus::Ok, 0xabcdef42, ""},
-                      HexCase{"zz\n", ReadStatus::NotANumber, 0, "zz\n"},
-                      HexCase{"-g", ReadStatus::NotANumber, 0, "g"},
+                      HexCase{"-1\n", ReadStatus::NotANumber, 0, "\n"},
+                      HexCase{"+7f", ReadStatus::NotANumber, 0, ""},
+                      HexCase{"0x\n", ReadStatus::NotANumber, 0, "\n"},
+                      HexCase{"0xg y\n", ReadStatus::NotANumber, 0, " y\n"},
+                      HexCase{"00x5 y", ReadStatus::NotANumber, 0, " y"},
+                      HexCase{"3fz\n", ReadStatus::NotANumber, 0, "\n"},
+                      HexCase{"zz\n", ReadStatus::NotANumber, 0, "\n"},
                       HexCase{" \n\t", ReadStatus::Ended, 0, ""},
                       HexCase{"", ReadStatus::Ended, 0, ""}));
 
@@ -94,16 +98,18 @@ struct DecimalCase {
   ReadStatus status;
   int value;
   std::string left;
+  console::DecimalRead (*read)(console::InputReader&) = console::ReadDecimal;
 };
 
 void PrintTo(const DecimalCase& test, std::ostream* os) { *os << Spelled(test.input); }
 
 class DecimalReadTest : public ::testing::TestWithParam<DecimalCase> {};
 
-TEST_P(DecimalReadTest, ReadsAndStopsRightAfterTheNumber) {
+// The menu's number stops right after its digits; an address is a whole token or refused whole.
+TEST_P(DecimalReadTest, ReadsAndStopsWhereTheReadEnds) {
   console::MemorySource source(GetParam().input);
   console::InputReader in(source);
-  const console::DecimalRead read = console::ReadDecimal(in);
+  const console::DecimalRead read = GetParam().read(in);
   EXPECT_EQ(read.status, GetParam().status);
   if (read.status == ReadStatus::Ok) {
     EXPECT_EQ(read.value, GetParam().value);
@@ -122,6 +128,21 @@ INSTANTIATE_TEST_SUITE_P(
                       DecimalCase{"abc\n", ReadStatus::NotANumber, 0, "abc\n"},
                       DecimalCase{"- 5", ReadStatus::NotANumber, 0, " 5"},
                       DecimalCase{"\n\n", ReadStatus::Ended, 0, ""}));
+
+constexpr auto kToken = console::ReadDecimalToken;
+
+INSTANTIATE_TEST_SUITE_P(
+    Tokens, DecimalReadTest,
+    ::testing::Values(DecimalCase{"\n 5\n", ReadStatus::Ok, 5, "\n", kToken},
+                      DecimalCase{"-1 ", ReadStatus::Ok, -1, " ", kToken},
+                      DecimalCase{"+007", ReadStatus::Ok, 7, "", kToken},
+                      DecimalCase{"99999999999999999999\t", ReadStatus::Ok, INT_MAX, "\t", kToken},
+                      DecimalCase{"0x10 3f\n", ReadStatus::NotANumber, 0, " 3f\n", kToken},
+                      DecimalCase{"12abc\n", ReadStatus::NotANumber, 0, "\n", kToken},
+                      DecimalCase{"+\n", ReadStatus::NotANumber, 0, "\n", kToken},
+                      DecimalCase{"-", ReadStatus::NotANumber, 0, "", kToken},
+                      DecimalCase{"y 5", ReadStatus::NotANumber, 0, " 5", kToken},
+                      DecimalCase{" \n", ReadStatus::Ended, 0, "", kToken}));
 
 TEST(WordReadTest, TakesAWordOfAnyLengthUpToWhiteSpace) {
   const std::string name(5000, 'f');

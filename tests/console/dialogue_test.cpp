@@ -107,6 +107,8 @@ std::vector<DialogueCase> Cases() {
       {.name = "change_upper_y_then_y", .before = {dat}},
       {.name = "change_n_then_y", .before = {dat}},
       {.name = "change_rejected_entries", .before = {dat}},
+      {.name = "change_whole_tokens", .before = {dat},
+       .after = {{"edited.dat", DefaultDataWith({{5, 0x2a}, {6, 0x3f}})}}},
       {.name = "change_eof_at_address", .before = {dat}},
       {.name = "change_eof_at_byte", .before = {dat}},
       {.name = "change_eof_at_answer", .before = {dat}},
