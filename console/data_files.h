@@ -10,6 +10,7 @@
 
 #include <sys/types.h>
 
+#include <climits>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -20,6 +21,9 @@ namespace console {
 
 // The default data file, looked for in the current working directory.
 inline constexpr const char* kDefaultDataFile = "30p.dat";
+
+// The longest file name the system takes (its path limit, less the terminating zero).
+inline constexpr std::size_t kMaxFileNameLength = PATH_MAX - 1;
 
 class FileOpener {
  public:

@@ -131,12 +131,16 @@ CharRead ReadNonSpace(InputReader& in) {
   return ReadKey(in);
 }
 
-WordRead ReadWord(InputReader& in) {
+WordRead ReadWord(InputReader& in, std::size_t max_length) {
   if (!in.SkipWhiteSpace()) {
     return {};
   }
   WordRead word{ReadStatus::Ok, {}};
   while (!AtTokenEnd(in)) {
+    if (word.value.size() == max_length) {
+      SkipRestOfToken(in);
+      return {ReadStatus::TooLong, {}};
+    }
     word.value.push_back(static_cast<char>(in.Get()));
   }
   return word;

@@ -10,6 +10,7 @@
 // else to discard.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -17,7 +18,7 @@
 
 namespace console {
 
-enum class ReadStatus { Ok, NotANumber, Ended };
+enum class ReadStatus { Ok, NotANumber, TooLong, Ended };
 
 struct DecimalRead {
   ReadStatus status = ReadStatus::Ended;
@@ -36,7 +37,7 @@ struct CharRead {
 
 struct WordRead {
   ReadStatus status = ReadStatus::Ended;
-  std::string value;
+  std::string value;  // empty unless Ok
 };
 
 // One byte, whatever it is (the key of the start-up wait).
@@ -55,7 +56,9 @@ struct WordRead {
 // The next byte that is not white space.
 [[nodiscard]] CharRead ReadNonSpace(InputReader& in);
 
-// One word: everything up to the next white space or the end of input, of any length.
-[[nodiscard]] WordRead ReadWord(InputReader& in);
+// One word: everything up to the next white space or the end of input. A word longer than
+// `max_length` is `TooLong`: the rest of it is consumed without being kept, so memory stays
+// bounded however long it is, and the next read starts after it.
+[[nodiscard]] WordRead ReadWord(InputReader& in, std::size_t max_length);
 
 }  // namespace console

@@ -1,6 +1,6 @@
 // In-process tests of the console: the typed reads, the listing on a terminal, and the commands
 // whose behaviour a whole dialogue cannot set up (a default file that goes away or turns into a
-// named pipe, a name with a zero byte, buffers left alone by a failed read).
+// named pipe, a name with a zero byte or at the path limit, buffers left alone by a failed read).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -144,15 +144,23 @@ INSTANTIATE_TEST_SUITE_P(
                       DecimalCase{"y 5", ReadStatus::NotANumber, 0, " 5", kToken},
                       DecimalCase{" \n", ReadStatus::Ended, 0, "", kToken}));
 
-TEST(WordReadTest, TakesAWordOfAnyLengthUpToWhiteSpace) {
-  const std::string name(5000, 'f');
-  const std::string input = "\n  " + name + " rest";
+// A word as long as the limit is taken; a longer one, however long, is dropped whole and not kept.
+TEST(WordReadTest, TakesWordsUpToTheLimitAndDropsLongerOnesWhole) {
+  const std::string at_limit(console::kMaxFileNameLength, 'f');
+  const std::string endless(std::size_t{16} << 20, 'n');
+  const std::string input = "\n  " + at_limit + " " + at_limit + "g\t" + endless + "\nrest";
   console::MemorySource source(input);
   console::InputReader in(source);
-  const console::WordRead word = console::ReadWord(in);
-  ASSERT_EQ(word.status, ReadStatus::Ok);
-  EXPECT_EQ(word.value, name);
-  EXPECT_EQ(in.Get(), ' ');
+
+  const console::WordRead taken = console::ReadWord(in, console::kMaxFileNameLength);
+  ASSERT_EQ(taken.status, ReadStatus::Ok);
+  EXPECT_EQ(taken.value, at_limit);
+  for (int word = 0; word < 2; ++word) {
+    const console::WordRead dropped = console::ReadWord(in, console::kMaxFileNameLength);
+    EXPECT_EQ(dropped.status, ReadStatus::TooLong);
+    EXPECT_TRUE(dropped.value.empty());
+  }
+  EXPECT_EQ(Rest(in), "\nrest");
 }
 
 TEST(KeyReadTest, TakesOneByteAndLeavesTheRestOfTheLine) {
@@ -228,6 +236,7 @@ class FolderFiles final : public console::FileOpener {
   explicit FolderFiles(std::filesystem::path folder) : folder_(std::move(folder)) {}
   int Open(const std::string& name, int flags, mode_t mode) override {
     ++opens;
+    last_name = name;
     if (name == "30p.dat" && default_opens_allowed >= 0 && default_opens++ >= default_opens_allowed) {
       errno = ENOENT;
       return -1;
@@ -235,6 +244,7 @@ class FolderFiles final : public console::FileOpener {
     return ::open((folder_ / name).c_str(), flags, mode);
   }
   int opens = 0;
+  std::string last_name;  // the name of the last open
   int default_opens = 0;
   int default_opens_allowed = -1;  // n >= 0: 30p.dat opens n times, then it is gone
 
@@ -303,6 +313,25 @@ TEST(FileNameTest, ANameWithAZeroByteOpensNothing) {
   EXPECT_FALSE(std::filesystem::exists(bench.scratch.Work() / "a"));
   EXPECT_EQ(bench.out.Text().substr(0, 45),
             "Enter the name of file to save.\nOpen failed\n" "E");
+}
+
+// A name as long as the system takes is tried; a longer one fails at once, without an open, and
+// the next read starts after it.
+TEST(FileNameTest, ANameLongerThanThePathLimitIsRefusedWithoutAnOpen) {
+  const std::string at_limit(console::kMaxFileNameLength, 'a');
+  Bench bench(at_limit + "\n" + std::string(console::kMaxFileNameLength + 1, 'b') + " next\n");
+  console::ConsoleSession session = bench.Session();
+  EXPECT_EQ(console::ReadCustomFile(session), console::Flow::Continue);
+  EXPECT_EQ(bench.files.opens, 1);
+  EXPECT_EQ(bench.files.last_name, at_limit);
+  EXPECT_EQ(console::SaveBufferToFile(session), console::Flow::Continue);
+  EXPECT_EQ(bench.files.opens, 1) << "the over-long name was opened";
+  EXPECT_EQ(Rest(bench.in), " next\n");
+
+  console::StringOutput listing;
+  console::ImageListing(listing, session.EepromImage, session.CommandListing());
+  EXPECT_EQ(bench.out.Text(), "Enter the name of file to read.\nOpen failed\n" + listing.Text() +
+                                  "Enter the name of file to save.\nOpen failed\n");
 }
 
 // A named pipe as the default file is refused like a missing one, even with a whole image
