@@ -1,6 +1,7 @@
 // In-process tests of the console: the typed reads, the listing on a terminal, and the commands
 // whose behaviour a whole dialogue cannot set up (a default file that goes away or turns into a
-// named pipe, a name with a zero byte or at the path limit, buffers left alone by a failed read).
+// named pipe, a name with a zero byte or at the path limit, buffers left alone by a failed read,
+// output flushed before every bus operation).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -351,6 +352,65 @@ TEST(ProgramDefaultValuesTest, RefusesANamedPipeAndLeavesImageAndEepromAlone) {
   EXPECT_EQ(bench.out.Text(), "Open failed\n");
   EXPECT_EQ(session.EepromImage, bus::Image{});
   EXPECT_EQ(bench.board->Board().EepromContents(), Ramp()) << "the EEPROM was written";
+}
+
+// Records how much of what was written has not been flushed yet.
+class FlushTrackingOutput final : public console::ConsoleOutput {
+ public:
+  void Write(std::string_view text) override { unflushed += text.size(); }
+  void Flush() override { unflushed = 0; }
+  std::size_t unflushed = 0;
+};
+
+// A port on the virtual board that counts the accesses made while console output was still
+// waiting in a buffer.
+class FlushCheckingPort final : public bus::Port {
+ public:
+  FlushCheckingPort(const FlushTrackingOutput& out, bus::Image eeprom)
+      : out_(out), board_(sim::BoardOptions{}, eeprom) {}
+  void WriteData(std::uint8_t value) override {
+    Check();
+    board_.WriteData(value);
+  }
+  void WriteControl(std::uint8_t value) override {
+    Check();
+    board_.WriteControl(value);
+  }
+  std::uint8_t ReadStatus() override {
+    Check();
+    return board_.ReadStatus();
+  }
+  [[nodiscard]] std::uint64_t NowNanoseconds() const override { return board_.NowNanoseconds(); }
+  [[nodiscard]] std::string Name() const override { return "sim"; }
+
+  int accesses = 0;
+  int accesses_with_output_waiting = 0;
+
+ private:
+  void Check() {
+    ++accesses;
+    if (out_.unflushed > 0) ++accesses_with_output_waiting;
+  }
+  const FlushTrackingOutput& out_;
+  BoardPort board_;
+};
+
+// Entries 7, 1, 5, 6 and 8 typed ahead in one go: whatever was printed before each bus
+// operation (the menu, entry 7's listing) is out before the bus is touched.
+TEST(BusOperationTest, EveryBusOperationStartsWithTheOutputFlushed) {
+  ScratchFolder scratch;
+  WriteFileBytes(scratch.Work() / "30p.dat", DefaultFile());
+  FolderFiles files(scratch.Work());
+  FlushTrackingOutput out;
+  auto port = std::make_unique<FlushCheckingPort>(out, Ramp());
+  FlushCheckingPort& checked = *port;
+  bus::BusConnection bus(std::move(port), bus::TimingPolicy::Windowed);
+  console::MemorySource source("\n7\n1\n5\n6\n8\n9\n");
+  console::InputReader in(source, &out);
+
+  EXPECT_EQ(console::RunConsole(in, out, bus, {false, &files}), 0);
+  EXPECT_GT(checked.accesses, 0);
+  EXPECT_EQ(checked.accesses_with_output_waiting, 0);
 }
 
 TEST(FailedReadTest, LeavesTheImageAndTheReadBackAsTheyWere) {
