@@ -305,6 +305,8 @@ INSTANTIATE_TEST_SUITE_P(
         OptionsCase{"unknown_option", {"--bogus"}, 2, {}, {"--bogus", kUsage}},
         OptionsCase{"bad_port", {"--port", "bogus:board.bin"}, 2, {}, {"bogus", "sim", kUsage}},
         OptionsCase{"port_without_value", {"--port"}, 2, {}, {"--port", kUsage}},
+        OptionsCase{"port_empty", {"--port", ""}, 2, {}, {"--port", "empty", kUsage}},
+        OptionsCase{"port_empty_with_equals", {"--port="}, 2, {}, {"--port", "empty", kUsage}},
         OptionsCase{"trace_without_value", {"--port", "sim", "--trace"}, 2, {}, {kUsage}},
         OptionsCase{"stray_argument", {"30p.dat"}, 2, {}, {"30p.dat", kUsage}},
         OptionsCase{"port_form_with_equals", {"--port=sim:board.bin,twr=100", "--help"}, 0,
