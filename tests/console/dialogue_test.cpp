@@ -61,15 +61,16 @@ struct FileSpec {
 };
 
 struct DialogueCase {
-  std::string name{};                  // transcripts/<name>.in is the standard input
-  std::string expected{};              // transcripts/<expected>.out; empty: <name>.out
+  std::string name{};                     // transcripts/<name>.in is the standard input
+  std::string expected{};                 // transcripts/<expected>.out; empty: <name>.out
   std::vector<std::string> arguments{};
-  std::vector<FileSpec> before{};      // files in the folder before the run
-  std::vector<std::string> fifos{};    // named pipes made in the folder before the run
-  std::vector<std::string> locked{};   // files the test holds locked (flock) during the run
-  std::vector<FileSpec> after{};       // files and their exact contents after the run
-  std::vector<std::string> absent{};   // files that must not exist after the run
-  std::vector<std::string> present{};  // files that must exist after the run
+  std::vector<FileSpec> before{};         // files in the folder before the run
+  std::vector<std::string> fifos{};       // named pipes made in the folder before the run
+  std::vector<std::string> locked{};      // files the test holds locked (flock) during the run
+  std::vector<FileSpec> after{};          // files and their exact contents after the run
+  std::vector<std::string> absent{};      // files that must not exist after the run
+  std::vector<std::string> present{};     // files that must exist after the run
+  std::vector<std::string> owner_only{};  // files with permissions exactly 0600 after the run
 };
 
 // Test names show the case's name instead of its bytes.
@@ -114,7 +115,7 @@ std::vector<DialogueCase> Cases() {
       {.name = "change_eof_at_answer", .before = {dat}},
       // Entry 3.
       {.name = "save_new", .expected = "save_quiet", .before = {dat},
-       .after = {{"saved.dat", DefaultData()}}},
+       .after = {{"saved.dat", DefaultData()}}, .owner_only = {"saved.dat"}},
       {.name = "save_existing", .expected = "save_quiet",
        .before = {dat, {"same.dat", BoardData()}}, .after = {{"same.dat", DefaultData()}}},
       {.name = "save_existing_longer", .expected = "save_quiet",
@@ -158,6 +159,9 @@ std::vector<DialogueCase> Cases() {
        .after = {{"board.bin", DefaultData()}}},
       {.name = "program_default", .arguments = {kBoard}, .before = {dat},
        .after = {{"board.bin", DefaultData()}}},
+      {.name = "program_default_short", .arguments = {kBoard},
+       .before = {{kDat, DefaultData().substr(0, 10)}, {"full.dat", BoardData()}},
+       .after = {{"board.bin", DefaultData().substr(0, 10) + BoardData().substr(10)}}},
       {.name = "switch_registers_then_write", .arguments = {kBoard},
        .before = {dat, {"board.bin", BoardData()}}, .after = {{"board.bin", BoardData()}}},
       // The board does not answer.
@@ -230,6 +234,11 @@ TEST_P(DialogueTest, PrintsTheTranscript) {
   for (const std::string& name : test.present) {
     EXPECT_TRUE(fs::exists(scratch.Work() / name)) << name << " does not exist after the run";
     EXPECT_GT(fs::file_size(scratch.Work() / name), 0u) << name << " is empty";
+  }
+  for (const std::string& name : test.owner_only) {
+    const fs::perms permissions = fs::status(scratch.Work() / name).permissions() & fs::perms::all;
+    EXPECT_EQ(permissions, fs::perms::owner_read | fs::perms::owner_write)
+        << name << " has permissions " << std::oct << static_cast<unsigned>(permissions);
   }
 }
 
