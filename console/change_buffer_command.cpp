@@ -11,11 +11,14 @@ namespace {
 
 constexpr int kLastAddress = static_cast<int>(bus::kEepromSize) - 1;
 
+// Both questions take one token each and refuse it whole; after a refusal the rest of the line
+// goes too, so nothing typed after a bad entry is taken as the answer to the next question.
+
 // The address to change, asked for until it is a number from 0 to 127; nothing when input ends.
 std::optional<int> AskAddress(ConsoleSession& session) {
   for (;;) {
     session.out.Write("\nEnter the address location you want to change. (0 to 127)\n");
-    const DecimalRead address = ReadDecimal(session.in);
+    const DecimalRead address = ReadDecimalToken(session.in);
     if (address.status == ReadStatus::Ended) {
       return std::nullopt;
     }
@@ -31,7 +34,7 @@ std::optional<int> AskAddress(ConsoleSession& session) {
 std::optional<std::uint8_t> AskByte(ConsoleSession& session) {
   for (;;) {
     session.out.Write("Enter the byte in HEX format.\n");
-    const HexRead byte = ReadHex(session.in);
+    const HexRead byte = ReadHexToken(session.in);
     if (byte.status == ReadStatus::Ended) {
       return std::nullopt;
     }

@@ -1,6 +1,8 @@
 #include "console/data_files.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,6 +16,45 @@ bool IsUsableName(const std::string& name) {
   return !name.empty() && name.find('\0') == std::string::npos;
 }
 
+// A data file is a regular file or a character device (/dev/null, /dev/zero). Anything else -
+// a pipe, a folder, a socket, a block device - is not 128 bytes of image and is refused.
+bool IsDataFileType(mode_t mode) { return S_ISREG(mode) || S_ISCHR(mode); }
+
+// Opens `name` without ever waiting: the open itself does not block (a pipe with nobody at its
+// other end would block it for good), and a file that is not a regular file or a character
+// device is closed again before anything is read from it or written to it. The descriptor that
+// is returned blocks again, so a device is read and written as usual. -1 when refused.
+int OpenDataFile(FileOpener& opener, const std::string& name, int flags, mode_t mode) {
+  if (!IsUsableName(name)) {
+    return -1;
+  }
+  int fd;
+  do {
+    fd = opener.Open(name, flags | O_NONBLOCK | O_CLOEXEC, mode);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    return -1;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !IsDataFileType(info.st_mode) ||
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Takes the exclusive lock that a running virtual board holds on its board file (and that
+// plover takes on every file it opens), without waiting for it. False when another open file
+// holds it: the file is in use and must not be written.
+bool LockForWriting(int fd) {
+  int locked;
+  do {
+    locked = ::flock(fd, LOCK_EX | LOCK_NB);
+  } while (locked != 0 && errno == EINTR);
+  return locked == 0;
+}
+
 }  // namespace
 
 int SystemFileOpener::Open(const std::string& name, int flags, mode_t mode) {
@@ -21,10 +62,7 @@ int SystemFileOpener::Open(const std::string& name, int flags, mode_t mode) {
 }
 
 std::optional<LoadedData> LoadDataFile(FileOpener& opener, const std::string& name) {
-  if (!IsUsableName(name)) {
-    return std::nullopt;
-  }
-  const int fd = opener.Open(name, O_RDONLY | O_CLOEXEC, 0);
+  const int fd = OpenDataFile(opener, name, O_RDONLY, 0);
   if (fd < 0) {
     return std::nullopt;
   }
@@ -37,7 +75,7 @@ std::optional<LoadedData> LoadDataFile(FileOpener& opener, const std::string& na
       continue;
     }
     if (count < 0) {
-      failed = true;  // e.g. a folder, which opens but cannot be read
+      failed = true;  // an I/O error, or a device that refuses to be read
       break;
     }
     if (count == 0) {
@@ -59,11 +97,12 @@ void ApplyLoadedData(const LoadedData& loaded, bus::Image& image) {
 }
 
 SaveResult SaveDataFile(FileOpener& opener, const std::string& name, const bus::Image& image) {
-  if (!IsUsableName(name)) {
+  const int fd = OpenDataFile(opener, name, O_RDWR | O_CREAT, 0600);
+  if (fd < 0) {
     return SaveResult::OpenFailed;
   }
-  const int fd = opener.Open(name, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) {
+  if (!LockForWriting(fd)) {
+    ::close(fd);
     return SaveResult::OpenFailed;
   }
   bool failed = false;
@@ -80,7 +119,8 @@ SaveResult SaveDataFile(FileOpener& opener, const std::string& name, const bus::
     }
     written += static_cast<std::size_t>(count);
   }
-  // A delayed write error (a full disk on some file systems) shows only here.
+  // A delayed write error (a full disk on some file systems) shows only here. Closing the file
+  // also drops the lock.
   if (::close(fd) != 0) {
     failed = true;
   }

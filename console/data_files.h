@@ -1,12 +1,16 @@
 // Data files: the image as a file of raw bytes, byte i for word address i, no header.
 //
 // Loading reads at most the first 128 bytes; saving writes exactly 128 bytes at the start of the
-// file without truncating it. Files are opened through a FileOpener, so the fuzz target can keep
-// the names it invents inside its own folder.
+// file without truncating it. A data file is a regular file or a character device; anything else
+// (a pipe, a folder) is refused as a file that cannot be opened, and opening never waits for
+// another program. Saving takes an exclusive lock on the file first, so a board file that a
+// running virtual board holds is never written behind its back. Files are opened through a
+// FileOpener, so the fuzz target can keep the names it invents inside its own folder.
 #pragma once
 
 #include <sys/types.h>
 
+#include <climits>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -17,6 +21,9 @@ namespace console {
 
 // The default data file, looked for in the current working directory.
 inline constexpr const char* kDefaultDataFile = "30p.dat";
+
+// The longest file name the system takes (its path limit, less the terminating zero).
+inline constexpr std::size_t kMaxFileNameLength = PATH_MAX - 1;
 
 class FileOpener {
  public:
@@ -41,7 +48,8 @@ struct LoadedData {
   std::size_t count = 0;   // 0 to 128
 };
 
-// The first bytes of the file `name`; nothing when it cannot be opened or read.
+// The first bytes of the file `name`; nothing when it cannot be opened or read, or is neither a
+// regular file nor a character device.
 [[nodiscard]] std::optional<LoadedData> LoadDataFile(FileOpener& opener, const std::string& name);
 
 // Replaces the first `loaded.count` bytes of the image; the rest keep their values.
@@ -50,7 +58,8 @@ void ApplyLoadedData(const LoadedData& loaded, bus::Image& image);
 enum class SaveResult { Saved, OpenFailed, WriteFailed };
 
 // Writes the 128 bytes of `image` at the start of `name`, creating it (mode 0600) if needed and
-// keeping any bytes after the 128th.
+// keeping any bytes after the 128th. OpenFailed, with nothing written, also when the file is
+// neither a regular file nor a character device, or when another open file holds its lock.
 [[nodiscard]] SaveResult SaveDataFile(FileOpener& opener, const std::string& name,
                                       const bus::Image& image);
 

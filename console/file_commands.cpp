@@ -9,11 +9,15 @@ namespace console {
 
 Flow SaveBufferToFile(ConsoleSession& session) {
   session.out.Write("Enter the name of file to save.\n");
-  const WordRead name = ReadWord(session.in);
+  const WordRead name = ReadWord(session.in, kMaxFileNameLength);
   if (name.status == ReadStatus::Ended) {
     return Flow::Quit;
   }
-  switch (SaveDataFile(session.files, name.value, session.EepromImage)) {
+  // A name longer than the system takes names no file: its open fails.
+  const SaveResult result = name.status == ReadStatus::Ok
+                                ? SaveDataFile(session.files, name.value, session.EepromImage)
+                                : SaveResult::OpenFailed;
+  switch (result) {
     case SaveResult::Saved:
       break;
     case SaveResult::OpenFailed:
@@ -28,11 +32,13 @@ Flow SaveBufferToFile(ConsoleSession& session) {
 
 Flow ReadCustomFile(ConsoleSession& session) {
   session.out.Write("Enter the name of file to read.\n");
-  const WordRead name = ReadWord(session.in);
+  const WordRead name = ReadWord(session.in, kMaxFileNameLength);
   if (name.status == ReadStatus::Ended) {
     return Flow::Quit;
   }
-  const std::optional<LoadedData> loaded = LoadDataFile(session.files, name.value);
+  // A name longer than the system takes names no file: its open fails.
+  const std::optional<LoadedData> loaded =
+      name.status == ReadStatus::Ok ? LoadDataFile(session.files, name.value) : std::nullopt;
   if (loaded) {
     ApplyLoadedData(*loaded, session.EepromImage);
   } else {

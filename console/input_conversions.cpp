@@ -30,6 +30,49 @@ ReadStatus NoDigitStatus(InputReader& in) {
   return in.Peek() == kEndOfInput ? ReadStatus::Ended : ReadStatus::NotANumber;
 }
 
+// Consumes the decimal digits at the position (there is at least one) and returns their value
+// with the sign applied, clamped to the range of int.
+int TakeDecimalDigits(InputReader& in, bool negative) {
+  // Beyond this the value no longer matters: it is clamped to the range of int.
+  constexpr long long kLimit = static_cast<long long>(INT_MAX) + 1;
+  long long magnitude = 0;
+  while (IsDecimalDigit(in.Peek())) {
+    magnitude = magnitude * 10 + (in.Get() - '0');
+    if (magnitude > kLimit) {
+      magnitude = kLimit;
+    }
+  }
+  long long value = negative ? -magnitude : magnitude;
+  if (value > INT_MAX) {
+    value = INT_MAX;
+  }
+  return static_cast<int>(value);
+}
+
+// A token ends at white space or at the end of input.
+bool AtTokenEnd(InputReader& in) {
+  const int byte = in.Peek();
+  return byte == kEndOfInput || IsWhiteSpace(byte);
+}
+
+// Consumes the rest of the token at the position without keeping it.
+void SkipRestOfToken(InputReader& in) {
+  while (!AtTokenEnd(in)) {
+    in.Get();
+  }
+}
+
+// Refuses the token at the position whole: the rest of it is consumed.
+ReadStatus RefuseToken(InputReader& in) {
+  SkipRestOfToken(in);
+  return ReadStatus::NotANumber;
+}
+
+// After a number: the token is taken when the number was all of it, and refused otherwise.
+ReadStatus FinishToken(InputReader& in) {
+  return AtTokenEnd(in) ? ReadStatus::Ok : RefuseToken(in);
+}
+
 }  // namespace
 
 CharRead ReadKey(InputReader& in) {
@@ -48,44 +91,37 @@ DecimalRead ReadDecimal(InputReader& in) {
   if (!IsDecimalDigit(in.Peek())) {
     return {NoDigitStatus(in), 0};
   }
-  // Beyond this the value no longer matters: it is clamped to the range of int.
-  constexpr long long kLimit = static_cast<long long>(INT_MAX) + 1;
-  long long magnitude = 0;
-  while (IsDecimalDigit(in.Peek())) {
-    magnitude = magnitude * 10 + (in.Get() - '0');
-    if (magnitude > kLimit) {
-      magnitude = kLimit;
-    }
-  }
-  long long value = negative ? -magnitude : magnitude;
-  if (value > INT_MAX) {
-    value = INT_MAX;
-  }
-  return {ReadStatus::Ok, static_cast<int>(value)};
+  return {ReadStatus::Ok, TakeDecimalDigits(in, negative)};
 }
 
-HexRead ReadHex(InputReader& in) {
+DecimalRead ReadDecimalToken(InputReader& in) {
   if (!in.SkipWhiteSpace()) {
     return {};
   }
   const bool negative = TakeSign(in);
-  // The prefix counts only when a hexadecimal digit follows it; "0x" alone is the number 0.
-  if (in.Peek() == '0' && (in.Peek(1) == 'x' || in.Peek(1) == 'X') &&
-      HexDigitValue(in.Peek(2)) >= 0) {
+  if (!IsDecimalDigit(in.Peek())) {
+    return {RefuseToken(in), 0};  // "+", "-", "abc", "-x"
+  }
+  const int value = TakeDecimalDigits(in, negative);
+  return {FinishToken(in), value};
+}
+
+HexRead ReadHexToken(InputReader& in) {
+  if (!in.SkipWhiteSpace()) {
+    return {};
+  }
+  if (in.Peek() == '0' && (in.Peek(1) == 'x' || in.Peek(1) == 'X')) {
     in.Get();
     in.Get();
   }
   if (HexDigitValue(in.Peek()) < 0) {
-    return {NoDigitStatus(in), 0};
+    return {RefuseToken(in), 0};  // "0x", "0xg", "-5", "zz"
   }
   std::uint32_t value = 0;
   while (HexDigitValue(in.Peek()) >= 0) {
     value = value * 16u + static_cast<std::uint32_t>(HexDigitValue(in.Get()));
   }
-  if (negative) {
-    value = 0u - value;
-  }
-  return {ReadStatus::Ok, value};
+  return {FinishToken(in), value};
 }
 
 CharRead ReadNonSpace(InputReader& in) {
@@ -95,12 +131,16 @@ CharRead ReadNonSpace(InputReader& in) {
   return ReadKey(in);
 }
 
-WordRead ReadWord(InputReader& in) {
+WordRead ReadWord(InputReader& in, std::size_t max_length) {
   if (!in.SkipWhiteSpace()) {
     return {};
   }
   WordRead word{ReadStatus::Ok, {}};
-  for (int byte = in.Peek(); byte != kEndOfInput && !IsWhiteSpace(byte); byte = in.Peek()) {
+  while (!AtTokenEnd(in)) {
+    if (word.value.size() == max_length) {
+      SkipRestOfToken(in);
+      return {ReadStatus::TooLong, {}};
+    }
     word.value.push_back(static_cast<char>(in.Get()));
   }
   return word;

@@ -2,11 +2,15 @@
 //
 // Each one skips leading white space (except ReadKey, which takes the very next byte) and stops
 // right after what it took, leaving the rest of the line for the next read. A read reports
-// `Ended` when the input ends before it found its item, and `NotANumber` when a number was asked
-// for and something else is there; a rejected entry is left in the input, and the caller decides
-// what to discard.
+// `Ended` when the input ends before it found its item. ReadDecimal, the menu's number, takes the
+// digits at the position and leaves whatever follows them; when no number is there it reports
+// `NotANumber` and leaves the input as it was. The token reads take a whole token, everything up
+// to the next white space or the end of input, or refuse it whole: a token that is not exactly
+// the number asked for is consumed and reported as `NotANumber`, and the caller decides what
+// else to discard.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -14,7 +18,7 @@
 
 namespace console {
 
-enum class ReadStatus { Ok, NotANumber, Ended };
+enum class ReadStatus { Ok, NotANumber, TooLong, Ended };
 
 struct DecimalRead {
   ReadStatus status = ReadStatus::Ended;
@@ -33,22 +37,28 @@ struct CharRead {
 
 struct WordRead {
   ReadStatus status = ReadStatus::Ended;
-  std::string value;
+  std::string value;  // empty unless Ok
 };
 
 // One byte, whatever it is (the key of the start-up wait).
 [[nodiscard]] CharRead ReadKey(InputReader& in);
 
-// An optional sign and decimal digits.
+// An optional sign and decimal digits, followed by anything.
 [[nodiscard]] DecimalRead ReadDecimal(InputReader& in);
 
-// An optional sign, an optional 0x or 0X prefix, and hexadecimal digits of either case.
-[[nodiscard]] HexRead ReadHex(InputReader& in);
+// A token of an optional sign and decimal digits, nothing else.
+[[nodiscard]] DecimalRead ReadDecimalToken(InputReader& in);
+
+// A token of hexadecimal digits of either case after an optional 0x or 0X prefix, with at least
+// one digit and nothing else.
+[[nodiscard]] HexRead ReadHexToken(InputReader& in);
 
 // The next byte that is not white space.
 [[nodiscard]] CharRead ReadNonSpace(InputReader& in);
 
-// One word: everything up to the next white space or the end of input, of any length.
-[[nodiscard]] WordRead ReadWord(InputReader& in);
+// One word: everything up to the next white space or the end of input. A word longer than
+// `max_length` is `TooLong`: the rest of it is consumed without being kept, so memory stays
+// bounded however long it is, and the next read starts after it.
+[[nodiscard]] WordRead ReadWord(InputReader& in, std::size_t max_length);
 
 }  // namespace console

@@ -56,6 +56,13 @@ OptionsResult ParseOptions(int argc, const char* const* argv) {
       if (missing) {
         return {OptionsAction::Refuse, {}, "30p: --port needs a port specification\n"};
       }
+      // An empty value is most likely an unset variable in a script: taking it as the default
+      // port would quietly drive real hardware.
+      if (value.empty()) {
+        return {OptionsAction::Refuse, {},
+                "30p: --port needs a port specification, and the one given is empty\n"
+                "30p: leave --port out to use the default port\n"};
+      }
       bus::PortSpecResult spec = ports::ParsePortSpec(value);
       if (!spec.spec) {
         return {OptionsAction::Refuse, {}, "30p: " + EndWithLineBreak(spec.error)};

@@ -1,8 +1,10 @@
 // In-process tests of the console: the typed reads, the listing on a terminal, and the commands
-// whose behaviour a whole dialogue cannot set up (a default file that goes away, a name with a
-// zero byte, buffers left alone by a failed read).
+// whose behaviour a whole dialogue cannot set up (a default file that goes away or turns into a
+// named pipe, a name with a zero byte or at the path limit, buffers left alone by a failed read,
+// output flushed before every bus operation).
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -63,10 +65,11 @@ std::string Rest(console::InputReader& in) {
 
 class HexReadTest : public ::testing::TestWithParam<HexCase> {};
 
-TEST_P(HexReadTest, ReadsAndStopsRightAfterTheNumber) {
+// A byte is taken as a whole token or refused as one; either way the next read starts after it.
+TEST_P(HexReadTest, TakesTheWholeTokenOrRefusesIt) {
   console::MemorySource source(GetParam().input);
   console::InputReader in(source);
-  const console::HexRead read = console::ReadHex(in);
+  const console::HexRead read = console::ReadHexToken(in);
   EXPECT_EQ(read.status, GetParam().status);
   if (read.status == ReadStatus::Ok) {
     EXPECT_EQ(read.value, GetParam().value);
@@ -79,12 +82,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(HexCase{"1ff\n", ReadStatus::Ok, 0x1ff, "\n"},
                       HexCase{"  0x3C y", ReadStatus::Ok, 0x3c, " y"},
                       HexCase{"0XaB", ReadStatus::Ok, 0xab, ""},
-                      HexCase{"-1\n", ReadStatus::Ok, 0xffffffffu, "\n"},
-                      HexCase{"+7f", ReadStatus::Ok, 0x7f, ""},
-                      HexCase{"0x\n", ReadStatus::Ok, 0, "x\n"},
+                      HexCase{"0\t", ReadStatus::Ok, 0, "\t"},
                       HexCase{"123456789abcdef42", ReadStatus::Ok, 0xabcdef42, ""},
-                      HexCase{"zz\n", ReadStatus::NotANumber, 0, "zz\n"},
-                      HexCase{"-g", ReadStatus::NotANumber, 0, "g"},
+                      HexCase{"-1\n", ReadStatus::NotANumber, 0, "\n"},
+                      HexCase{"+7f", ReadStatus::NotANumber, 0, ""},
+                      HexCase{"0x\n", ReadStatus::NotANumber, 0, "\n"},
+                      HexCase{"0xg y\n", ReadStatus::NotANumber, 0, " y\n"},
+                      HexCase{"00x5 y", ReadStatus::NotANumber, 0, " y"},
+                      HexCase{"3fz\n", ReadStatus::NotANumber, 0, "\n"},
+                      HexCase{"zz\n", ReadStatus::NotANumber, 0, "\n"},
                       HexCase{" \n\t", ReadStatus::Ended, 0, ""},
                       HexCase{"", ReadStatus::Ended, 0, ""}));
 
@@ -93,16 +99,18 @@ struct DecimalCase {
   ReadStatus status;
   int value;
   std::string left;
+  console::DecimalRead (*read)(console::InputReader&) = console::ReadDecimal;
 };
 
 void PrintTo(const DecimalCase& test, std::ostream* os) { *os << Spelled(test.input); }
 
 class DecimalReadTest : public ::testing::TestWithParam<DecimalCase> {};
 
-TEST_P(DecimalReadTest, ReadsAndStopsRightAfterTheNumber) {
+// The menu's number stops right after its digits; an address is a whole token or refused whole.
+TEST_P(DecimalReadTest, ReadsAndStopsWhereTheReadEnds) {
   console::MemorySource source(GetParam().input);
   console::InputReader in(source);
-  const console::DecimalRead read = console::ReadDecimal(in);
+  const console::DecimalRead read = GetParam().read(in);
   EXPECT_EQ(read.status, GetParam().status);
   if (read.status == ReadStatus::Ok) {
     EXPECT_EQ(read.value, GetParam().value);
@@ -122,15 +130,38 @@ INSTANTIATE_TEST_SUITE_P(
                       DecimalCase{"- 5", ReadStatus::NotANumber, 0, " 5"},
                       DecimalCase{"\n\n", ReadStatus::Ended, 0, ""}));
 
-TEST(WordReadTest, TakesAWordOfAnyLengthUpToWhiteSpace) {
-  const std::string name(5000, 'f');
-  const std::string input = "\n  " + name + " rest";
+constexpr auto kToken = console::ReadDecimalToken;
+
+INSTANTIATE_TEST_SUITE_P(
+    Tokens, DecimalReadTest,
+    ::testing::Values(DecimalCase{"\n 5\n", ReadStatus::Ok, 5, "\n", kToken},
+                      DecimalCase{"-1 ", ReadStatus::Ok, -1, " ", kToken},
+                      DecimalCase{"+007", ReadStatus::Ok, 7, "", kToken},
+                      DecimalCase{"99999999999999999999\t", ReadStatus::Ok, INT_MAX, "\t", kToken},
+                      DecimalCase{"0x10 3f\n", ReadStatus::NotANumber, 0, " 3f\n", kToken},
+                      DecimalCase{"12abc\n", ReadStatus::NotANumber, 0, "\n", kToken},
+                      DecimalCase{"+\n", ReadStatus::NotANumber, 0, "\n", kToken},
+                      DecimalCase{"-", ReadStatus::NotANumber, 0, "", kToken},
+                      DecimalCase{"y 5", ReadStatus::NotANumber, 0, " 5", kToken},
+                      DecimalCase{" \n", ReadStatus::Ended, 0, "", kToken}));
+
+// A word as long as the limit is taken; a longer one, however long, is dropped whole and not kept.
+TEST(WordReadTest, TakesWordsUpToTheLimitAndDropsLongerOnesWhole) {
+  const std::string at_limit(console::kMaxFileNameLength, 'f');
+  const std::string endless(std::size_t{16} << 20, 'n');
+  const std::string input = "\n  " + at_limit + " " + at_limit + "g\t" + endless + "\nrest";
   console::MemorySource source(input);
   console::InputReader in(source);
-  const console::WordRead word = console::ReadWord(in);
-  ASSERT_EQ(word.status, ReadStatus::Ok);
-  EXPECT_EQ(word.value, name);
-  EXPECT_EQ(in.Get(), ' ');
+
+  const console::WordRead taken = console::ReadWord(in, console::kMaxFileNameLength);
+  ASSERT_EQ(taken.status, ReadStatus::Ok);
+  EXPECT_EQ(taken.value, at_limit);
+  for (int word = 0; word < 2; ++word) {
+    const console::WordRead dropped = console::ReadWord(in, console::kMaxFileNameLength);
+    EXPECT_EQ(dropped.status, ReadStatus::TooLong);
+    EXPECT_TRUE(dropped.value.empty());
+  }
+  EXPECT_EQ(Rest(in), "\nrest");
 }
 
 TEST(KeyReadTest, TakesOneByteAndLeavesTheRestOfTheLine) {
@@ -206,6 +237,7 @@ class FolderFiles final : public console::FileOpener {
   explicit FolderFiles(std::filesystem::path folder) : folder_(std::move(folder)) {}
   int Open(const std::string& name, int flags, mode_t mode) override {
     ++opens;
+    last_name = name;
     if (name == "30p.dat" && default_opens_allowed >= 0 && default_opens++ >= default_opens_allowed) {
       errno = ENOENT;
       return -1;
@@ -213,6 +245,7 @@ class FolderFiles final : public console::FileOpener {
     return ::open((folder_ / name).c_str(), flags, mode);
   }
   int opens = 0;
+  std::string last_name;  // the name of the last open
   int default_opens = 0;
   int default_opens_allowed = -1;  // n >= 0: 30p.dat opens n times, then it is gone
 
@@ -281,6 +314,103 @@ TEST(FileNameTest, ANameWithAZeroByteOpensNothing) {
   EXPECT_FALSE(std::filesystem::exists(bench.scratch.Work() / "a"));
   EXPECT_EQ(bench.out.Text().substr(0, 45),
             "Enter the name of file to save.\nOpen failed\n" "E");
+}
+
+// A name as long as the system takes is tried; a longer one fails at once, without an open, and
+// the next read starts after it.
+TEST(FileNameTest, ANameLongerThanThePathLimitIsRefusedWithoutAnOpen) {
+  const std::string at_limit(console::kMaxFileNameLength, 'a');
+  Bench bench(at_limit + "\n" + std::string(console::kMaxFileNameLength + 1, 'b') + " next\n");
+  console::ConsoleSession session = bench.Session();
+  EXPECT_EQ(console::ReadCustomFile(session), console::Flow::Continue);
+  EXPECT_EQ(bench.files.opens, 1);
+  EXPECT_EQ(bench.files.last_name, at_limit);
+  EXPECT_EQ(console::SaveBufferToFile(session), console::Flow::Continue);
+  EXPECT_EQ(bench.files.opens, 1) << "the over-long name was opened";
+  EXPECT_EQ(Rest(bench.in), " next\n");
+
+  console::StringOutput listing;
+  console::ImageListing(listing, session.EepromImage, session.CommandListing());
+  EXPECT_EQ(bench.out.Text(), "Enter the name of file to read.\nOpen failed\n" + listing.Text() +
+                                  "Enter the name of file to save.\nOpen failed\n");
+}
+
+// A named pipe as the default file is refused like a missing one, even with a whole image
+// waiting in it (the test keeps both of its ends open, so nothing here can wait for a writer).
+TEST(ProgramDefaultValuesTest, RefusesANamedPipeAndLeavesImageAndEepromAlone) {
+  Bench bench("");
+  const std::filesystem::path pipe = bench.scratch.Work() / "30p.dat";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const int fd = ::open(pipe.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  const std::string image = DefaultFile();
+  ASSERT_EQ(::write(fd, image.data(), image.size()), static_cast<ssize_t>(image.size()));
+
+  console::ConsoleSession session = bench.Session();
+  EXPECT_EQ(console::ProgramDefaultValues(session), console::Flow::Continue);
+  ::close(fd);
+  EXPECT_EQ(bench.out.Text(), "Open failed\n");
+  EXPECT_EQ(session.EepromImage, bus::Image{});
+  EXPECT_EQ(bench.board->Board().EepromContents(), Ramp()) << "the EEPROM was written";
+}
+
+// Records how much of what was written has not been flushed yet.
+class FlushTrackingOutput final : public console::ConsoleOutput {
+ public:
+  void Write(std::string_view text) override { unflushed += text.size(); }
+  void Flush() override { unflushed = 0; }
+  std::size_t unflushed = 0;
+};
+
+// A port on the virtual board that counts the accesses made while console output was still
+// waiting in a buffer.
+class FlushCheckingPort final : public bus::Port {
+ public:
+  FlushCheckingPort(const FlushTrackingOutput& out, bus::Image eeprom)
+      : out_(out), board_(sim::BoardOptions{}, eeprom) {}
+  void WriteData(std::uint8_t value) override {
+    Check();
+    board_.WriteData(value);
+  }
+  void WriteControl(std::uint8_t value) override {
+    Check();
+    board_.WriteControl(value);
+  }
+  std::uint8_t ReadStatus() override {
+    Check();
+    return board_.ReadStatus();
+  }
+  [[nodiscard]] std::uint64_t NowNanoseconds() const override { return board_.NowNanoseconds(); }
+  [[nodiscard]] std::string Name() const override { return "sim"; }
+
+  int accesses = 0;
+  int accesses_with_output_waiting = 0;
+
+ private:
+  void Check() {
+    ++accesses;
+    if (out_.unflushed > 0) ++accesses_with_output_waiting;
+  }
+  const FlushTrackingOutput& out_;
+  BoardPort board_;
+};
+
+// Entries 7, 1, 5, 6 and 8 typed ahead in one go: whatever was printed before each bus
+// operation (the menu, entry 7's listing) is out before the bus is touched.
+TEST(BusOperationTest, EveryBusOperationStartsWithTheOutputFlushed) {
+  ScratchFolder scratch;
+  WriteFileBytes(scratch.Work() / "30p.dat", DefaultFile());
+  FolderFiles files(scratch.Work());
+  FlushTrackingOutput out;
+  auto port = std::make_unique<FlushCheckingPort>(out, Ramp());
+  FlushCheckingPort& checked = *port;
+  bus::BusConnection bus(std::move(port), bus::TimingPolicy::Windowed);
+  console::MemorySource source("\n7\n1\n5\n6\n8\n9\n");
+  console::InputReader in(source, &out);
+
+  EXPECT_EQ(console::RunConsole(in, out, bus, {false, &files}), 0);
+  EXPECT_GT(checked.accesses, 0);
+  EXPECT_EQ(checked.accesses_with_output_waiting, 0);
 }
 
 TEST(FailedReadTest, LeavesTheImageAndTheReadBackAsTheyWere) {

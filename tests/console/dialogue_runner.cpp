@@ -2,11 +2,13 @@
 
 #include <fcntl.h>
 #include <pty.h>
-#include <termios.h>
+#include <sys/file.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -18,7 +20,6 @@ namespace console_test {
 
 namespace {
 
-constexpr unsigned kRunTimeLimitSeconds = 120;
 constexpr std::size_t kContextBytes = 40;
 
 std::string Escape(const std::string& bytes) {
@@ -73,7 +74,38 @@ struct ArgumentVector {
   std::vector<char*> argv;
 };
 
+// Waits for the child and records how it ended. The child set an alarm before it started the
+// program, so SIGALRM means the time limit killed it.
+void WaitForEnd(pid_t child, RunResult& result) {
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0) {
+  }
+  result.exited = WIFEXITED(status);
+  result.timed_out = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
+  result.exit_status = result.exited ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
 }  // namespace
+
+std::string DescribeEnd(const RunResult& run) {
+  if (run.exited) {
+    return "exited with status " + std::to_string(run.exit_status);
+  }
+  if (run.timed_out) {
+    return "was killed after running for " + std::to_string(kRunTimeLimitSeconds) +
+           " s (still waiting for something?)";
+  }
+  return "was ended by signal " + std::to_string(-run.exit_status);
+}
+
+HeldFileLock::HeldFileLock(const std::filesystem::path& path)
+    : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+  held_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+}
+
+HeldFileLock::~HeldFileLock() {
+  if (fd_ >= 0) ::close(fd_);
+}
 
 ScratchFolder::ScratchFolder() {
   std::string pattern = (std::filesystem::temp_directory_path() / "console-dialogue-XXXXXX");
@@ -123,16 +155,12 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
         ::dup2(err, 2) < 0 || ::chdir(work.c_str()) != 0) {
       ::_exit(127);
     }
-    ::alarm(kRunTimeLimitSeconds);  // a hanging run is killed and shows as a signal
+    ::alarm(kRunTimeLimitSeconds);  // a run still going at the limit is killed (SIGALRM)
     ::execv(argv[0], argv);
     ::_exit(127);
   }
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0) {
-  }
   RunResult result;
-  result.exited = WIFEXITED(status);
-  result.exit_status = result.exited ? WEXITSTATUS(status) : -WTERMSIG(status);
+  WaitForEnd(child, result);
   result.out = ReadFileBytes(out_path);
   result.err = ReadFileBytes(err_path);
   return result;
@@ -178,11 +206,7 @@ RunResult RunProgramOnTerminal(const std::string& program,
     result.out.append(buffer, static_cast<std::size_t>(count));
   }
   ::close(terminal);
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0) {
-  }
-  result.exited = WIFEXITED(status);
-  result.exit_status = result.exited ? WEXITSTATUS(status) : -WTERMSIG(status);
+  WaitForEnd(child, result);
   return result;
 }
 

@@ -7,12 +7,20 @@
 
 namespace console_test {
 
+// A run that takes longer than this is killed: a program waiting for ever fails its test.
+inline constexpr unsigned kRunTimeLimitSeconds = 60;
+
 struct RunResult {
-  bool exited = false;   // ended by exit (not by a signal)
-  int exit_status = -1;
-  std::string out;       // standard output
-  std::string err;       // standard error
+  bool exited = false;     // ended by exit (not by a signal)
+  bool timed_out = false;  // killed at the time limit
+  int exit_status = -1;    // the exit status, or minus the number of the signal that ended it
+  std::string out;         // standard output
+  std::string err;         // standard error
 };
+
+// How the run ended, for a failing test's message: "exited with status N", "was killed after
+// running for 60 s (still waiting for something?)" or "was ended by signal N".
+std::string DescribeEnd(const RunResult& run);
 
 // A fresh temporary folder, removed with everything in it when the object goes.
 class ScratchFolder {
@@ -39,6 +47,22 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
 RunResult RunProgramOnTerminal(const std::string& program,
                                const std::vector<std::string>& arguments,
                                const std::string& input, const ScratchFolder& scratch);
+
+// Holds an exclusive flock(2) on a file of its own open, as a running virtual board or plover
+// holds it, until it goes.
+class HeldFileLock {
+ public:
+  explicit HeldFileLock(const std::filesystem::path& path);
+  ~HeldFileLock();
+  HeldFileLock(const HeldFileLock&) = delete;
+  HeldFileLock& operator=(const HeldFileLock&) = delete;
+
+  [[nodiscard]] bool Held() const { return held_; }
+
+ private:
+  int fd_ = -1;
+  bool held_ = false;
+};
 
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);

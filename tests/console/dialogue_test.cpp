@@ -4,10 +4,12 @@
 // Set PLOVER_UPDATE_TRANSCRIPTS=1 to write the output of a run as its transcript (then read the
 // transcript through before committing it).
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -59,13 +61,16 @@ struct FileSpec {
 };
 
 struct DialogueCase {
-  std::string name{};                  // transcripts/<name>.in is the standard input
-  std::string expected{};              // transcripts/<expected>.out; empty: <name>.out
+  std::string name{};                     // transcripts/<name>.in is the standard input
+  std::string expected{};                 // transcripts/<expected>.out; empty: <name>.out
   std::vector<std::string> arguments{};
-  std::vector<FileSpec> before{};      // files in the folder before the run
-  std::vector<FileSpec> after{};       // files and their exact contents after the run
-  std::vector<std::string> absent{};   // files that must not exist after the run
-  std::vector<std::string> present{};  // files that must exist after the run
+  std::vector<FileSpec> before{};         // files in the folder before the run
+  std::vector<std::string> fifos{};       // named pipes made in the folder before the run
+  std::vector<std::string> locked{};      // files the test holds locked (flock) during the run
+  std::vector<FileSpec> after{};          // files and their exact contents after the run
+  std::vector<std::string> absent{};      // files that must not exist after the run
+  std::vector<std::string> present{};     // files that must exist after the run
+  std::vector<std::string> owner_only{};  // files with permissions exactly 0600 after the run
 };
 
 // Test names show the case's name instead of its bytes.
@@ -82,6 +87,7 @@ std::vector<DialogueCase> Cases() {
       {.name = "startup_missing_dat", .arguments = {kBoard}, .absent = {kDat, "board.bin"}},
       {.name = "startup_empty_dat", .before = {{kDat, ""}}},
       {.name = "startup_short_dat", .before = {{kDat, DefaultData().substr(0, 10)}}},
+      {.name = "startup_fifo_dat", .expected = "startup_missing_dat", .fifos = {kDat}},
       {.name = "startup_long_dat",
        .before = {{kDat, DefaultData() + Bytes(72, 0x00)}},
        .after = {{kDat, DefaultData() + Bytes(72, 0x00)}}},
@@ -102,12 +108,14 @@ std::vector<DialogueCase> Cases() {
       {.name = "change_upper_y_then_y", .before = {dat}},
       {.name = "change_n_then_y", .before = {dat}},
       {.name = "change_rejected_entries", .before = {dat}},
+      {.name = "change_whole_tokens", .before = {dat},
+       .after = {{"edited.dat", DefaultDataWith({{5, 0x2a}, {6, 0x3f}})}}},
       {.name = "change_eof_at_address", .before = {dat}},
       {.name = "change_eof_at_byte", .before = {dat}},
       {.name = "change_eof_at_answer", .before = {dat}},
       // Entry 3.
       {.name = "save_new", .expected = "save_quiet", .before = {dat},
-       .after = {{"saved.dat", DefaultData()}}},
+       .after = {{"saved.dat", DefaultData()}}, .owner_only = {"saved.dat"}},
       {.name = "save_existing", .expected = "save_quiet",
        .before = {dat, {"same.dat", BoardData()}}, .after = {{"same.dat", DefaultData()}}},
       {.name = "save_existing_longer", .expected = "save_quiet",
@@ -120,6 +128,11 @@ std::vector<DialogueCase> Cases() {
       {.name = "save_open_failed", .before = {dat}},
       {.name = "save_write_failed", .before = {dat}},
       {.name = "save_eof", .before = {dat}},
+      // A file another program holds locked, then the board file of 30p's own running board.
+      {.name = "save_locked", .arguments = {kBoard},
+       .before = {dat, {"held.dat", BoardData()}, {"board.bin", BoardData()}},
+       .locked = {"held.dat"},
+       .after = {{"held.dat", BoardData()}, {"board.bin", BoardData()}}},
       // Entry 4.
       {.name = "read_existing", .before = {dat, {"board.dat", BoardData()}}},
       {.name = "read_short", .before = {dat, {"three.dat", BoardData().substr(0, 3)}}},
@@ -128,6 +141,9 @@ std::vector<DialogueCase> Cases() {
       {.name = "read_saved_file", .before = {dat},
        .after = {{"round.dat", DefaultDataWith({{0, 0x00}})}}},
       {.name = "read_eof", .before = {dat}},
+      // Entries 3 and 4 on a named pipe and a folder (refused without waiting) and on
+      // character devices (used as files).
+      {.name = "special_files", .before = {dat}, .fifos = {"pipe"}},
       // Entries 1, 5, 6, 7 and 8 on the virtual board.
       {.name = "write_eeprom", .arguments = {kBoard}, .before = {dat},
        .after = {{"board.bin", DefaultData()}}},
@@ -143,6 +159,9 @@ std::vector<DialogueCase> Cases() {
        .after = {{"board.bin", DefaultData()}}},
       {.name = "program_default", .arguments = {kBoard}, .before = {dat},
        .after = {{"board.bin", DefaultData()}}},
+      {.name = "program_default_short", .arguments = {kBoard},
+       .before = {{kDat, DefaultData().substr(0, 10)}, {"full.dat", BoardData()}},
+       .after = {{"board.bin", DefaultData().substr(0, 10) + BoardData().substr(10)}}},
       {.name = "switch_registers_then_write", .arguments = {kBoard},
        .before = {dat, {"board.bin", BoardData()}}, .after = {{"board.bin", BoardData()}}},
       // The board does not answer.
@@ -178,9 +197,18 @@ TEST_P(DialogueTest, PrintsTheTranscript) {
   for (const FileSpec& file : test.before) {
     WriteFileBytes(scratch.Work() / file.name, file.bytes);
   }
+  for (const std::string& name : test.fifos) {
+    ASSERT_EQ(::mkfifo((scratch.Work() / name).c_str(), 0600), 0) << "mkfifo " << name;
+  }
+  std::vector<std::unique_ptr<HeldFileLock>> locks;
+  for (const std::string& name : test.locked) {
+    locks.push_back(std::make_unique<HeldFileLock>(scratch.Work() / name));
+    ASSERT_TRUE(locks.back()->Held()) << "the test cannot lock " << name;
+  }
   const RunResult run = RunProgram(PLOVER_30P_PROGRAM, test.arguments, input, scratch);
+  locks.clear();
 
-  EXPECT_TRUE(run.exited) << "30p was ended by signal " << -run.exit_status;
+  ASSERT_TRUE(run.exited) << "30p " << DescribeEnd(run);
   EXPECT_EQ(run.exit_status, 0);
   EXPECT_EQ(run.err, "") << "30p wrote to standard error";
 
@@ -207,6 +235,11 @@ TEST_P(DialogueTest, PrintsTheTranscript) {
     EXPECT_TRUE(fs::exists(scratch.Work() / name)) << name << " does not exist after the run";
     EXPECT_GT(fs::file_size(scratch.Work() / name), 0u) << name << " is empty";
   }
+  for (const std::string& name : test.owner_only) {
+    const fs::perms permissions = fs::status(scratch.Work() / name).permissions() & fs::perms::all;
+    EXPECT_EQ(permissions, fs::perms::owner_read | fs::perms::owner_write)
+        << name << " has permissions " << std::oct << static_cast<unsigned>(permissions);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Dialogues, DialogueTest, ::testing::ValuesIn(Cases()),
@@ -222,7 +255,7 @@ TEST(TerminalDialogueTest, ListingsBreakTheLineAfterEveryTenCells) {
   WriteFileBytes(scratch.Work() / "board.bin", BoardData());
   const std::string input = ReadFileBytes(TranscriptPath("terminal", ".in"));
   const RunResult run = RunProgramOnTerminal(PLOVER_30P_PROGRAM, {kBoard}, input, scratch);
-  EXPECT_TRUE(run.exited);
+  EXPECT_TRUE(run.exited) << "30p " << DescribeEnd(run);
   EXPECT_EQ(run.exit_status, 0);
   const fs::path transcript = TranscriptPath("terminal", ".out");
   const char* update = std::getenv("PLOVER_UPDATE_TRANSCRIPTS");
@@ -251,7 +284,7 @@ TEST_P(OptionsTest, PrintsAndExits) {
   ScratchFolder scratch;
   WriteFileBytes(scratch.Work() / kDat, DefaultData());
   const RunResult run = RunProgram(PLOVER_30P_PROGRAM, test.arguments, "\n9\n", scratch);
-  EXPECT_TRUE(run.exited);
+  EXPECT_TRUE(run.exited) << "30p " << DescribeEnd(run);
   EXPECT_EQ(run.exit_status, test.exit_status);
   if (test.out_contains.empty()) {
     EXPECT_EQ(run.out, "");
@@ -281,6 +314,8 @@ INSTANTIATE_TEST_SUITE_P(
         OptionsCase{"unknown_option", {"--bogus"}, 2, {}, {"--bogus", kUsage}},
         OptionsCase{"bad_port", {"--port", "bogus:board.bin"}, 2, {}, {"bogus", "sim", kUsage}},
         OptionsCase{"port_without_value", {"--port"}, 2, {}, {"--port", kUsage}},
+        OptionsCase{"port_empty", {"--port", ""}, 2, {}, {"--port", "empty", kUsage}},
+        OptionsCase{"port_empty_with_equals", {"--port="}, 2, {}, {"--port", "empty", kUsage}},
         OptionsCase{"trace_without_value", {"--port", "sim", "--trace"}, 2, {}, {kUsage}},
         OptionsCase{"stray_argument", {"30p.dat"}, 2, {}, {"30p.dat", kUsage}},
         OptionsCase{"port_form_with_equals", {"--port=sim:board.bin,twr=100", "--help"}, 0,

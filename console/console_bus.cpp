@@ -1,0 +1,20 @@
+#include "console/console_bus.h"
+
+namespace console {
+
+bus::BusResult ConsoleBus::WriteEeprom(const bus::Image& image) {
+  out_.Flush();
+  return connection_.WriteEeprom(image);
+}
+
+bus::BusResult ConsoleBus::ReadEeprom(bus::Image& destination) {
+  out_.Flush();
+  return connection_.ReadEeprom(destination);
+}
+
+bus::BusResult ConsoleBus::DumpSwitchRegisters(bus::Image& destination) {
+  out_.Flush();
+  return connection_.DumpSwitchRegisters(destination);
+}
+
+}  // namespace console
