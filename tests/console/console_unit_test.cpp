@@ -381,6 +381,7 @@ class FlushCheckingPort final : public bus::Port {
     return board_.ReadStatus();
   }
   [[nodiscard]] std::uint64_t NowNanoseconds() const override { return board_.NowNanoseconds(); }
+  void WaitUntil(std::uint64_t nanoseconds) override { board_.WaitUntil(nanoseconds); }
   [[nodiscard]] std::string Name() const override { return "sim"; }
 
   int accesses = 0;
