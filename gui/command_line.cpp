@@ -116,6 +116,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     result.file = positional.front();
   }
 
+  // An empty --port (as from a script's unset variable) is no choice of the default port: that
+  // would drive real hardware nobody asked for.
+  if (parser.isSet(port_option) && parser.value(port_option).isEmpty()) {
+    return Refuse(QStringLiteral("--port needs a port specification"));
+  }
   const bus::PortSpecResult port = bus::ParsePortSpec(parser.value(port_option).toStdString());
   if (!port.spec) return Refuse(QString::fromStdString(port.error));
   result.bus.port = *port.spec;
