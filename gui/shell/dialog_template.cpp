@@ -31,6 +31,34 @@ DialogBaseUnits BaseUnitsOf(const QFont& font) {
   return {(width / 26 + 1) / 2, metrics.height()};
 }
 
+namespace {
+
+// A face whose base units at one size are known, as pixels at 96 dots per inch.
+struct KnownFace {
+  const char* face;
+  int points;
+  DialogBaseUnits base_at_96_dpi;
+};
+
+constexpr KnownFace kKnownFaces[] = {
+    {"MS Sans Serif", 8, {6, 13}},
+};
+
+constexpr int kReferenceDpi = 96;
+
+}  // namespace
+
+DialogBaseUnits TemplateBaseUnits(const QString& face, int points, int dpi_y) {
+  for (const KnownFace& known : kKnownFaces) {
+    if (points == known.points &&
+        face.compare(QLatin1String(known.face), Qt::CaseInsensitive) == 0) {
+      return {ScaleRounded(known.base_at_96_dpi.x, dpi_y, kReferenceDpi),
+              ScaleRounded(known.base_at_96_dpi.y, dpi_y, kReferenceDpi)};
+    }
+  }
+  return BaseUnitsOf(DialogFont(face, points, dpi_y));
+}
+
 QFont DialogFont(const QString& face, int points, int dpi_y) {
   QFont font(face);
   font.setStyleHint(QFont::SansSerif);
@@ -61,7 +89,7 @@ TemplateDialog::TemplateDialog(const DialogTemplate& dialog_template, QWidget* p
   }
   const QFont font = DialogFont(template_.font_face, template_.font_points, dpi_y);
   setFont(font);
-  base_ = BaseUnitsOf(font);
+  base_ = TemplateBaseUnits(template_.font_face, template_.font_points, dpi_y);
   setWindowTitle(template_.caption);
   setFixedSize(UnitsToPixels(template_.size_units, base_));
   for (const auto& control : template_.controls) controls_.push_back(CreateControl(control));

@@ -46,6 +46,20 @@ TEST(DialogUnits, BaseUnitsComeFromTheFont) {
   EXPECT_GT(base.y, 8);
 }
 
+TEST(DialogUnits, MsSansSerifTemplatesKeepThatFacesBaseUnitsWhateverFaceDrawsThem) {
+  const DialogBaseUnits at_96_dpi = TemplateBaseUnits(QStringLiteral("MS Sans Serif"), 8, 96);
+  EXPECT_EQ(at_96_dpi, (DialogBaseUnits{6, 13}));
+  EXPECT_EQ(TemplateBaseUnits(QStringLiteral("MS Sans Serif"), 8, 192),
+            (DialogBaseUnits{2 * at_96_dpi.x, 2 * at_96_dpi.y}));
+  EXPECT_EQ(TemplateBaseUnits(QStringLiteral("ms sans serif"), 8, 96), at_96_dpi);
+  // Any other face, or that face at another size, is measured in the font that stands in.
+  for (const auto& [face, points] : {std::pair{"Arial", 8}, std::pair{"MS Sans Serif", 10}}) {
+    EXPECT_EQ(TemplateBaseUnits(QString::fromUtf8(face), points, 96),
+              BaseUnitsOf(DialogFont(QString::fromUtf8(face), points, 96)))
+        << face << " " << points;
+  }
+}
+
 TEST(AboutBox, IsBuiltFromTemplate100) {
   plover::CAboutDlg about;
   const DialogBaseUnits base = about.BaseUnits();
