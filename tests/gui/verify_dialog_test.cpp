@@ -184,10 +184,17 @@ TEST_F(VerifyDialogAt96DpiTest, EachGroupLiesUnderItsHeadingsBetweenItsSeparator
   ASSERT_EQ(surface.texts.size(), 3u * kVerifyShownRows);
 
   // The headings, three to a group from left to right, and the separators between the groups.
+  // Each heading's text, wrapped at the width of its label, fits the label.
   std::vector<QRect> labels;
   std::vector<QRect> separators;
   for (QWidget* control : dialog.Controls()) {
-    if (qobject_cast<QLabel*>(control) != nullptr) labels.push_back(control->geometry());
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+      labels.push_back(label->geometry());
+      const QRect wrapped = label->fontMetrics().boundingRect(
+          QRect(QPoint(0, 0), QSize(label->width(), 1000)), Qt::TextWordWrap, label->text());
+      EXPECT_LE(wrapped.width(), label->width()) << label->text().toStdString();
+      EXPECT_LE(wrapped.height(), label->height()) << label->text().toStdString();
+    }
     if (qobject_cast<QGroupBox*>(control) != nullptr) separators.push_back(control->geometry());
   }
   const auto by_left = [](const QRect& a, const QRect& b) { return a.left() < b.left(); };
