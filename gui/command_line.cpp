@@ -117,6 +117,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     result.file = positional.front();
   }
 
+  // An empty --port (as from a script's unset variable) is no choice of the default port: that
+  // would drive real hardware nobody asked for.
+  if (parser.isSet(port_option) && parser.value(port_option).isEmpty()) {
+    return Refuse(QStringLiteral("--port needs a port specification"));
+  }
   result.bus.port = bus::DefaultPortSpec();
   if (parser.isSet(port_option)) {
     const bus::PortSpecResult port = ports::ParsePortSpec(parser.value(port_option).toStdString());

@@ -1,5 +1,6 @@
 #include "gui/plover_app.h"
 
+#include <QFileInfo>
 #include <array>
 
 #include "gui/about_dlg.h"
@@ -41,7 +42,11 @@ bool CploverApp::InitInstance() {
   frame->show();
   frame->repaint();
 
-  if (!options_.file.isEmpty()) Document()->OpenImageFile(options_.file);
+  // Opened as File > Open opens what its dialog returns: by its absolute path, symbolic links
+  // kept, so the current file and the caption do not depend on where the program was started.
+  if (!options_.file.isEmpty()) {
+    Document()->OpenImageFile(QFileInfo(options_.file).absoluteFilePath());
+  }
   return true;
 }
 

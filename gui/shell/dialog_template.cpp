@@ -31,6 +31,52 @@ DialogBaseUnits BaseUnitsOf(const QFont& font) {
   return {(width / 26 + 1) / 2, metrics.height()};
 }
 
+namespace {
+
+// A face whose base units at one size are known, as pixels at 96 dots per inch.
+struct KnownFace {
+  const char* face;
+  int points;
+  DialogBaseUnits base_at_96_dpi;
+};
+
+constexpr KnownFace kKnownFaces[] = {
+    {"MS Sans Serif", 8, {6, 13}},
+};
+
+constexpr int kReferenceDpi = 96;
+
+const KnownFace* FindKnownFace(const QString& face, int points) {
+  for (const KnownFace& known : kKnownFaces) {
+    if (points == known.points &&
+        face.compare(QLatin1String(known.face), Qt::CaseInsensitive) == 0) {
+      return &known;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+DialogBaseUnits TemplateBaseUnits(const QString& face, int points, int dpi_y) {
+  if (const KnownFace* known = FindKnownFace(face, points)) {
+    return {ScaleRounded(known->base_at_96_dpi.x, dpi_y, kReferenceDpi),
+            ScaleRounded(known->base_at_96_dpi.y, dpi_y, kReferenceDpi)};
+  }
+  return BaseUnitsOf(DialogFont(face, points, dpi_y));
+}
+
+QFont TemplateFont(const QString& face, int points, int dpi_y) {
+  QFont font = DialogFont(face, points, dpi_y);
+  if (FindKnownFace(face, points) == nullptr) return font;
+  // A wider stand-in would wrap or clip texts in the boxes the template gives them.
+  const int widest = TemplateBaseUnits(face, points, dpi_y).x;
+  while (font.pixelSize() > 1 && BaseUnitsOf(font).x > widest) {
+    font.setPixelSize(font.pixelSize() - 1);
+  }
+  return font;
+}
+
 QFont DialogFont(const QString& face, int points, int dpi_y) {
   QFont font(face);
   font.setStyleHint(QFont::SansSerif);
@@ -59,9 +105,9 @@ TemplateDialog::TemplateDialog(const DialogTemplate& dialog_template, QWidget* p
     const QScreen* screen = QGuiApplication::primaryScreen();
     dpi_y = screen != nullptr ? static_cast<int>(screen->logicalDotsPerInchY() + 0.5) : 96;
   }
-  const QFont font = DialogFont(template_.font_face, template_.font_points, dpi_y);
+  const QFont font = TemplateFont(template_.font_face, template_.font_points, dpi_y);
   setFont(font);
-  base_ = BaseUnitsOf(font);
+  base_ = TemplateBaseUnits(template_.font_face, template_.font_points, dpi_y);
   setWindowTitle(template_.caption);
   setFixedSize(UnitsToPixels(template_.size_units, base_));
   for (const auto& control : template_.controls) controls_.push_back(CreateControl(control));

@@ -3,7 +3,10 @@
 // A template gives the dialog's caption, font and size and each control's kind, id, text and
 // rectangle in dialog units. Dialog units follow the dialog font: a horizontal unit is a quarter
 // of the font's average character width and a vertical unit an eighth of its height (the base
-// units), so a template keeps its proportions whatever font stands in for the one it names.
+// units). A template that names a face whose base units are known ("MS Sans Serif" 8 points) is
+// laid out with that face's own units, whatever font stands in to draw its text, so it comes out
+// as large as it was drawn and lines up with the pixel positions a dialog paints at; the stand-in
+// is drawn no wider than that face, so its texts fit their boxes. Any other face is measured.
 #pragma once
 
 #include <QDialog>
@@ -63,6 +66,16 @@ struct DialogBaseUnits {
 // The base units of `font`: x is the average width of "A".."Z" and "a".."z", rounded; y is the
 // font's height.
 [[nodiscard]] DialogBaseUnits BaseUnitsOf(const QFont& font);
+
+// The base units a template naming `face` at `points` is laid out with at `dpi_y` dots per inch.
+// "MS Sans Serif" 8 points (the face compared without regard to case): 6 by 13 pixels at 96 dots
+// per inch, scaled with the resolution. Any other face or size: BaseUnitsOf its dialog font.
+[[nodiscard]] DialogBaseUnits TemplateBaseUnits(const QString& face, int points, int dpi_y);
+
+// The font a template's controls are drawn in at `dpi_y`: its DialogFont, except that for a face
+// with known base units the stand-in's pixel size is lowered until its horizontal base unit is no
+// larger than that face's (TemplateBaseUnits).
+[[nodiscard]] QFont TemplateFont(const QString& face, int points, int dpi_y);
 
 // The dialog font of a template at `dpi_y` dots per inch: its face, a sans-serif substitute where
 // the face is missing, and the point size turned into pixels at that resolution.

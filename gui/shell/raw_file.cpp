@@ -16,6 +16,13 @@ FileError ErrorFromErrno(int error_number) {
   return FileError{CauseFromErrno(error_number), error_number};
 }
 
+// A data file is 128 bytes on disk, or a character device such as /dev/null. A directory, a pipe
+// or a socket is none: a pipe could hold the program until somebody writes to it or reads from it.
+bool IsDataFileKind(mode_t mode) { return S_ISREG(mode) || S_ISCHR(mode); }
+
+// What is reported for something that is not a data file: access to it is denied.
+FileError NotADataFile() { return FileError{FileErrorCause::AccessDenied, 0}; }
+
 }  // namespace
 
 RawFile::~RawFile() {
@@ -26,22 +33,29 @@ std::optional<FileError> RawFile::Open(const QString& path, int flags) {
   if (fd_ >= 0) Close();
   if (path.isEmpty()) return ErrorFromErrno(ENOENT);
   const QByteArray native = QFile::encodeName(path);
+  // Looked at before opening, so that a pipe or a socket is refused as what it is: opening one
+  // for writing with nobody at its other end would fail as if the hardware had.
+  struct stat info {};
+  if (::stat(native.constData(), &info) == 0 && !IsDataFileKind(info.st_mode)) {
+    return NotADataFile();
+  }
   int fd;
   do {
-    // Not blocking at open: a pipe with nobody at its other end must not hang the program.
+    // Not blocking at open: whatever the path has become since it was looked at, the open must
+    // not hang the program.
     fd = ::open(native.constData(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return ErrorFromErrno(errno);
 
-  struct stat info {};
+  // Looked at again on what was opened: the path may have been replaced in between.
   if (::fstat(fd, &info) != 0) {
     const int error_number = errno;
     ::close(fd);
     return ErrorFromErrno(error_number);
   }
-  if (S_ISDIR(info.st_mode)) {
+  if (!IsDataFileKind(info.st_mode)) {
     ::close(fd);
-    return ErrorFromErrno(EISDIR);
+    return NotADataFile();
   }
   if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     const int error_number = errno;
@@ -100,7 +114,7 @@ std::optional<FileError> RawFile::Replace(std::span<const std::uint8_t> contents
     if (put == 0) return ErrorFromErrno(ENOSPC);
     written += static_cast<std::size_t>(put);
   }
-  // Only a regular file has a length to cut; a device or a pipe just takes the bytes.
+  // Only a regular file has a length to cut; a character device just takes the bytes.
   if (regular_ && ::ftruncate(fd_, static_cast<off_t>(contents.size())) != 0) {
     return ErrorFromErrno(errno);
   }

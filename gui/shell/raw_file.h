@@ -24,10 +24,12 @@ class RawFile {
   RawFile(const RawFile&) = delete;
   RawFile& operator=(const RawFile&) = delete;
 
-  // Opens an existing file for reading. A directory is refused (access denied).
+  // Opens an existing file for reading.
   std::optional<FileError> OpenForReading(const QString& path);
   // Opens a file for writing, creating it if needed; its old contents stay until Replace.
   std::optional<FileError> OpenForWriting(const QString& path);
+  // Both open only a regular file or a character device (/dev/null); a directory, a pipe, a
+  // socket or a block device is refused as access denied, and neither ever waits at the open.
 
   // Reads up to destination.size() bytes from the current position; the count read, or an error.
   std::optional<FileError> Read(std::span<std::uint8_t> destination, std::size_t& count_read);

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
 #include "gui/resource_ids.h"
 
 namespace {
@@ -46,6 +50,35 @@ TEST(CommandLine, RefusesUnknownOptionsAndTwoFiles) {
   EXPECT_EQ(ParseCommandLine(Args({"a.dat", "b.dat"})).action, CommandLineAction::Refuse);
   EXPECT_EQ(ParseCommandLine(Args({"--port"})).action, CommandLineAction::Refuse);
   EXPECT_EQ(plover::kBadCommandLineExit, 2);
+}
+
+TEST(CommandLine, EmptyPortIsRefusedAndNotTakenForTheDefaultPort) {
+  for (const QStringList& arguments :
+       {Args({"--port="}), Args({"--port", ""}), Args({"--port", "sim", "--port=", "a.dat"})}) {
+    const auto line = ParseCommandLine(arguments);
+    EXPECT_EQ(line.action, CommandLineAction::Refuse) << arguments.join(' ').toStdString();
+    EXPECT_EQ(line.text, QStringLiteral("plover: --port needs a port specification\n"
+                                        "Try 'plover --help' for more information.\n"));
+  }
+}
+
+TEST(CommandLine, TheProgramRefusesAnEmptyPortWithExitStatusTwo) {
+  // Were the empty port taken, the picture would be written and the program would end with 0.
+  QTemporaryDir dir;
+  const QString picture = dir.filePath(QStringLiteral("window.png"));
+  for (QStringList arguments : {QStringList{"--port="}, QStringList{"--port", ""}}) {
+    arguments << QStringLiteral("--screenshot") << picture;
+    QProcess plover;
+    plover.start(QStringLiteral(PLOVER_PROGRAM), arguments);
+    ASSERT_TRUE(plover.waitForFinished(30000)) << arguments.join(' ').toStdString();
+    EXPECT_EQ(plover.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(plover.exitCode(), plover::kBadCommandLineExit);
+    EXPECT_EQ(plover.readAllStandardError(),
+              "plover: --port needs a port specification\n"
+              "Try 'plover --help' for more information.\n");
+    EXPECT_TRUE(plover.readAllStandardOutput().isEmpty());
+    EXPECT_FALSE(QFile::exists(picture));
+  }
 }
 
 TEST(CommandLine, HelpAndVersion) {

@@ -46,6 +46,28 @@ TEST(DialogUnits, BaseUnitsComeFromTheFont) {
   EXPECT_GT(base.y, 8);
 }
 
+TEST(DialogUnits, MsSansSerifTemplatesKeepThatFacesBaseUnitsWhateverFaceDrawsThem) {
+  const DialogBaseUnits at_96_dpi = TemplateBaseUnits(QStringLiteral("MS Sans Serif"), 8, 96);
+  EXPECT_EQ(at_96_dpi, (DialogBaseUnits{6, 13}));
+  EXPECT_EQ(TemplateBaseUnits(QStringLiteral("MS Sans Serif"), 8, 192),
+            (DialogBaseUnits{2 * at_96_dpi.x, 2 * at_96_dpi.y}));
+  EXPECT_EQ(TemplateBaseUnits(QStringLiteral("ms sans serif"), 8, 96), at_96_dpi);
+  // The face that stands in draws no wider than the units it is laid out with.
+  for (const int dpi : {96, 120, 192}) {
+    const QString face = QStringLiteral("MS Sans Serif");
+    EXPECT_LE(BaseUnitsOf(TemplateFont(face, 8, dpi)).x, TemplateBaseUnits(face, 8, dpi).x) << dpi;
+    EXPECT_LE(TemplateFont(face, 8, dpi).pixelSize(), DialogFont(face, 8, dpi).pixelSize()) << dpi;
+  }
+  // Any other face, or that face at another size, is measured in the font that stands in, and
+  // drawn in it as it is.
+  for (const auto& [face, points] : {std::pair{"Arial", 8}, std::pair{"MS Sans Serif", 10}}) {
+    const QFont font = DialogFont(QString::fromUtf8(face), points, 96);
+    EXPECT_EQ(TemplateBaseUnits(QString::fromUtf8(face), points, 96), BaseUnitsOf(font))
+        << face << " " << points;
+    EXPECT_EQ(TemplateFont(QString::fromUtf8(face), points, 96), font) << face << " " << points;
+  }
+}
+
 TEST(AboutBox, IsBuiltFromTemplate100) {
   plover::CAboutDlg about;
   const DialogBaseUnits base = about.BaseUnits();

@@ -3,6 +3,7 @@
 // drawing).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include <QFontMetrics>
@@ -159,6 +160,86 @@ TEST_F(VerifyDialogTest, PaintDrawsTheReportInItsFontOnTheButtonFace) {
 
   const QImage picture = dialog.grab().toImage();
   EXPECT_EQ(QColor(picture.pixel(40, 55)), dialog.palette().color(QPalette::Button));
+}
+
+// The report is painted at fixed pixel positions, the labels and separators are laid out from the
+// template: at 96 dots per inch both must line up.
+class VerifyDialogAt96DpiTest : public PloverTest {
+ protected:
+  plover::StartOptions Options() const override {
+    plover::StartOptions options;
+    options.dpi = QSize(96, 96);
+    return options;
+  }
+};
+
+TEST_F(VerifyDialogAt96DpiTest, EachGroupLiesUnderItsHeadingsBetweenItsSeparatorsAboveOk) {
+  for (std::size_t a = 0; a < bus::kEepromSize; ++a) {  // every address differs: 60 rows shown
+    App().EepromImage[a] = static_cast<std::uint8_t>(a);
+    App().ReadBackImage[a] = static_cast<std::uint8_t>(~a);
+  }
+  CVerifyDlg dialog;
+  RecordingSurface surface({0, 0, dialog.width(), dialog.height()});
+  dialog.OnPaint(surface);
+  ASSERT_EQ(surface.texts.size(), 3u * kVerifyShownRows);
+
+  // The headings, three to a group from left to right, and the separators between the groups.
+  // Each heading's text, wrapped at the width of its label, fits the label.
+  std::vector<QRect> labels;
+  std::vector<QRect> separators;
+  for (QWidget* control : dialog.Controls()) {
+    if (auto* label = qobject_cast<QLabel*>(control)) {
+      labels.push_back(label->geometry());
+      const QRect wrapped = label->fontMetrics().boundingRect(
+          QRect(QPoint(0, 0), QSize(label->width(), 1000)), Qt::TextWordWrap, label->text());
+      EXPECT_LE(wrapped.width(), label->width()) << label->text().toStdString();
+      EXPECT_LE(wrapped.height(), label->height()) << label->text().toStdString();
+    }
+    if (qobject_cast<QGroupBox*>(control) != nullptr) separators.push_back(control->geometry());
+  }
+  const auto by_left = [](const QRect& a, const QRect& b) { return a.left() < b.left(); };
+  std::sort(labels.begin(), labels.end(), by_left);
+  std::sort(separators.begin(), separators.end(), by_left);
+  ASSERT_EQ(labels.size(), 3u * kVerifyGroups);
+  ASSERT_EQ(separators.size(), kVerifyGroups - 1u);
+
+  // Each text that is out of place, with where it is and where it should be.
+  std::vector<std::string> misplaced;
+  int lowest_text = 0;
+  for (std::size_t i = 0; i < surface.texts.size(); ++i) {
+    const DrawnText& drawn = surface.texts[i];
+    const std::size_t group = i / 3 / kVerifyRowsPerGroup;  // three texts a row, in row order
+    const QFontMetrics metrics(drawn.font);
+    const QRect painted(QPoint(drawn.box.left, drawn.box.top),
+                        QSize(metrics.horizontalAdvance(drawn.text), metrics.height()));
+    const QRect heading = labels[3 * group] | labels[3 * group + 1] | labels[3 * group + 2];
+    const int area_left = group == 0 ? 0 : separators[group - 1].right() + 1;
+    const int area_right =
+        group + 1 == kVerifyGroups ? dialog.width() - 1 : separators[group].left() - 1;
+    const int left = std::max(area_left, heading.left());
+    const int right = std::min(area_right, heading.right());
+    if (painted.left() < left || painted.right() > right || painted.top() <= heading.bottom()) {
+      misplaced.push_back(
+          QStringLiteral("group %1, text %2 \"%3\" at x %4..%5, y %6; its place: x %7..%8, "
+                         "below y %9")
+              .arg(group + 1)
+              .arg(i)
+              .arg(drawn.text)
+              .arg(painted.left())
+              .arg(painted.right())
+              .arg(painted.top())
+              .arg(left)
+              .arg(right)
+              .arg(heading.bottom())
+              .toStdString());
+    }
+    lowest_text = std::max(lowest_text, painted.bottom());
+  }
+  EXPECT_TRUE(misplaced.empty()) << misplaced.size() << " texts out of place, the first: "
+                                 << (misplaced.empty() ? std::string() : misplaced.front());
+  const QWidget* ok = dialog.Control(shell::IDOK);
+  ASSERT_NE(ok, nullptr);
+  EXPECT_GT(ok->geometry().top(), lowest_text);
 }
 
 TEST_F(VerifyDialogTest, OkEndsTheDialogWithIdok) {
