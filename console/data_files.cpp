@@ -47,7 +47,12 @@ int OpenDataFile(FileOpener& opener, const std::string& name, int flags, mode_t 
 // Takes the exclusive lock that a running virtual board holds on its board file (and that
 // plover takes on every file it opens), without waiting for it. False when another open file
 // holds it: the file is in use and must not be written.
+// A device such as /dev/null is shared by every program on the machine and is not locked.
 bool LockForWriting(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && !S_ISREG(info.st_mode)) {
+    return true;
+  }
   int locked;
   do {
     locked = ::flock(fd, LOCK_EX | LOCK_NB);

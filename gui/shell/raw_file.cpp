@@ -62,10 +62,12 @@ std::optional<FileError> RawFile::Open(const QString& path, int flags) {
     ::close(fd);
     return ErrorFromErrno(error_number);
   }
-  int locked;
-  do {
-    locked = ::flock(fd, LOCK_EX | LOCK_NB);
-  } while (locked != 0 && errno == EINTR);
+  // Only a file has contents to keep from others: a device such as /dev/null is shared by every
+  // program on the machine, and locking it would refuse one of two that write to it at once.
+  int locked = 0;
+  while (S_ISREG(info.st_mode) && (locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 &&
+         errno == EINTR) {
+  }
   if (locked != 0) {
     const int error_number = errno;
     ::close(fd);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "ports/port_table.h"
 #include "bus/port_spec.h"
 #include "gui/resource_ids.h"
 #include "plover_fixture.h"
@@ -87,7 +88,7 @@ class DataFileKindTest : public PloverTest, public ::testing::WithParamInterface
   }
   plover::StartOptions Options() const override {
     plover::StartOptions options;
-    options.bus = {*bus::ParsePortSpec("sim").spec, {}, bus::TimingPolicy::Windowed};
+    options.bus = {*ports::ParsePortSpec("sim").spec, {}, bus::TimingPolicy::Windowed};
     // Named as a user in that folder would name it: relative to the current directory.
     if (GetParam().way == Way::CommandLine) options.file = kName;
     return options;
