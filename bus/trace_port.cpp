@@ -1,15 +1,12 @@
 #include "bus/trace_port.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string_view>
 #include <utility>
+
+#include "bus/trace_decimal.h"
+#include "bus/trace_file.h"
 
 // Times in both formats: T is the port's clock read just after the access returned, so in the
 // VCD the levels an access left are in effect from its timestamp on. Timestamps strictly increase:
@@ -18,9 +15,6 @@
 
 namespace bus {
 namespace {
-
-constexpr std::size_t kBufferSize = 64 * 1024;
-constexpr std::size_t kLongestRecord = 64;  // "#18446744073709551615\n" and three value changes
 
 enum class Register : std::uint8_t { Data, Control, Status };
 
@@ -33,23 +27,21 @@ bool EndsWithVcd(std::string_view file) {
          (suffix[2] == 'c' || suffix[2] == 'C') && (suffix[3] == 'd' || suffix[3] == 'D');
 }
 
+// Copies `text` (short, a fixed word of a record) to `out` and moves it on.
+void Put(char*& out, std::string_view text) {
+  std::memcpy(out, text.data(), text.size());
+  out += text.size();
+}
+
 class TracePort final : public Port {
  public:
-  TracePort(std::unique_ptr<Port> inner, std::string file, int fd, bool vcd)
+  TracePort(std::unique_ptr<Port> inner, std::unique_ptr<TraceFile> file, bool vcd)
       : inner_(std::move(inner)),
         file_(std::move(file)),
-        fd_(fd),
         vcd_(vcd),
         knows_levels_(inner_->BusLevels().has_value()),
         last_time_(inner_->NowNanoseconds()) {
     WriteHeader();
-  }
-
-  ~TracePort() override {
-    Flush();
-    if (::close(fd_) != 0 && !failed_) {
-      ReportFailure();
-    }
   }
 
   TracePort(const TracePort&) = delete;
@@ -92,188 +84,117 @@ class TracePort final : public Port {
   void WriteHeader() {
     const std::string name = inner_->Name();
     if (!vcd_) {
-      Append("# port trace of ");
-      Append(name);
-      Append("\n# one line per access: T W|R data|control|status VALUE (two hexadecimal digits)\n");
-      Append("# T: nanoseconds of the port's clock since it was opened (simulated time on the\n");
-      Append("#    virtual board), read just after the access\n");
+      file_->Append("# port trace of ");
+      file_->Append(name);
+      file_->Append(
+          "\n# one line per access: T W|R data|control|status VALUE (two hexadecimal digits)\n");
+      file_->Append("# T: nanoseconds of the port's clock since it was opened (simulated time on "
+                    "the\n");
+      file_->Append("#    virtual board), read just after the access\n");
       return;
     }
-    Append("$version plover port trace $end\n$comment port ");
-    Append(name);
-    Append(knows_levels_ ? "; scl and sda are the bus levels"
-                         : "; scl and sda are the levels the port drives, sda_sense the level "
-                           "sensed at each status read");
-    Append("; one timestamp per access, the port's clock just after it $end\n");
-    Append("$timescale 1ns $end\n$scope module bus $end\n");
-    Append("$var wire 1 c scl $end\n$var wire 1 d sda $end\n");
+    file_->Append("$version plover port trace $end\n$comment port ");
+    file_->Append(name);
+    file_->Append(knows_levels_ ? "; scl and sda are the bus levels"
+                                : "; scl and sda are the levels the port drives, sda_sense the "
+                                  "level sensed at each status read");
+    file_->Append("; one timestamp per access, the port's clock just after it $end\n");
+    file_->Append("$timescale 1ns $end\n$scope module bus $end\n");
+    file_->Append("$var wire 1 c scl $end\n$var wire 1 d sda $end\n");
     if (!knows_levels_) {
-      Append("$var wire 1 s sda_sense $end\n");
+      file_->Append("$var wire 1 s sda_sense $end\n");
     }
-    Append("$upscope $end\n$enddefinitions $end\n#");
-    if (used_ > kBufferSize - kLongestRecord) {
-      Flush();
-    }
-    AppendDecimal(last_time_);
-    Append("\n$dumpvars\n");
+    file_->Append("$upscope $end\n$enddefinitions $end\n");
+    char* const start = file_->Room(TraceFile::kLongestRecord);
+    char* out = start;
+    *out++ = '#';
+    AppendDecimal(out, last_time_);
+    Put(out, "\n$dumpvars\n");
     if (knows_levels_) {
       const LineLevels levels = *inner_->BusLevels();
       scl_.level = levels.scl ? 1 : 0;
       sda_.level = levels.sda ? 1 : 0;
     }
-    AppendLevel(scl_);
-    AppendLevel(sda_);
+    AppendLevel(out, scl_);
+    AppendLevel(out, sda_);
     if (!knows_levels_) {
-      AppendLevel(sense_);
+      AppendLevel(out, sense_);
     }
-    Append("$end\n");
+    Put(out, "$end\n");
+    file_->Advance(static_cast<std::size_t>(out - start));
   }
 
+  // The hot path of the recorder: one record goes straight into the file's buffer.
   void Record(Register reg, std::uint8_t value) {
     std::uint64_t time = inner_->NowNanoseconds();
     if (time <= last_time_) {
       time = last_time_ + 1;
     }
     last_time_ = time;
-    if (used_ > kBufferSize - kLongestRecord) {
-      Flush();
-    }
+    char* const start = file_->Room(TraceFile::kLongestRecord);
+    char* out = start;
     if (vcd_) {
-      buffer_[used_++] = '#';
-      AppendDecimal(time);
-      buffer_[used_++] = '\n';
+      *out++ = '#';
+      AppendDecimal(out, time);
+      *out++ = '\n';
       if (knows_levels_) {
         const LineLevels levels = *inner_->BusLevels();
-        Change(scl_, levels.scl);
-        Change(sda_, levels.sda);
+        Change(out, scl_, levels.scl);
+        Change(out, sda_, levels.sda);
       } else if (reg == Register::Data) {
-        Change(sda_, (value & kDataSdaBit) != 0);
+        Change(out, sda_, (value & kDataSdaBit) != 0);
       } else if (reg == Register::Control) {
-        Change(scl_, (value & kControlSclBit) != 0);
+        Change(out, scl_, (value & kControlSclBit) != 0);
       } else {
-        Change(sense_, (value & kStatusSdaBit) != 0);
+        Change(out, sense_, (value & kStatusSdaBit) != 0);
       }
-      return;
+    } else {
+      static constexpr std::string_view kAccess[] = {" W data ", " W control ", " R status "};
+      static constexpr char kHex[] = "0123456789abcdef";
+      AppendDecimal(out, time);
+      Put(out, kAccess[static_cast<int>(reg)]);
+      *out++ = kHex[value >> 4];
+      *out++ = kHex[value & 0x0F];
+      *out++ = '\n';
     }
-    static constexpr std::string_view kAccess[] = {" W data ", " W control ", " R status "};
-    static constexpr char kHex[] = "0123456789abcdef";
-    AppendDecimal(time);
-    Append(kAccess[static_cast<int>(reg)]);
-    buffer_[used_++] = kHex[value >> 4];
-    buffer_[used_++] = kHex[value & 0x0F];
-    buffer_[used_++] = '\n';
+    file_->Advance(static_cast<std::size_t>(out - start));
   }
 
-  void Change(Wire& wire, bool high) {
+  static void Change(char*& out, Wire& wire, bool high) {
     const int level = high ? 1 : 0;
     if (wire.level != level) {
       wire.level = level;
-      AppendLevel(wire);
+      AppendLevel(out, wire);
     }
   }
 
-  void AppendLevel(const Wire& wire) {
-    buffer_[used_++] = wire.level < 0 ? 'x' : static_cast<char>('0' + wire.level);
-    buffer_[used_++] = wire.code;
-    buffer_[used_++] = '\n';
-  }
-
-  // The hot path of the recorder: the digits go straight into the buffer from the last one back,
-  // two per step, in 32-bit arithmetic where the number allows.
-  void AppendDecimal(std::uint64_t value) {
-    static constexpr char kPairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
-    std::size_t length = 1;
-    for (std::uint64_t limit = 10; length < 20 && value >= limit; limit *= 10) {
-      ++length;
-    }
-    char* end = buffer_.get() + used_ + length;
-    used_ += length;
-    auto put_pair = [&end](std::uint32_t pair) {
-      *--end = kPairs[2 * pair + 1];
-      *--end = kPairs[2 * pair];
-    };
-    while (value >= 100'000'000) {
-      auto low = static_cast<std::uint32_t>(value % 100'000'000);
-      value /= 100'000'000;
-      for (int i = 0; i < 4; ++i) {
-        put_pair(low % 100);
-        low /= 100;
-      }
-    }
-    auto rest = static_cast<std::uint32_t>(value);
-    while (rest >= 100) {
-      put_pair(rest % 100);
-      rest /= 100;
-    }
-    if (rest >= 10) {
-      put_pair(rest);
-    } else {
-      *--end = static_cast<char>('0' + rest);
-    }
-  }
-
-  // For the header and the fixed words of a line; long texts are flushed through.
-  void Append(std::string_view text) {
-    while (!text.empty()) {
-      if (used_ == kBufferSize) {
-        Flush();
-      }
-      const std::size_t part = std::min(text.size(), kBufferSize - used_);
-      std::memcpy(buffer_.get() + used_, text.data(), part);
-      used_ += part;
-      text.remove_prefix(part);
-    }
-  }
-
-  // Writes the buffer out. After a failed write (a full disk) the trace records nothing more,
-  // and says so once on standard error: the bus operations themselves go on unharmed.
-  void Flush() {
-    std::size_t written = 0;
-    while (written < used_ && !failed_) {
-      const ssize_t count = ::write(fd_, buffer_.get() + written, used_ - written);
-      if (count > 0) {
-        written += static_cast<std::size_t>(count);
-      } else if (count == 0 || errno != EINTR) {
-        if (count == 0) errno = EIO;
-        ReportFailure();
-      }
-    }
-    used_ = 0;
-  }
-
-  void ReportFailure() {
-    failed_ = true;
-    std::fprintf(stderr, "cannot write trace file %s: %s; the trace is incomplete\n",
-                 file_.c_str(), std::strerror(errno));
+  static void AppendLevel(char*& out, const Wire& wire) {
+    *out++ = wire.level < 0 ? 'x' : static_cast<char>('0' + wire.level);
+    *out++ = wire.code;
+    *out++ = '\n';
   }
 
   std::unique_ptr<Port> inner_;
-  std::string file_;
-  int fd_;
+  std::unique_ptr<TraceFile> file_;
   bool vcd_;
   bool knows_levels_;
-  bool failed_ = false;
   std::uint64_t last_time_;
   Wire scl_{'c', -1};
   Wire sda_{'d', -1};
   Wire sense_{'s', -1};
-  std::unique_ptr<char[]> buffer_ = std::make_unique<char[]>(kBufferSize);
-  std::size_t used_ = 0;
 };
 
 }  // namespace
 
+bool IsVcdTraceName(std::string_view file) { return EndsWithVcd(file); }
+
 TraceOpenResult OpenTrace(std::unique_ptr<Port> inner, const std::string& file) {
   TraceOpenResult result;
-  const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    result.error = "cannot create trace file " + file + ": " + std::strerror(errno);
+  std::unique_ptr<TraceFile> trace = TraceFile::Open(file, result.error);
+  if (!trace) {
     return result;
   }
-  result.port = std::make_unique<TracePort>(std::move(inner), file, fd, EndsWithVcd(file));
+  result.port = std::make_unique<TracePort>(std::move(inner), std::move(trace), EndsWithVcd(file));
   return result;
 }
 

@@ -10,11 +10,13 @@
 //   In both, T (the VCD timestamp) is the port's clock read just after the access returned, so the
 //   levels an access left hold from its T on; T strictly increases (an access whose reading does
 //   not exceed the previous one's is put 1 ns after it, which only a coarse hardware clock needs).
-//   The recorder buffers its output and writes it out in large blocks and when it is destroyed.
+//   The recorder buffers its output and writes it out in large blocks and when it is destroyed
+//   (see TraceFile, which also says what becomes of a FIFO or a full disk).
 #pragma once
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "bus/port.h"
 
@@ -24,6 +26,9 @@ struct TraceOpenResult {
   std::unique_ptr<Port> port;  // the recorder wrapping `inner`, on success
   std::string error;           // names the trace file and the system's reason, on failure
 };
+
+// True for a FILE that gets a VCD (its name ends in ".vcd", in any case).
+[[nodiscard]] bool IsVcdTraceName(std::string_view file);
 
 // Creates (or truncates) FILE and returns a port that forwards every access to `inner` and
 // records it. On failure `inner` is destroyed (the port is closed again).

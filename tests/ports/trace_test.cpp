@@ -1,5 +1,8 @@
 // The trace recorder: the text log and the Value Change Dump, access by access.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -286,6 +289,52 @@ TEST(TraceFailureTest, AFullDiskIsReportedOnceAndTheBusGoesOn) {
   const std::string errors = ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(errors, std::string("cannot write trace file /dev/full: ") + std::strerror(ENOSPC) +
                         "; the trace is incomplete\n");
+}
+
+}  // namespace
+
+namespace {
+
+// A FIFO is a trace only while someone reads it: without a reader it is refused at once; with
+// one it gets the trace; a reader that goes away ends the trace, not the program.
+TEST(TraceFifoTest, NeedsAReaderAndSurvivesItsLeaving) {
+  ScratchDirectory scratch;
+  const std::string fifo = scratch.File("live");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+
+  bus::TraceOpenResult refused = bus::OpenTrace(SimPort(), fifo);
+  EXPECT_EQ(refused.port, nullptr);
+  EXPECT_EQ(refused.error, "cannot open trace file " + fifo +
+                               ": it is a FIFO that nobody reads; start its reader first, or name "
+                               "a file");
+
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  {
+    std::unique_ptr<bus::Port> port = Traced(SimPort(), fifo);
+    port->WriteData(0x00);
+  }
+  char received[256] = {};
+  const ssize_t count = ::read(reader, received, sizeof received - 1);
+  ASSERT_GT(count, 0);
+  EXPECT_EQ(std::string(received).rfind("# port trace of sim\n", 0), 0u) << received;
+  EXPECT_NE(std::string(received).find(" W data 00\n"), std::string::npos) << received;
+
+  ::testing::internal::CaptureStderr();
+  {
+    std::unique_ptr<bus::Port> port;
+    {
+      const int second_reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+      ASSERT_GE(second_reader, 0);
+      port = Traced(SimPort(), fifo);
+      ::close(second_reader);
+    }
+    ::close(reader);
+    port->WriteData(0x00);
+  }  // the trace is written out here, to a FIFO nobody reads any more
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "cannot write trace file " + fifo + ": " + std::strerror(EPIPE) +
+                "; the trace is incomplete\n");
 }
 
 }  // namespace
