@@ -3,6 +3,8 @@
 #include <utility>
 
 #include "bus/line_transactions.h"
+#include "bus/message_trace.h"
+#include "bus/message_transactions.h"
 #include "bus/port_backends.h"
 #include "bus/trace_port.h"
 
@@ -14,6 +16,11 @@ BusConnection::BusConnection(std::unique_ptr<Port> port, TimingPolicy timing) {
   options_.timing = timing;
   transactions_ = std::make_unique<LineTransactions>(*port, timing);
   port_ = std::move(port);
+}
+
+BusConnection::BusConnection(std::unique_ptr<I2cAdapter> adapter) {
+  transactions_ = std::make_unique<MessageTransactions>(*adapter);
+  port_ = std::move(adapter);
 }
 
 BusConnection::~BusConnection() = default;
@@ -41,7 +48,17 @@ BusResult BusConnection::EnsureOpen() {
     }
     transactions_ = std::make_unique<LineTransactions>(*opened.lines, options_.timing);
     port_ = std::move(opened.lines);
+    return BusResult::Success();
   }
+  if (!options_.trace_file.empty()) {
+    MessageTraceOpenResult traced = OpenMessageTrace(std::move(opened.adapter), options_.trace_file);
+    if (!traced.adapter) {
+      return BusResult::PortFailure(std::move(traced.error));
+    }
+    opened.adapter = std::move(traced.adapter);
+  }
+  transactions_ = std::make_unique<MessageTransactions>(*opened.adapter);
+  port_ = std::move(opened.adapter);
   return BusResult::Success();
 }
 

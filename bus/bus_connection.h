@@ -36,6 +36,7 @@ class BusConnection {
   explicit BusConnection(BusOptions options);
   // Runs the operations on an already-open port (tests, benchmarks).
   BusConnection(std::unique_ptr<Port> port, TimingPolicy timing);
+  explicit BusConnection(std::unique_ptr<I2cAdapter> adapter);
   ~BusConnection();
   BusConnection(const BusConnection&) = delete;
   BusConnection& operator=(const BusConnection&) = delete;

@@ -16,6 +16,7 @@ const char* StageText(BusStage stage) {
     case BusStage::Address: return "the address byte";
     case BusStage::Data: return "the data byte";
     case BusStage::ReadSelect: return "its read select";
+    case BusStage::Message: return "the message";
     case BusStage::None: break;
   }
   return "a byte";

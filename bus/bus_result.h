@@ -26,6 +26,7 @@ enum class BusStage {
   Address,          // the word or register address
   Data,             // a data byte of a write
   ReadSelect,       // the device-select byte with the read direction (0xA1, 0xBF)
+  Message,          // a message to an I2C adapter, which does not say which byte it was
 };
 
 struct BusResult {

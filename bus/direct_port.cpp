@@ -136,7 +136,7 @@ DirectPort::DirectPort(std::uint16_t address, std::string name, int lock_fd, Sys
       lock_fd_(lock_fd),
       calls_(calls),
       busy_bound_(busy_bound),
-      opened_(MonotonicNanoseconds()) {}
+      opened_(calls.Now()) {}
 
 DirectPort::~DirectPort() {
   Release();
@@ -175,9 +175,10 @@ std::uint8_t DirectPort::ReadStatus() {
   return calls_.InByte(static_cast<std::uint16_t>(address_ + kStatusOffset));
 }
 
-std::uint64_t DirectPort::NowNanoseconds() const { return MonotonicNanoseconds() - opened_; }
+std::uint64_t DirectPort::NowNanoseconds() const { return calls_.Now() - opened_; }
 
-void DirectPort::WaitUntil(std::uint64_t nanoseconds) { BusyWaitUntil(opened_, nanoseconds); }
+void DirectPort::WaitUntil(std::uint64_t nanoseconds) { while (calls_.Now() - opened_ < nanoseconds) {
+  } }
 
 const PortBackend& DirectBackend() {
   static const PortBackend backend{

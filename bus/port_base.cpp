@@ -13,9 +13,4 @@ std::uint64_t MonotonicNanoseconds() {
          static_cast<std::uint64_t>(now.tv_nsec);
 }
 
-void BusyWaitUntil(std::uint64_t origin, std::uint64_t nanoseconds) {
-  while (MonotonicNanoseconds() - origin < nanoseconds) {
-  }
-}
-
 }  // namespace bus

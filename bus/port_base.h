@@ -46,9 +46,7 @@ class PortBase {
   PortBase& operator=(const PortBase&) = default;
 };
 
-// The monotonic clock in nanoseconds: the hardware ports' time base.
+// The monotonic clock in nanoseconds.
 [[nodiscard]] std::uint64_t MonotonicNanoseconds();
-// Busy-waits until MonotonicNanoseconds() - origin reaches `nanoseconds`.
-void BusyWaitUntil(std::uint64_t origin, std::uint64_t nanoseconds);
 
 }  // namespace bus

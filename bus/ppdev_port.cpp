@@ -107,7 +107,7 @@ PpdevPort::PpdevPort(int fd, std::string device, std::string name, SystemCalls& 
       name_(std::move(name)),
       calls_(calls),
       busy_bound_(busy_bound),
-      opened_(MonotonicNanoseconds()) {}
+      opened_(calls.Now()) {}
 
 PpdevPort::~PpdevPort() {
   if (held_) Give();
@@ -189,9 +189,10 @@ std::uint8_t PpdevPort::ReadStatus() {
   return byte;
 }
 
-std::uint64_t PpdevPort::NowNanoseconds() const { return MonotonicNanoseconds() - opened_; }
+std::uint64_t PpdevPort::NowNanoseconds() const { return calls_.Now() - opened_; }
 
-void PpdevPort::WaitUntil(std::uint64_t nanoseconds) { BusyWaitUntil(opened_, nanoseconds); }
+void PpdevPort::WaitUntil(std::uint64_t nanoseconds) { while (calls_.Now() - opened_ < nanoseconds) {
+  } }
 
 const PortBackend& PpdevBackend() {
   static const PortBackend backend{

@@ -1,5 +1,7 @@
 #include "bus/system_calls.h"
 
+#include "bus/port_base.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -53,6 +55,7 @@ class RealCalls final : public SystemCalls {
   void OutByte(std::uint8_t, std::uint16_t) override {}
   std::uint8_t InByte(std::uint16_t) override { return 0xFF; }
 #endif
+  std::uint64_t Now() override { return MonotonicNanoseconds(); }
 };
 
 }  // namespace

@@ -26,6 +26,9 @@ class SystemCalls {
   virtual void OutByte(std::uint8_t value, std::uint16_t address) = 0;
   virtual std::uint8_t InByte(std::uint16_t address) = 0;
 
+  // The monotonic clock in nanoseconds: the time base of the hardware ports' clocks.
+  virtual std::uint64_t Now() = 0;
+
  protected:
   SystemCalls() = default;
   SystemCalls(const SystemCalls&) = default;

@@ -1,6 +1,7 @@
 #include "ports/port_table.h"
 
 #include "bus/direct_port.h"
+#include "bus/i2c_dev_port.h"
 #include "bus/port_backends.h"
 #include "bus/ppdev_port.h"
 #include "sim/sim_port.h"
@@ -11,6 +12,7 @@ bus::PortTable PortBackends() {
   static const bus::PortBackend* const kBackends[] = {
       &bus::PpdevBackend(),
       &bus::DirectBackend(),
+      &bus::I2cBackend(),
       &sim::SimBackend(),
   };
   return kBackends;

@@ -12,7 +12,7 @@
 
 namespace ports {
 
-// ppdev, direct, sim: every backend, available here or not.
+// ppdev, direct, i2c, sim: every backend, available here or not.
 [[nodiscard]] bus::PortTable PortBackends();
 
 // Parses SPEC against the table; an empty SPEC is refused.

@@ -22,6 +22,7 @@ class FakeSystemCalls : public bus::SystemCalls {
   int Ioperm(unsigned long from, unsigned long count, int turn_on) override;
   void OutByte(std::uint8_t value, std::uint16_t address) override;
   std::uint8_t InByte(std::uint16_t address) override;
+  std::uint64_t Now() override { return now += 1000; }  // 1 us passes at every look
 
   std::vector<std::string> calls;          // "open /dev/parport0", "ioctl PPCLAIM", ...
   std::map<std::string, int> fail;         // a call's name ("open", "PPCLAIM", "ioperm") -> errno
@@ -29,6 +30,7 @@ class FakeSystemCalls : public bus::SystemCalls {
   bool claim_blocks = false;               // PPCLAIM blocks until a signal interrupts it
   bool real_files = false;                 // open, close and flock act on real files
   std::uint8_t status = 0x7F;              // what status reads and inb return
+  std::uint64_t now = 0;                   // the clock, in nanoseconds
 
   // The calls since the last Take, and forget them.
   std::vector<std::string> Take();

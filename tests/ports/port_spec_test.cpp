@@ -150,6 +150,11 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"direct:0x1000000000000000378", "the address '0x1000000000000000378' is above 0xFFFD"},
         Refusal{"direct,fast", "direct takes no options, only an address: direct:ADDRESS"},
         Refusal{"direct:0x378,fast", "direct takes no options, only an address: direct:ADDRESS"},
+        Refusal{"i2c", "the adapter is missing: i2c:DEVICE, a device node such as /dev/i2c-1 or "
+                       "its bus number 1"},
+        Refusal{"i2c:", "the adapter is missing: i2c:DEVICE, a device node such as /dev/i2c-1 or "
+                        "its bus number 1"},
+        Refusal{"i2c:1,khz=100", "i2c takes no options, only a device: i2c:DEVICE"},
         Refusal{"sim:", "the board file is missing after 'sim:'"},
         Refusal{"sim:,twr=5", "the board file is missing after 'sim:'"},
         Refusal{"sim,twr=abc", "twr=abc is not a number of microseconds"},
@@ -250,6 +255,7 @@ TEST_P(PortSpecTextTest, TextIsCanonicalAndParsesBackToTheSameSpec) {
   if (Kind(spec) == "direct") {
     EXPECT_EQ(Address(again), Address(spec));
   }
+  EXPECT_EQ(again.DrivesLines(), Kind(spec) != "i2c");
   if (Kind(spec) == "sim") {
     EXPECT_EQ(Board(again).file, Board(spec).file);
     EXPECT_EQ(Board(again).eeprom_present, Board(spec).eeprom_present);
@@ -267,6 +273,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Canonical{"direct", "direct:0x378"},
                     Canonical{"direct:888", "direct:0x378"},
                     Canonical{"direct:0X3BC", "direct:0x3bc"},
+                    Canonical{"i2c:1", "i2c:/dev/i2c-1"},
+                    Canonical{"i2c:/dev/i2c-12", "i2c:/dev/i2c-12"},
                     Canonical{"sim", "sim"},
                     Canonical{"sim,twr=5000", "sim"},
                     Canonical{"sim:board.bin", "sim:board.bin"},

@@ -1,0 +1,199 @@
+#include "bus/i2c_dev_port.h"
+
+#include <fcntl.h>
+#include <linux/i2c-dev.h>
+#include <linux/i2c.h>
+#include <sys/file.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <utility>
+#include <vector>
+
+namespace bus {
+namespace {
+
+constexpr std::string_view kNodePrefix = "/dev/i2c-";
+
+bool AllDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+// The usual remedy for a device node that could not be opened.
+std::string OpenRemedy(int error_number, const std::string& device) {
+  switch (error_number) {
+    case ENOENT:
+      return "there is no " + device +
+             ": load the i2c-dev module (modprobe i2c-dev), check that the adapter is plugged "
+             "in, and see --list-ports for the adapters this machine has";
+    case EACCES:
+    case EPERM:
+      return "add your user to the 'i2c' group that Debian's i2c-tools sets up (adduser $USER "
+             "i2c) and log in again, or run as root";
+    case ENODEV:
+    case ENXIO:
+      return "the adapter behind " + device + " has gone; plug it in again";
+    case EISDIR:
+      return device + " is a folder; name an I2C adapter such as /dev/i2c-1 with --port i2c:DEVICE";
+    default:
+      return "check the device " + device + " or name another adapter with --port i2c:DEVICE";
+  }
+}
+
+std::string NotAnAdapter(const std::string& device) {
+  return device + " is not an I2C adapter device; name one such as /dev/i2c-1 with --port "
+                  "i2c:DEVICE (--list-ports shows them)";
+}
+
+bool ParseI2c(std::string_view argument, PortSpec& spec, std::string& error) {
+  const PortArgument split = SplitPortArgument(argument);
+  if (!split.options.empty()) {
+    error = "i2c takes no options, only a device: i2c:DEVICE";
+    return false;
+  }
+  if (!split.main || split.main->empty()) {
+    error = "the adapter is missing: i2c:DEVICE, a device node such as /dev/i2c-1 or its bus "
+            "number 1";
+    return false;
+  }
+  I2cSettings settings{I2cDeviceNode(*split.main)};
+  spec.text = "i2c:" + settings.device;
+  spec.settings = settings;
+  return true;
+}
+
+OpenedPort OpenI2c(const PortSpec& spec) {
+  OpenedPort opened;
+  opened.adapter =
+      I2cDevAdapter::Open(spec.SettingsAs<I2cSettings>().device, spec.Text(), opened.error);
+  return opened;
+}
+
+constexpr PortParameter kParameters[] = {
+    {"DEVICE", "the adapter's device node (/dev/i2c-1) or bus number (1)"},
+};
+
+}  // namespace
+
+std::string I2cDeviceNode(std::string_view argument) {
+  if (AllDigits(argument)) return std::string(kNodePrefix) + std::string(argument);
+  return std::string(argument);
+}
+
+std::string I2cAdapterName(const std::string& device, const std::string& sysfs_root) {
+  const std::size_t slash = device.rfind('/');
+  const std::string node = device.substr(slash == std::string::npos ? 0 : slash + 1);
+  if (!node.starts_with("i2c-")) return {};
+  std::ifstream in(sysfs_root + "/class/i2c-dev/" + node + "/name");
+  std::string name;
+  std::getline(in, name);
+  return name;
+}
+
+std::unique_ptr<I2cDevAdapter> I2cDevAdapter::Open(const std::string& device, std::string name,
+                                                   std::string& error, SystemCalls& calls,
+                                                   const std::string& sysfs_root,
+                                                   std::chrono::milliseconds busy_bound) {
+  const int fd = calls.Open(device.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK, 0);
+  if (fd < 0) {
+    const int reason = errno;
+    error = std::string(std::strerror(reason)) + "; " + OpenRemedy(reason, device);
+    return nullptr;
+  }
+  unsigned long functions = 0;
+  if (calls.Ioctl(fd, I2C_FUNCS, &functions) != 0) {
+    const int reason = errno;
+    calls.Close(fd);
+    error = std::string(std::strerror(reason)) + " (asking the adapter what it can do); " +
+            (reason == ENOTTY || reason == EINVAL ? NotAnAdapter(device)
+                                                  : OpenRemedy(reason, device));
+    return nullptr;
+  }
+  if ((functions & I2C_FUNC_I2C) == 0) {
+    calls.Close(fd);
+    const std::string adapter = I2cAdapterName(device, sysfs_root);
+    error = "the adapter " + (adapter.empty() ? device : "'" + adapter + "' (" + device + ")") +
+            " makes only SMBus transfers, and the EEPROM's sequential read and write polling "
+            "need plain I2C messages; use an adapter that offers them (--list-ports)";
+    return nullptr;
+  }
+  return std::unique_ptr<I2cDevAdapter>(new I2cDevAdapter(fd, std::move(name), calls, busy_bound));
+}
+
+I2cDevAdapter::I2cDevAdapter(int fd, std::string name, SystemCalls& calls,
+                             std::chrono::milliseconds busy_bound)
+    : fd_(fd),
+      name_(std::move(name)),
+      calls_(calls),
+      busy_bound_(busy_bound),
+      opened_(calls.Now()) {}
+
+I2cDevAdapter::~I2cDevAdapter() {
+  Release();
+  calls_.Close(fd_);
+}
+
+int I2cDevAdapter::Transfer(std::span<I2cMessage> messages) {
+  std::vector<i2c_msg> kernel_messages;
+  kernel_messages.reserve(messages.size());
+  for (const I2cMessage& message : messages) {
+    i2c_msg kernel{};
+    kernel.addr = message.address;
+    kernel.flags = message.read ? I2C_M_RD : 0;
+    kernel.len = static_cast<__u16>(message.data.size());
+    kernel.buf = message.data.data();
+    kernel_messages.push_back(kernel);
+  }
+  i2c_rdwr_ioctl_data request{kernel_messages.data(),
+                              static_cast<__u32>(kernel_messages.size())};
+  for (;;) {
+    if (calls_.Ioctl(fd_, I2C_RDWR, &request) >= 0) return 0;
+    if (errno != EINTR) return errno;
+  }
+}
+
+std::uint64_t I2cDevAdapter::NowNanoseconds() const { return calls_.Now() - opened_; }
+
+BusResult I2cDevAdapter::Acquire() {
+  if (held_) return BusResult::Success();
+  int error = 0;
+  switch (LockWithin(calls_, fd_, busy_bound_, error)) {
+    case PortWait::Taken:
+      held_ = true;
+      return BusResult::Success();
+    case PortWait::Busy:
+      return BusResult::PortFailure("port " + name_ + " is " + InUseReason(busy_bound_));
+    case PortWait::Failed:
+      break;
+  }
+  return BusResult::PortFailure("cannot lock port " + name_ + ": " + std::strerror(error));
+}
+
+void I2cDevAdapter::Release() {
+  if (!held_) return;
+  calls_.Flock(fd_, LOCK_UN);
+  held_ = false;
+}
+
+std::string I2cDevAdapter::Remedy(const BusResult& result) const {
+  if (result.fault == BusFault::PortFailed) {
+    return "Check that the adapter is still plugged in, then try again.";
+  }
+  return "Check the adapter's wires to the EEPROM (SDA to pin 5, SCL to pin 6, GND to pin 4), "
+         "that the board is powered, and that the adapter's I/O voltage matches the board's.";
+}
+
+const PortBackend& I2cBackend() {
+  static const PortBackend backend{
+      "i2c",       "i2c:DEVICE", "an I2C adapter through the Linux i2c-dev interface",
+      true,        PortAccess::Messages, ParseI2c,
+      kParameters, OpenI2c};
+  return backend;
+}
+
+}  // namespace bus

@@ -1,0 +1,139 @@
+#include "bus/message_transactions.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "bus/eeprom_protocol.h"
+
+namespace bus {
+namespace {
+
+constexpr std::uint8_t kFirstAddress = 0x00;
+
+BusResult AdapterFailed(const I2cAdapter& adapter, const std::string& what, int error_number,
+                        int address = -1) {
+  std::string text = "the adapter " + adapter.Name() + " failed while " + what + ": " +
+                     std::strerror(error_number);
+  if (error_number == ENODEV) text += " (it has been unplugged)";
+  return BusResult::Failed(std::move(text), address);
+}
+
+std::string Reading(BusDevice device) {
+  return device == BusDevice::Eeprom ? "reading the EEPROM" : "reading the switch chip";
+}
+
+}  // namespace
+
+bool IsNotAcknowledged(int error_number) {
+  return error_number == ENXIO || error_number == EREMOTEIO || error_number == EIO;
+}
+
+bool IsUnsupportedTransfer(int error_number) {
+  return error_number == EOPNOTSUPP || error_number == EINVAL || error_number == EMSGSIZE;
+}
+
+int MessageTransactions::TransferPolled(std::span<I2cMessage> messages) {
+  const std::uint64_t started = adapter_.NowNanoseconds();
+  for (int attempts = 1;; ++attempts) {
+    const int error = adapter_.Transfer(messages);
+    if (error == 0 || !IsNotAcknowledged(error)) return error;
+    const bool timed_out = adapter_.NowNanoseconds() - started >= kSelectPollingLimitNanoseconds;
+    if (attempts >= kSelectPollingMinimumAttempts && timed_out) return error;
+  }
+}
+
+BusResult MessageTransactions::WriteEeprom(const Image& image, const AddressSet& addresses) {
+  for (std::size_t a = 0; a < image.size(); ++a) {
+    if (!addresses.test(a)) continue;
+    const int address = static_cast<int>(a);
+    std::uint8_t bytes[2] = {static_cast<std::uint8_t>(a), image[a]};
+    I2cMessage message{kEepromBusAddress, false, bytes};
+    const int error = TransferPolled({&message, 1});
+    if (IsNotAcknowledged(error)) {
+      return BusResult::Fault(BusFault::NoAcknowledge, BusDevice::Eeprom, BusStage::Message,
+                              address);
+    }
+    if (error != 0) {
+      return AdapterFailed(adapter_, "writing address " + std::to_string(address), error,
+                           address);
+    }
+    if (std::string failure = adapter_.TakeFailure(); !failure.empty()) {
+      return BusResult::Failed(std::move(failure), address);
+    }
+  }
+  return BusResult::Success();
+}
+
+BusResult MessageTransactions::ReadEeprom(Image& destination) {
+  return ReadFrom(kEepromBusAddress, BusDevice::Eeprom, destination);
+}
+
+BusResult MessageTransactions::DumpSwitchRegisters(Image& destination) {
+  return ReadFrom(kSwitchBusAddress, BusDevice::SwitchChip, destination);
+}
+
+BusResult MessageTransactions::ReadFrom(std::uint16_t bus_address, BusDevice device,
+                                        Image& destination) {
+  // Read into a scratch image: the destination changes only when all 128 bytes arrived.
+  Image received{};
+  if (combined_ != Shape::No) {
+    std::uint8_t first = kFirstAddress;
+    I2cMessage messages[2] = {{bus_address, false, {&first, 1}},
+                              {bus_address, true, received}};
+    const int error = TransferPolled(messages);
+    if (error == 0) {
+      combined_ = Shape::Yes;
+      destination = received;
+      return BusResult::Success();
+    }
+    if (IsNotAcknowledged(error)) {
+      return BusResult::Fault(BusFault::NoAcknowledge, device, BusStage::Message);
+    }
+    if (!IsUnsupportedTransfer(error) || combined_ == Shape::Yes) {
+      return AdapterFailed(adapter_, Reading(device), error);
+    }
+    combined_ = Shape::No;
+  }
+  if (BusResult read = ReadInChunks(bus_address, device, received); !read.ok()) {
+    return read;
+  }
+  destination = received;
+  return BusResult::Success();
+}
+
+BusResult MessageTransactions::ReadInChunks(std::uint16_t bus_address, BusDevice device,
+                                            Image& received) {
+  std::uint8_t first = kFirstAddress;
+  I2cMessage address_write{bus_address, false, {&first, 1}};
+  const int error = TransferPolled({&address_write, 1});
+  if (IsNotAcknowledged(error)) {
+    return BusResult::Fault(BusFault::NoAcknowledge, device, BusStage::Message);
+  }
+  if (error != 0) {
+    return AdapterFailed(adapter_, Reading(device), error);
+  }
+  // Current-address reads: the device's address counter goes on from one read to the next.
+  for (std::size_t offset = 0; offset < received.size();) {
+    const std::size_t count = std::min(read_chunk_, received.size() - offset);
+    I2cMessage read{bus_address, true, {received.data() + offset, count}};
+    const int read_error = adapter_.Transfer({&read, 1});
+    if (read_error == 0) {
+      offset += count;
+      continue;
+    }
+    if (IsUnsupportedTransfer(read_error) && read_chunk_ > 1) {
+      read_chunk_ = std::max<std::size_t>(1, std::min(read_chunk_, count) / 2);
+      continue;
+    }
+    if (IsNotAcknowledged(read_error)) {
+      return BusResult::Fault(BusFault::NoAcknowledge, device, BusStage::ReadSelect);
+    }
+    return AdapterFailed(adapter_, Reading(device), read_error);
+  }
+  return BusResult::Success();
+}
+
+}  // namespace bus
