@@ -78,6 +78,20 @@ BusResult BusConnection::Run(Operation operation) {
   return result;
 }
 
+ProbeReport BusConnection::Probe() {
+  ProbeReport report;
+  report.eeprom = Run([&](BusTransactions& bus) {
+    report = bus.Probe();
+    return report.eeprom;
+  });
+  if (!report.eeprom.ok() && report.eeprom.fault == BusFault::PortUnavailable) {
+    report.switch_chip = report.eeprom;
+  } else if (!report.switch_chip.ok() && report.switch_chip.remedy.empty()) {
+    report.switch_chip.remedy = port_->Remedy(report.switch_chip);
+  }
+  return report;
+}
+
 BusResult BusConnection::WriteEeprom(const Image& image) {
   return WriteEepromAddresses(image, AllAddresses());
 }

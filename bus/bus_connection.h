@@ -47,6 +47,9 @@ class BusConnection {
   BusResult WriteEepromAddresses(const Image& image, const AddressSet& addresses);
   BusResult ReadEeprom(Image& destination);
   BusResult DumpSwitchRegisters(Image& destination);
+  // Which of the lines, the EEPROM and the switch chip answer. A port that cannot be opened or
+  // taken shows as the EEPROM's and the switch chip's result.
+  ProbeReport Probe();
 
   // Closes the port (releases a ppdev device, finishes the trace file).
   void Close();

@@ -6,10 +6,27 @@
 // destination untouched when a read fails.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "bus/bus_result.h"
 #include "bus/image.h"
 
 namespace bus {
+
+// What a probe of the board found.
+struct ProbeReport {
+  // On a port whose lines the programs drive: empty when SDA follows the port (driven low it
+  // reads low, released it reads high), else what is wrong with it in words. Not checked (no
+  // value) through an adapter, which drives the lines itself.
+  std::optional<std::string> line_fault;
+  BusResult eeprom;       // ok when the EEPROM answered its address
+  BusResult switch_chip;  // ok when the switch chip answered its address
+
+  [[nodiscard]] bool AllAnswer() const {
+    return (!line_fault || line_fault->empty()) && eeprom.ok() && switch_chip.ok();
+  }
+};
 
 class BusTransactions {
  public:
@@ -23,6 +40,10 @@ class BusTransactions {
   virtual BusResult ReadEeprom(Image& destination) = 0;
   // Fills `destination` with the switch chip's registers 0..127; on failure leaves it untouched.
   virtual BusResult DumpSwitchRegisters(Image& destination) = 0;
+  // Checks the lines (where the programs drive them), then whether the EEPROM and the switch chip
+  // answer their bus addresses, each polled as a write polls (a busy EEPROM gets its 100 ms).
+  // Changes nothing on the board.
+  virtual ProbeReport Probe() = 0;
 
  protected:
   BusTransactions() = default;

@@ -1,6 +1,7 @@
 #include "bus/line_transactions.h"
 
 #include "bus/eeprom_protocol.h"
+#include "bus/line_check.h"
 #include "bus/parallel_port_lines.h"
 #include "bus/switch_register_dump.h"
 
@@ -19,6 +20,30 @@ BusResult LineTransactions::ReadEeprom(Image& destination) {
 BusResult LineTransactions::DumpSwitchRegisters(Image& destination) {
   ParallelPortLines lines(port_, timing_);
   return SwitchRegisterDump(lines).DumpSwitchRegisters(destination);
+}
+
+namespace {
+
+// The device's write select, polled as a write polls, then a stop: the device answers its address
+// and nothing is written (a write cycle starts only after a data byte).
+BusResult Answers(ParallelPortLines& lines, std::uint8_t write_select, BusDevice device) {
+  if (BusResult selected = SelectWithPolling(lines, write_select, device, -1); !selected.ok()) {
+    return selected;
+  }
+  lines.BusStop();
+  lines.BusRelease();
+  return BusResult::Success();
+}
+
+}  // namespace
+
+ProbeReport LineTransactions::Probe() {
+  ParallelPortLines lines(port_, timing_);
+  ProbeReport report;
+  report.line_fault = CheckLines(lines);
+  report.eeprom = Answers(lines, kEepromWriteSelect, BusDevice::Eeprom);
+  report.switch_chip = Answers(lines, kSwitchWriteSelect, BusDevice::SwitchChip);
+  return report;
 }
 
 }  // namespace bus

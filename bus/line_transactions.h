@@ -17,6 +17,7 @@ class LineTransactions final : public BusTransactions {
   BusResult WriteEeprom(const Image& image, const AddressSet& addresses) override;
   BusResult ReadEeprom(Image& destination) override;
   BusResult DumpSwitchRegisters(Image& destination) override;
+  ProbeReport Probe() override;
 
  private:
   Port& port_;

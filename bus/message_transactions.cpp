@@ -136,4 +136,26 @@ BusResult MessageTransactions::ReadInChunks(std::uint16_t bus_address, BusDevice
   return BusResult::Success();
 }
 
+// A one-byte read from the device's current address, polled as a write polls: every adapter
+// that makes plain I2C transfers takes it, and it changes nothing on the board.
+BusResult MessageTransactions::Answers(std::uint16_t bus_address, BusDevice device) {
+  std::uint8_t byte = 0;
+  I2cMessage read{bus_address, true, {&byte, 1}};
+  const int error = TransferPolled({&read, 1});
+  if (IsNotAcknowledged(error)) {
+    return BusResult::Fault(BusFault::NoAcknowledge, device, BusStage::Message);
+  }
+  if (error != 0) {
+    return AdapterFailed(adapter_, Reading(device), error);
+  }
+  return BusResult::Success();
+}
+
+ProbeReport MessageTransactions::Probe() {
+  ProbeReport report;
+  report.eeprom = Answers(kEepromBusAddress, BusDevice::Eeprom);
+  report.switch_chip = Answers(kSwitchBusAddress, BusDevice::SwitchChip);
+  return report;
+}
+
 }  // namespace bus

@@ -30,6 +30,7 @@ class MessageTransactions final : public BusTransactions {
   BusResult WriteEeprom(const Image& image, const AddressSet& addresses) override;
   BusResult ReadEeprom(Image& destination) override;
   BusResult DumpSwitchRegisters(Image& destination) override;
+  ProbeReport Probe() override;
 
   // What the connection has learned of the adapter (tests, benchmarks).
   [[nodiscard]] bool TakesAddressAndReadInOneTransfer() const { return combined_ != Shape::No; }
@@ -42,6 +43,7 @@ class MessageTransactions final : public BusTransactions {
   int TransferPolled(std::span<I2cMessage> messages);
   BusResult ReadFrom(std::uint16_t bus_address, BusDevice device, Image& destination);
   BusResult ReadInChunks(std::uint16_t bus_address, BusDevice device, Image& received);
+  BusResult Answers(std::uint16_t bus_address, BusDevice device);
 
   I2cAdapter& adapter_;
   Shape combined_ = Shape::Unknown;

@@ -259,3 +259,24 @@ TEST(I2cTraceTest, LogsEachTransferWithItsMessagesAndErrors) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(I2cProbeTest, AnAdapterHasNoLinesToCheckAndReportsEachDevice) {
+  FakeAdapterSettings settings;
+  settings.board.switch_present = false;
+  FakeI2cSystem system(settings, Pattern(6));
+  std::string error;
+  auto adapter = OpenAdapter(system, error);
+  ASSERT_NE(adapter, nullptr) << error;
+  bus::BusConnection connection(std::move(adapter));
+  const bus::ProbeReport report = connection.Probe();
+  EXPECT_FALSE(report.line_fault.has_value());
+  EXPECT_TRUE(report.eeprom.ok());
+  EXPECT_EQ(bus::DescribeBusResult(report.switch_chip),
+            "The switch chip did not acknowledge the message." + kWiring);
+  EXPECT_FALSE(report.AllAnswer());
+  EXPECT_EQ(system.Board().EepromContents(), Pattern(6));
+}
+
+}  // namespace

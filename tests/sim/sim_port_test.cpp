@@ -118,3 +118,58 @@ TEST(BoardFileFailureTest, AWriteTheBoardFileCannotStoreFailsAtThatAddress) {
 }
 
 }  // namespace
+
+namespace {
+
+struct ProbeCase {
+  const char* name;
+  std::function<void(sim::BoardOptions&)> option;
+  std::string line_fault;  // empty: the lines follow the port
+  bool eeprom;
+  bool switch_chip;
+};
+
+void PrintTo(const ProbeCase& probe, std::ostream* out) { *out << probe.name; }
+
+class ProbeTest : public testing::TestWithParam<ProbeCase> {};
+
+TEST_P(ProbeTest, SaysWhatAnswersAndChangesNothing) {
+  sim::BoardOptions options;
+  GetParam().option(options);
+  bus::Image contents{};
+  contents[3] = 0x5A;
+  auto port = std::make_unique<sim::SimPort>(std::make_unique<sim::VirtualBoard>(options, contents),
+                                             "sim", options);
+  const sim::VirtualBoard& board = port->Board();
+  bus::BusConnection connection(std::move(port), bus::TimingPolicy::Windowed);
+
+  const bus::ProbeReport report = connection.Probe();
+  ASSERT_TRUE(report.line_fault.has_value());
+  EXPECT_EQ(*report.line_fault, GetParam().line_fault);
+  EXPECT_EQ(report.eeprom.ok(), GetParam().eeprom) << bus::DescribeBusResult(report.eeprom);
+  EXPECT_EQ(report.switch_chip.ok(), GetParam().switch_chip);
+  EXPECT_EQ(report.AllAnswer(), GetParam().eeprom && GetParam().switch_chip);
+  if (!report.switch_chip.ok()) {
+    EXPECT_NE(bus::DescribeBusResult(report.switch_chip).find("virtual board was started with"),
+              std::string::npos);
+  }
+  EXPECT_EQ(board.EepromContents(), contents);
+  EXPECT_FALSE(board.EepromBusy()) << "a probe starts no write cycle";
+  EXPECT_TRUE(board.Scl() && (board.Sda() || options.sda_stuck_low)) << "the bus is left idle";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Boards, ProbeTest,
+    testing::Values(
+        ProbeCase{"good", [](sim::BoardOptions&) {}, "", true, true},
+        ProbeCase{"eeprom_absent", [](sim::BoardOptions& o) { o.eeprom_present = false; }, "",
+                  false, true},
+        ProbeCase{"switch_absent", [](sim::BoardOptions& o) { o.switch_present = false; }, "",
+                  true, false},
+        ProbeCase{"sda_stuck_low", [](sim::BoardOptions& o) { o.sda_stuck_low = true; },
+                  "SDA stays low when the port releases it: something holds the line to ground "
+                  "(a short, a board without power pulling it down, or a wrong cable)",
+                  false, false}),
+    [](const testing::TestParamInfo<ProbeCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
