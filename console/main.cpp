@@ -6,6 +6,8 @@
 #include <string>
 
 #include "bus/bus_connection.h"
+#include "bus/port_listing.h"
+#include "bus/process_guards.h"
 #include "console/console_output.h"
 #include "console/input_reader.h"
 #include "console/options.h"
@@ -26,6 +28,8 @@ void WriteText(std::FILE* stream, const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  bus::GuardStandardDescriptors();
+  bus::IgnoreFileSizeSignal();
   const console::OptionsResult parsed = console::ParseOptions(argc, argv);
   switch (parsed.action) {
     case console::OptionsAction::Refuse:
@@ -36,6 +40,9 @@ int main(int argc, char** argv) {
       return 0;
     case console::OptionsAction::ShowVersion:
       WriteText(stdout, std::string("30p ") + PLOVER_VERSION + "\n");
+      return 0;
+    case console::OptionsAction::ListPorts:
+      WriteText(stdout, bus::PortListing(bus::FindPorts()));
       return 0;
     case console::OptionsAction::Run:
       break;

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "bus/trace_checks.h"
+#include "console/data_files.h"
 #include "ports/port_table.h"
 
 namespace console {
@@ -52,6 +54,10 @@ OptionsResult ParseOptions(int argc, const char* const* argv) {
       result.action = OptionsAction::ShowVersion;
       return result;
     }
+    if (argument == "--list-ports") {
+      result.action = OptionsAction::ListPorts;
+      return result;
+    }
     if (TakeValue(argc, argv, index, "--port", value, missing)) {
       if (missing) {
         return {OptionsAction::Refuse, {}, "30p: --port needs a port specification\n"};
@@ -83,10 +89,19 @@ OptionsResult ParseOptions(int argc, const char* const* argv) {
     return {OptionsAction::Refuse, {},
             "30p: unexpected argument '" + std::string(argument) + "'\n"};
   }
+  // A trace is made by truncating its file: it must not be one the program reads or keeps.
+  if (!result.options.trace_file.empty()) {
+    const std::string problem =
+        bus::TraceProblem(result.options.trace_file, result.options.port,
+                          {{kDefaultDataFile, "the default data file"}});
+    if (!problem.empty()) return {OptionsAction::Refuse, {}, "30p: " + problem + "\n"};
+  }
   return result;
 }
 
-std::string UsageLine() { return "Usage: 30p [--port SPEC] [--trace FILE] [--help] [--version]\n"; }
+std::string UsageLine() {
+  return "Usage: 30p [--port SPEC] [--trace FILE] [--list-ports] [--help] [--version]\n";
+}
 
 std::string HelpText() {
   return UsageLine() +
@@ -100,7 +115,9 @@ std::string HelpText() {
          "  --port SPEC    the port the board hangs on (see below); the port is opened at the\n"
          "                 first bus operation\n"
          "  --trace FILE   record every port access of the bus operations in FILE\n"
-         "                 (a VCD waveform when FILE ends in .vcd, otherwise a text log)\n"
+         "                 (a VCD waveform when FILE ends in .vcd, otherwise a text log; through\n"
+         "                 an I2C adapter, a text log of its messages)\n"
+         "  --list-ports   list the ports this machine offers and exit\n"
          "  --help         show this help and exit\n"
          "  --version      show the version and exit\n"
          "\n"

@@ -1,4 +1,4 @@
-// The command line of 30p: [--port SPEC] [--trace FILE] [--help] [--version].
+// The command line of 30p: [--port SPEC] [--trace FILE] [--list-ports] [--help] [--version].
 #pragma once
 
 #include <string>
@@ -12,7 +12,7 @@ struct Options {
   std::string trace_file;  // empty: no trace
 };
 
-enum class OptionsAction { Run, ShowHelp, ShowVersion, Refuse };
+enum class OptionsAction { Run, ShowHelp, ShowVersion, ListPorts, Refuse };
 
 struct OptionsResult {
   OptionsAction action = OptionsAction::Run;
@@ -22,7 +22,7 @@ struct OptionsResult {
 
 [[nodiscard]] OptionsResult ParseOptions(int argc, const char* const* argv);
 
-// "Usage: 30p [--port SPEC] [--trace FILE] [--help] [--version]\n"
+// "Usage: 30p [--port SPEC] [--trace FILE] [--list-ports] [--help] [--version]\n"
 [[nodiscard]] std::string UsageLine();
 // The --help text: usage, what the program does, the options and the port forms.
 [[nodiscard]] std::string HelpText();

@@ -1,10 +1,15 @@
 #include "gui/command_line.h"
 
 #include <QCommandLineParser>
+#include <QFile>
+#include <vector>
 
+#include "bus/port_listing.h"
 #include "bus/port_spec.h"
-#include "ports/port_table.h"
+#include "bus/trace_checks.h"
 #include "gui/resource_ids.h"
+#include "gui/resources.h"
+#include "ports/port_table.h"
 
 #ifndef PLOVER_VERSION
 #define PLOVER_VERSION "0"
@@ -55,6 +60,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
       QStringLiteral("port"),
       QStringLiteral("The port of the device commands, in one of the forms below."),
       QStringLiteral("SPEC"));
+  const QCommandLineOption list_ports_option(
+      QStringLiteral("list-ports"),
+      QStringLiteral("List the ports this machine offers, with the --port value of each, and "
+                     "exit."));
   const QCommandLineOption trace_option(
       QStringLiteral("trace"),
       QStringLiteral("Record every port access of the device commands in FILE."),
@@ -78,6 +87,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   parser.addOption(version_option);
   parser.addOption(port_option);
   parser.addOption(trace_option);
+  parser.addOption(list_ports_option);
   parser.addOption(screenshot_option);
   parser.addOption(program_defaults_option);
   parser.addOption(screenshot_of_option);
@@ -100,6 +110,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     }
     result.text = EndWithLineBreak(result.text) + QStringLiteral("\nForms of --port SPEC:\n") +
                   EndWithLineBreak(QString::fromStdString(ports::PortSpecUsage()));
+    return result;
+  }
+  if (parser.isSet(list_ports_option)) {
+    result.action = CommandLineAction::ListPorts;
+    result.text = QString::fromStdString(bus::PortListing(bus::FindPorts()));
     return result;
   }
   if (parser.isSet(version_option)) {
@@ -133,6 +148,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   if (parser.isSet(trace_option)) {
     result.bus.trace_file = parser.value(trace_option).toStdString();
     if (result.bus.trace_file.empty()) return Refuse(QStringLiteral("--trace needs a file name"));
+    // A trace is made by truncating its file: it must not be one the program reads or keeps.
+    std::vector<bus::ProgramFile> files{{kDefaultsFileName, "the defaults file"}};
+    if (!result.file.isEmpty()) files.push_back({QFile::encodeName(result.file).toStdString(), "the data file"});
+    const std::string problem = bus::TraceProblem(result.bus.trace_file, result.bus.port, files);
+    if (!problem.empty()) return Refuse(QString::fromStdString(problem));
   }
   if (parser.isSet(screenshot_option)) {
     result.screenshot = parser.value(screenshot_option);

@@ -1,5 +1,6 @@
 // plover's command line:
-//   plover [--port SPEC] [--trace FILE] [--program-defaults] [--screenshot PNG] [FILE]
+//   plover [--port SPEC] [--trace FILE] [--program-defaults] [--list-ports] [--screenshot PNG]
+//          [FILE]
 #pragma once
 
 #include <QString>
@@ -14,6 +15,7 @@ enum class CommandLineAction {
   Run,          // start the program
   ShowHelp,     // print `text` on standard output, exit 0
   ShowVersion,  // print `text` on standard output, exit 0
+  ListPorts,    // print `text` (the ports this machine offers) on standard output, exit 0
   Refuse,       // print `text` on standard error, exit 2
 };
 

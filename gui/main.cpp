@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "bus/process_guards.h"
 #include "gui/command_line.h"
 #include "gui/main_frame.h"
 #include "gui/plover_app.h"
@@ -56,6 +57,8 @@ class ScreenshotPrompts final : public shell::UserPrompts {
 }  // namespace
 
 int main(int argc, char** argv) {
+  bus::GuardStandardDescriptors();
+  bus::IgnoreFileSizeSignal();
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
 
@@ -65,6 +68,7 @@ int main(int argc, char** argv) {
   switch (command_line.action) {
     case plover::CommandLineAction::ShowHelp:
     case plover::CommandLineAction::ShowVersion:
+    case plover::CommandLineAction::ListPorts:
       Print(stdout, command_line.text);
       return 0;
     case plover::CommandLineAction::Refuse:

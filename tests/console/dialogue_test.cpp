@@ -4,6 +4,9 @@
 // Set PLOVER_UPDATE_TRANSCRIPTS=1 to write the output of a run as its transcript (then read the
 // transcript through before committing it).
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <cstdint>
@@ -300,11 +303,13 @@ TEST_P(OptionsTest, PrintsAndExits) {
     EXPECT_NE(run.err.find(text), std::string::npos) << "standard error lacks: " << text
                                                      << "\n--- it holds:\n" << run.err;
   }
-  // Refused or not, no port was opened and no board file made.
+  // Refused or not, no port was opened, no board file made, and the default data is intact.
   EXPECT_FALSE(fs::exists(scratch.Work() / "board.bin"));
+  EXPECT_EQ(ReadFileBytes(scratch.Work() / kDat), DefaultData());
 }
 
-const char* const kUsage = "Usage: 30p [--port SPEC] [--trace FILE] [--help] [--version]";
+const char* const kUsage =
+    "Usage: 30p [--port SPEC] [--trace FILE] [--list-ports] [--help] [--version]";
 
 INSTANTIATE_TEST_SUITE_P(
     CommandLine, OptionsTest,
@@ -318,9 +323,60 @@ INSTANTIATE_TEST_SUITE_P(
         OptionsCase{"port_empty_with_equals", {"--port="}, 2, {}, {"--port", "empty", kUsage}},
         OptionsCase{"trace_without_value", {"--port", "sim", "--trace"}, 2, {}, {kUsage}},
         OptionsCase{"stray_argument", {"30p.dat"}, 2, {}, {"30p.dat", kUsage}},
+        OptionsCase{"list_ports", {"--list-ports"}, 0, {"Ports on this machine", "sim[:FILE]"}, {}},
+        OptionsCase{"trace_is_the_default_data", {"--port", "sim", "--trace", "30p.dat"}, 2, {},
+                    {"30p: --trace 30p.dat is the same file as the default data file 30p.dat, "
+                     "which the trace would overwrite; name another trace file",
+                     kUsage}},
+        OptionsCase{"vcd_trace_of_an_adapter", {"--port", "i2c:1", "--trace", "bus.vcd"}, 2, {},
+                    {"a VCD trace draws the bus lines", "name a text trace instead"}},
         OptionsCase{"port_form_with_equals", {"--port=sim:board.bin,twr=100", "--help"}, 0,
                     {kUsage}, {}}),
     [](const ::testing::TestParamInfo<OptionsCase>& info) { return info.param.name; });
+
+// A trace through a link to the board file is the board file: refused before the board is
+// powered, and the board file keeps its bytes.
+TEST(TraceOptionTest, ALinkToTheBoardFileIsRefusedAsTheBoardFile) {
+  ScratchFolder scratch;
+  WriteFileBytes(scratch.Work() / kDat, DefaultData());
+  WriteFileBytes(scratch.Work() / "board.bin", BoardData());
+  fs::create_symlink("board.bin", scratch.Work() / "trace.txt");
+  const RunResult run =
+      RunProgram(PLOVER_30P_PROGRAM, {kBoard, "--trace", "trace.txt"}, "\n5\n9\n", scratch);
+  EXPECT_EQ(run.exit_status, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err.substr(0, run.err.find('\n')),
+            "30p: --trace trace.txt is the same file as the board file board.bin, which the trace "
+            "would overwrite; name another trace file");
+  EXPECT_EQ(ReadFileBytes(scratch.Work() / "board.bin"), BoardData());
+}
+
+// Started with standard output and standard error closed, 30p must not let the board file take
+// their place: the listing of entry 5 and the notice of a trace on a full disk go nowhere, and
+// the board file keeps its 128 bytes.
+TEST(ClosedDescriptorsTest, TheBoardFileNeverStandsInForStandardOutputOrError) {
+  ScratchFolder scratch;
+  WriteFileBytes(scratch.Work() / kDat, DefaultData());
+  WriteFileBytes(scratch.Work() / "board.bin", BoardData());
+  WriteFileBytes(scratch.Path() / "input", "\n5\n9\n");
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const int input = ::open((scratch.Path() / "input").c_str(), O_RDONLY);
+    if (input < 0 || ::dup2(input, 0) < 0 || ::chdir(scratch.Work().c_str()) != 0) ::_exit(90);
+    ::close(input);
+    ::close(1);
+    ::close(2);
+    ::execl(PLOVER_30P_PROGRAM, "30p", kBoard.c_str(), "--trace", "/dev/full",
+            static_cast<char*>(nullptr));
+    ::_exit(91);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(ReadFileBytes(scratch.Work() / "board.bin"), BoardData());
+}
 
 }  // namespace
 }  // namespace console_test

@@ -1,5 +1,4 @@
 // plover's command line.
-#include "ports/port_table.h"
 #include "gui/command_line.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "gui/resource_ids.h"
+#include "ports/port_table.h"
 
 namespace {
 
@@ -43,6 +43,53 @@ TEST(CommandLine, BadPortIsRefusedWithTheParsersMessage) {
   EXPECT_EQ(line.action, CommandLineAction::Refuse);
   const std::string expected = ports::ParsePortSpec("bogus").error;
   EXPECT_TRUE(line.text.contains(QString::fromStdString(expected))) << line.text.toStdString();
+}
+
+// A trace truncates its file: the board file (through a link too), the FILE, default.dat and a VCD
+// through an adapter are refused; a new file is taken.
+TEST(CommandLine, TraceMayNotBeAFileTheProgramReadsOrKeeps) {
+  QTemporaryDir dir;
+  const QString board = dir.filePath(QStringLiteral("board.bin"));
+  const QString data = dir.filePath(QStringLiteral("a.dat"));
+  const QString link = dir.filePath(QStringLiteral("link.txt"));
+  for (const QString& path : {board, data}) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  }
+  ASSERT_TRUE(QFile::link(board, link));
+  const QString port = QStringLiteral("sim:") + board;
+  struct Case {
+    QStringList arguments;
+    QString refusal;  // empty: taken
+  };
+  const Case cases[] = {
+      {{"plover", "--port", port, "--trace", link},
+       "plover: --trace " + link + " is the same file as the board file " + board +
+           ", which the trace would overwrite; name another trace file\n"},
+      {{"plover", "--port", "sim", "--trace", data, data},
+       "plover: --trace " + data + " is the same file as the data file " + data +
+           ", which the trace would overwrite; name another trace file\n"},
+      {{"plover", "--port", "i2c:1", "--trace", "bus.VCD"},
+       "plover: --trace bus.VCD: a VCD trace draws the bus lines, and through an I2C adapter the "
+       "programs do not drive them; name a text trace instead (a name not ending in .vcd)\n"},
+      {{"plover", "--port", port, "--trace", dir.filePath(QStringLiteral("new.vcd")), data}, {}},
+  };
+  for (const Case& test : cases) {
+    const auto line = ParseCommandLine(test.arguments);
+    if (test.refusal.isEmpty()) {
+      EXPECT_EQ(line.action, CommandLineAction::Run) << line.text.toStdString();
+      continue;
+    }
+    EXPECT_EQ(line.action, CommandLineAction::Refuse);
+    EXPECT_TRUE(line.text.startsWith(test.refusal)) << line.text.toStdString();
+  }
+}
+
+TEST(CommandLine, ListPortsNamesTheVirtualBoardAtLeast) {
+  const auto line = ParseCommandLine(Args({"--list-ports"}));
+  EXPECT_EQ(line.action, CommandLineAction::ListPorts);
+  EXPECT_TRUE(line.text.startsWith(QStringLiteral("Ports on this machine"))) << line.text.toStdString();
+  EXPECT_TRUE(line.text.contains(QStringLiteral("sim[:FILE]")));
 }
 
 TEST(CommandLine, RefusesUnknownOptionsAndTwoFiles) {

@@ -1,0 +1,15 @@
+// What both programs do first, before they open any file or port.
+#pragma once
+
+namespace bus {
+
+// Opens /dev/null on each of the standard descriptors 0, 1 and 2 that is closed, so that the
+// first file the program opens (a board file, a trace) cannot take the place of standard output
+// or standard error and receive the listing or a message.
+void GuardStandardDescriptors();
+
+// A write past the file-size limit (ulimit -f) then fails with EFBIG, which the program reports,
+// instead of ending it with SIGXFSZ in the middle of an operation.
+void IgnoreFileSizeSignal();
+
+}  // namespace bus

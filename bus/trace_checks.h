@@ -1,0 +1,29 @@
+// Whether a `--trace FILE` can be taken, checked with the other options before anything is
+// opened or written.
+//
+// A VCD draws the bus lines, which the programs drive only on a parallel port or the virtual
+// board. And a trace is created by truncating its file, so it must not be a file the program
+// reads or keeps: the board file, a data file named on the command line, the default data file.
+// Two names are the same file when they have the same device and inode, so links count too.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "bus/port_spec.h"
+
+namespace bus {
+
+// A file the program reads or keeps, and what it is to the user ("the board file").
+struct ProgramFile {
+  std::string path;
+  std::string role;
+};
+
+// Empty when `trace` can be the trace of `port`; else one line saying why not, naming the trace
+// and the file it would destroy. The port's own kept files (a board file) are checked as well as
+// `files`.
+[[nodiscard]] std::string TraceProblem(const std::string& trace, const PortSpec& port,
+                                       const std::vector<ProgramFile>& files);
+
+}  // namespace bus
