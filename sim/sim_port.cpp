@@ -113,14 +113,14 @@ std::unique_ptr<SimPort> SimPort::Open(const BoardOptions& options, std::string 
     }
     return nullptr;
   }
-  return std::make_unique<SimPort>(std::move(board), std::move(name), options);
+  return std::make_unique<SimPort>(std::move(board), std::move(name));
 }
 
-SimPort::SimPort(std::unique_ptr<VirtualBoard> board, std::string name, BoardOptions options)
-    : board_(std::move(board)), name_(std::move(name)), options_(std::move(options)) {}
+SimPort::SimPort(std::unique_ptr<VirtualBoard> board, std::string name)
+    : board_(std::move(board)), name_(std::move(name)) {}
 
 std::string SimPort::Remedy(const bus::BusResult& result) const {
-  return BoardRemedy(options_, result);
+  return BoardRemedy(board_->Options(), result);
 }
 
 std::string BoardRemedy(const BoardOptions& options, const bus::BusResult& result) {

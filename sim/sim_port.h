@@ -25,7 +25,7 @@ class SimPort final : public bus::Port {
   static std::unique_ptr<SimPort> Open(const BoardOptions& options, std::string name,
                                        std::string& error);
   // A port on a board made elsewhere (tests, benchmarks).
-  SimPort(std::unique_ptr<VirtualBoard> board, std::string name, BoardOptions options = {});
+  SimPort(std::unique_ptr<VirtualBoard> board, std::string name);
 
   void WriteData(std::uint8_t value) override { board_->WriteData(value); }
   void WriteControl(std::uint8_t value) override { board_->WriteControl(value); }
@@ -45,7 +45,6 @@ class SimPort final : public bus::Port {
  private:
   std::unique_ptr<VirtualBoard> board_;
   std::string name_;
-  BoardOptions options_;
 };
 
 // The advice for an operation on a virtual board built with `options` that failed as `result`

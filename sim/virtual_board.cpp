@@ -23,7 +23,8 @@ bus::Image Erased() {
 
 struct VirtualBoard::Impl {
   Impl(const BoardOptions& options, const bus::Image& contents, std::unique_ptr<BoardFile> f)
-      : file(std::move(f)),
+      : options(options),
+        file(std::move(f)),
         eeprom_present(options.eeprom_present),
         switch_present(options.switch_present),
         sda_stuck_low(options.sda_stuck_low),
@@ -38,6 +39,7 @@ struct VirtualBoard::Impl {
            (!switch_present || switch_chip.Output());
   }
 
+  const BoardOptions options;
   std::unique_ptr<BoardFile> file;
   const bool eeprom_present;
   const bool switch_present;
@@ -114,6 +116,7 @@ std::uint8_t VirtualBoard::ReadStatus() {
 std::uint64_t VirtualBoard::NowNanoseconds() const { return impl_->now; }
 bool VirtualBoard::Scl() const { return impl_->scl; }
 bool VirtualBoard::Sda() const { return impl_->bus_sda; }
+const BoardOptions& VirtualBoard::Options() const { return impl_->options; }
 const bus::Image& VirtualBoard::EepromContents() const { return impl_->eeprom.Contents(); }
 const bus::Image& VirtualBoard::SwitchRegisters() const { return impl_->switch_chip.Registers(); }
 bool VirtualBoard::EepromBusy() const { return impl_->eeprom.Busy(); }

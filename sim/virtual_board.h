@@ -50,6 +50,7 @@ class VirtualBoard {
   // --- What a test, a trace or a benchmark may look at. ---
   [[nodiscard]] bool Scl() const;  // the line levels after the last access
   [[nodiscard]] bool Sda() const;  // the wired-AND level
+  [[nodiscard]] const BoardOptions& Options() const;
   [[nodiscard]] const bus::Image& EepromContents() const;
   [[nodiscard]] const bus::Image& SwitchRegisters() const;
   // Whether the EEPROM's internal write cycle is still running, and when it ends.

@@ -139,7 +139,7 @@ TEST_P(ProbeTest, SaysWhatAnswersAndChangesNothing) {
   bus::Image contents{};
   contents[3] = 0x5A;
   auto port = std::make_unique<sim::SimPort>(std::make_unique<sim::VirtualBoard>(options, contents),
-                                             "sim", options);
+                                             "sim");
   const sim::VirtualBoard& board = port->Board();
   bus::BusConnection connection(std::move(port), bus::TimingPolicy::Windowed);
 

@@ -52,7 +52,7 @@ bool RunMessage(bus::ParallelPortLines& lines, const i2c_msg& message) {
 FakeI2cSystem::FakeI2cSystem(const FakeAdapterSettings& settings, const bus::Image& eeprom)
     : settings_(settings),
       port_(std::make_unique<sim::SimPort>(
-          std::make_unique<sim::VirtualBoard>(settings.board, eeprom), "sim", settings.board)) {}
+          std::make_unique<sim::VirtualBoard>(settings.board, eeprom), "sim")) {}
 
 int FakeI2cSystem::Open(const char*, int, mode_t) {
   open_ = true;
