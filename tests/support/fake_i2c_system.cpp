@@ -78,6 +78,7 @@ int FakeI2cSystem::Ioctl(int, unsigned long request, void* argument) {
 int FakeI2cSystem::Transfer(void* argument) {
   const auto& request = *static_cast<i2c_rdwr_ioctl_data*>(argument);
   ++transfers_;
+  port_->WaitUntil(port_->NowNanoseconds() + settings_.round_trip_nanoseconds);
   if (settings_.unplugged_after >= 0 && transfers_ > settings_.unplugged_after) {
     errno = ENODEV;
     return -1;

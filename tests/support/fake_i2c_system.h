@@ -32,6 +32,7 @@ struct FakeAdapterSettings {
   int nack_error = ENXIO;              // for a byte the device did not acknowledge
   bool plain_i2c = true;               // false: the adapter offers SMBus transfers only
   long unplugged_after = -1;           // transfers before it answers ENODEV; -1: never
+  std::uint64_t round_trip_nanoseconds = 0;  // time each transfer takes before the bus moves
   sim::BoardOptions board;             // the devices on its bus, the EEPROM's write cycle
 };
 
