@@ -12,9 +12,9 @@ namespace bus {
 
 BusConnection::BusConnection(BusOptions options) : options_(std::move(options)) {}
 
-BusConnection::BusConnection(std::unique_ptr<Port> port, TimingPolicy timing) {
+BusConnection::BusConnection(std::unique_ptr<Port> port, TimingPolicy timing, unsigned bus_khz) {
   options_.timing = timing;
-  transactions_ = std::make_unique<LineTransactions>(*port, timing);
+  transactions_ = std::make_unique<LineTransactions>(*port, timing, bus_khz);
   port_ = std::move(port);
 }
 
@@ -46,7 +46,8 @@ BusResult BusConnection::EnsureOpen() {
       }
       opened.lines = std::move(traced.port);
     }
-    transactions_ = std::make_unique<LineTransactions>(*opened.lines, options_.timing);
+    transactions_ = std::make_unique<LineTransactions>(*opened.lines, options_.timing,
+                                                       options_.port.bus_khz);
     port_ = std::move(opened.lines);
     return BusResult::Success();
   }

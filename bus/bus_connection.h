@@ -22,6 +22,7 @@
 #include "bus/image.h"
 #include "bus/port.h"
 #include "bus/port_spec.h"
+#include "bus/timing_floor.h"
 
 namespace bus {
 
@@ -35,7 +36,8 @@ class BusConnection {
  public:
   explicit BusConnection(BusOptions options);
   // Runs the operations on an already-open port (tests, benchmarks).
-  BusConnection(std::unique_ptr<Port> port, TimingPolicy timing);
+  BusConnection(std::unique_ptr<Port> port, TimingPolicy timing,
+                unsigned bus_khz = kDefaultBusKhz);
   explicit BusConnection(std::unique_ptr<I2cAdapter> adapter);
   ~BusConnection();
   BusConnection(const BusConnection&) = delete;

@@ -31,9 +31,11 @@ std::string TextOf(std::uint16_t address) {
 bool ParseDirect(std::string_view argument, PortSpec& spec, std::string& error) {
   DirectSettings settings;
   const PortArgument split = SplitPortArgument(argument);
-  if (!split.options.empty()) {
-    error = "direct takes no options, only an address: direct:ADDRESS";
-    return false;
+  for (const std::string_view option : split.options) {
+    if (!TakeSpeedOption(option, spec, error)) {
+      error = "direct takes one option, khz=N: direct[:ADDRESS][,khz=N]";
+    }
+    if (!error.empty()) return false;
   }
   if (split.main) {
     if (split.main->empty()) {
@@ -42,7 +44,7 @@ bool ParseDirect(std::string_view argument, PortSpec& spec, std::string& error) 
     }
     if (!ParseDirectAddress(*split.main, settings.address, error)) return false;
   }
-  spec.text = TextOf(settings.address);
+  spec.text = TextOf(settings.address) + SpeedText(spec);
   spec.settings = settings;
   return true;
 }
@@ -69,6 +71,7 @@ std::string IopermFailure(int reason) {
 
 constexpr PortParameter kParameters[] = {
     {"ADDRESS", "the data register's I/O address, default 0x378"},
+    kSpeedParameter,
 };
 
 }  // namespace
@@ -183,7 +186,7 @@ void DirectPort::WaitUntil(std::uint64_t nanoseconds) { while (calls_.Now() - op
 const PortBackend& DirectBackend() {
   static const PortBackend backend{
       "direct",
-      "direct[:ADDRESS]",
+      "direct[:ADDRESS][,khz=N]",
       PLOVER_HAVE_DIRECT_PORT ? "x86 port instructions, needs root (CAP_SYS_RAWIO)"
                               : "x86 port instructions (unavailable: not an x86 machine)",
       PLOVER_HAVE_DIRECT_PORT != 0,

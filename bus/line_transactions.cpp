@@ -8,17 +8,17 @@
 namespace bus {
 
 BusResult LineTransactions::WriteEeprom(const Image& image, const AddressSet& addresses) {
-  ParallelPortLines lines(port_, timing_);
+  ParallelPortLines lines(port_, timing_, Floor());
   return EepromProtocol(lines).WriteAddresses(image, addresses);
 }
 
 BusResult LineTransactions::ReadEeprom(Image& destination) {
-  ParallelPortLines lines(port_, timing_);
+  ParallelPortLines lines(port_, timing_, Floor());
   return EepromProtocol(lines).ReadEeprom(destination);
 }
 
 BusResult LineTransactions::DumpSwitchRegisters(Image& destination) {
-  ParallelPortLines lines(port_, timing_);
+  ParallelPortLines lines(port_, timing_, Floor());
   return SwitchRegisterDump(lines).DumpSwitchRegisters(destination);
 }
 
@@ -38,7 +38,7 @@ BusResult Answers(ParallelPortLines& lines, std::uint8_t write_select, BusDevice
 }  // namespace
 
 ProbeReport LineTransactions::Probe() {
-  ParallelPortLines lines(port_, timing_);
+  ParallelPortLines lines(port_, timing_, Floor());
   ProbeReport report;
   report.line_fault = CheckLines(lines);
   report.eeprom = Answers(lines, kEepromWriteSelect, BusDevice::Eeprom);

@@ -2,28 +2,40 @@
 
 namespace bus {
 
+void ParallelPortLines::WriteData(std::uint8_t value) {
+  if (floor_ != nullptr) floor_->BeforeData(port_, value);
+  port_.WriteData(value);
+  if (floor_ != nullptr) floor_->AfterData(port_, value);
+}
+
+void ParallelPortLines::WriteControl(std::uint8_t value) {
+  if (floor_ != nullptr) floor_->BeforeControl(port_, value);
+  port_.WriteControl(value);
+  if (floor_ != nullptr) floor_->AfterControl(port_, value);
+}
+
 void ParallelPortLines::SdaHigh() {
-  port_.WriteData(kRegisterSdaHigh);
+  WriteData(kRegisterSdaHigh);
   BitDelay();
 }
 
 void ParallelPortLines::SdaLow() {
-  port_.WriteData(kRegisterSdaLow);
+  WriteData(kRegisterSdaLow);
   BitDelay();
 }
 
 void ParallelPortLines::SclHigh() {
-  port_.WriteControl(kRegisterSclHigh);
+  WriteControl(kRegisterSclHigh);
   BitDelay();
 }
 
 void ParallelPortLines::SclLow() {
-  port_.WriteControl(kRegisterSclLow);
+  WriteControl(kRegisterSclLow);
   BitDelay();
 }
 
 void ParallelPortLines::PutDataByte(std::uint8_t value) {
-  port_.WriteData(value);
+  WriteData(value);
   BitDelay();
 }
 

@@ -3,7 +3,8 @@
 // SDA is driven from data bit 7 and sensed on status bit 6; SCL is driven from control bit 2. A 1
 // is a high line, and a line driven high is released, so a device can pull SDA low. Every write
 // puts a whole byte into its register and is followed by BitDelay. The driver keeps no copy of the
-// line levels; the idle bus is SDA high, SCL high.
+// line levels; the idle bus is SDA high, SCL high. Given a timing floor, each write that ends a
+// phase of the bus first waits until that phase has lasted its data-sheet minimum.
 //
 // Return conventions, used by every caller:
 //   Ack::Acknowledged     a device pulled SDA low in the acknowledge slot
@@ -16,6 +17,7 @@
 
 #include "bus/bus_timing.h"
 #include "bus/port.h"
+#include "bus/timing_floor.h"
 
 namespace bus {
 
@@ -30,9 +32,11 @@ inline constexpr int kBusRecoveryPulses = 9;
 
 class ParallelPortLines {
  public:
-  ParallelPortLines(Port& port, TimingPolicy timing)
-      : port_(port), delays_(DelaysFor(timing)) {}
-  ParallelPortLines(Port& port, LineDelays& delays) : port_(port), delays_(delays) {}
+  // `floor`, when given, keeps every phase at least its data-sheet minimum (see TimingFloor).
+  ParallelPortLines(Port& port, TimingPolicy timing, TimingFloor* floor = nullptr)
+      : port_(port), delays_(DelaysFor(timing)), floor_(floor) {}
+  ParallelPortLines(Port& port, LineDelays& delays, TimingFloor* floor = nullptr)
+      : port_(port), delays_(delays), floor_(floor) {}
 
   // --- Line writes: one register write each, then BitDelay. ---
   void SdaHigh();                       // data <- 0x80: SDA released (high)
@@ -94,8 +98,13 @@ class ParallelPortLines {
   [[nodiscard]] std::string TakePortFailure() { return port_.TakeFailure(); }
 
  private:
+  // The two register writes, each kept off the floor when there is one.
+  void WriteData(std::uint8_t value);
+  void WriteControl(std::uint8_t value);
+
   Port& port_;
   LineDelays& delays_;
+  TimingFloor* floor_;
 };
 
 }  // namespace bus

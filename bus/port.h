@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "bus/port_base.h"
 
@@ -36,6 +37,10 @@ class Port : public PortBase {
 
   // The true levels of both lines after the last access, where the port can know them.
   [[nodiscard]] virtual std::optional<LineLevels> BusLevels() const { return std::nullopt; }
+
+  // A remark the port has about the bus since the last call, for the trace (the virtual board's
+  // note of a timing violation); empty if none.
+  virtual std::string TakeNote() { return {}; }
 };
 
 // Register bit assignments of the board's cable.

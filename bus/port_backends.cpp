@@ -1,5 +1,7 @@
 #include "bus/port_backends.h"
 
+#include "bus/timing_floor.h"
+
 namespace bus {
 
 OpenedPort OpenPort(const PortSpec& spec) {
@@ -37,6 +39,27 @@ PortArgument SplitPortArgument(std::string_view argument) {
     argument = argument.substr(comma);
   }
   return split;
+}
+
+bool TakeSpeedOption(std::string_view option, PortSpec& spec, std::string& error) {
+  if (!option.starts_with("khz=")) return false;
+  const std::string_view digits = option.substr(4);
+  unsigned value = 0;
+  bool valid = !digits.empty() && digits.size() <= 6;
+  for (const char c : digits) {
+    valid = valid && c >= '0' && c <= '9';
+    if (valid) value = value * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (!valid || value > kFastestBusKhz) {
+    error = std::string(option) + " is not a bus speed from 0 to 400 kHz";
+    return true;
+  }
+  spec.bus_khz = value;
+  return true;
+}
+
+std::string SpeedText(const PortSpec& spec) {
+  return spec.bus_khz == kDefaultBusKhz ? std::string() : ",khz=" + std::to_string(spec.bus_khz);
 }
 
 }  // namespace bus

@@ -65,4 +65,16 @@ struct PortArgument {
 };
 [[nodiscard]] PortArgument SplitPortArgument(std::string_view argument);
 
+// The option every port whose lines the programs drive takes: khz=N, the bus speed whose phase
+// minimums the timing floor keeps (0 to 400; 0 turns the floor off). True when `option` is one
+// (then `error` is set if its number is bad); false for any other option.
+bool TakeSpeedOption(std::string_view option, PortSpec& spec, std::string& error);
+// ",khz=N" when the speed is not the default, for a port's canonical text.
+[[nodiscard]] std::string SpeedText(const PortSpec& spec);
+
+// The parameter line of khz=N for --help.
+inline constexpr PortParameter kSpeedParameter{
+    "khz=N", "bus speed whose data-sheet timing is kept: 100 (default), 400 fast-mode parts "
+             "only, less for a long bus, 0 the bare port"};
+
 }  // namespace bus

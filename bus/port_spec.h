@@ -24,6 +24,8 @@ struct PortSpec {
   std::string text;                      // the canonical written form, to name the port
   std::any settings;                     // what the backend parsed, in its own type
   std::vector<std::string> kept_files;   // files the port reads and writes (a board file)
+  unsigned bus_khz = 100;                // the bus speed whose phase minimums the floor keeps,
+                                         // for a port whose lines the programs drive; 0: off
 
   [[nodiscard]] const std::string& Text() const { return text; }
   // The backend's own settings; `Settings` must be the type its parser stored.

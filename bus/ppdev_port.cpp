@@ -53,9 +53,11 @@ std::string Failure(const char* step, int error_number, const std::string& devic
 bool ParsePpdev(std::string_view argument, PortSpec& spec, std::string& error) {
   PpdevSettings settings;
   const PortArgument split = SplitPortArgument(argument);
-  if (!split.options.empty()) {
-    error = "ppdev takes no options, only a device: ppdev:DEVICE";
-    return false;
+  for (const std::string_view option : split.options) {
+    if (!TakeSpeedOption(option, spec, error)) {
+      error = "ppdev takes one option, khz=N: ppdev[:DEVICE][,khz=N]";
+    }
+    if (!error.empty()) return false;
   }
   if (split.main) {
     if (split.main->empty()) {
@@ -64,7 +66,7 @@ bool ParsePpdev(std::string_view argument, PortSpec& spec, std::string& error) {
     }
     settings.device = std::string(*split.main);
   }
-  spec.text = "ppdev:" + settings.device;
+  spec.text = "ppdev:" + settings.device + SpeedText(spec);
   spec.settings = settings;
   return true;
 }
@@ -78,6 +80,7 @@ OpenedPort OpenPpdev(const PortSpec& spec) {
 
 constexpr PortParameter kParameters[] = {
     {"DEVICE", "the device node, default /dev/parport0"},
+    kSpeedParameter,
 };
 
 }  // namespace
@@ -196,7 +199,7 @@ void PpdevPort::WaitUntil(std::uint64_t nanoseconds) { while (calls_.Now() - ope
 
 const PortBackend& PpdevBackend() {
   static const PortBackend backend{
-      "ppdev",        "ppdev[:DEVICE]", "the Linux parallel-port device (ppdev)",
+      "ppdev",        "ppdev[:DEVICE][,khz=N]", "the Linux parallel-port device (ppdev)",
       true,           PortAccess::Lines, ParsePpdev,
       kParameters,    OpenPpdev};
   return backend;

@@ -158,6 +158,11 @@ class TracePort final : public Port {
       *out++ = '\n';
     }
     file_->Advance(static_cast<std::size_t>(out - start));
+    // A remark of the port about the bus (a timing violation the virtual board saw) goes in as a
+    // comment after the access that made it.
+    if (const std::string note = inner_->TakeNote(); !note.empty()) {
+      file_->Append(vcd_ ? "$comment " + note + " $end\n" : "# " + note + "\n");
+    }
   }
 
   static void Change(char*& out, Wire& wire, bool high) {

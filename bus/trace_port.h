@@ -7,6 +7,8 @@
 //   any other name: a text log, one line per access, "T W data 80", "T W control 04",
 //     "T R status 40", T being nanoseconds of the port's clock since it was opened (so simulated
 //     time on the virtual board); lines starting with '#' are comments.
+//   A remark of the port about the bus (the virtual board's note of a timing violation) follows
+//   the access that made it as a comment ("# ..." in the text log, "$comment ... $end" in the VCD).
 //   In both, T (the VCD timestamp) is the port's clock read just after the access returned, so the
 //   levels an access left hold from its T on; T strictly increases (an access whose reading does
 //   not exceed the previous one's is put 1 ns after it, which only a coarse hardware clock needs).

@@ -14,6 +14,8 @@ struct BoardOptions {
   bool switch_present = true;            // switch=absent: nothing answers at 0xBE/0xBF
   std::uint32_t write_cycle_microseconds = kDefaultWriteCycleMicroseconds;  // twr=MICROSECONDS
   bool sda_stuck_low = false;            // sda=stuck-low: SDA shorted to ground
+  unsigned timing_khz = 0;               // timing=100|400: the chips check every phase against
+                                         // that mode's minimums; 0: no checks
 };
 
 }  // namespace sim

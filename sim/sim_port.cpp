@@ -41,6 +41,12 @@ bool ParseOption(std::string_view option, BoardOptions& board, std::string& erro
     board.switch_present = false;
   } else if (option == "sda=stuck-low") {
     board.sda_stuck_low = true;
+  } else if (option == "timing=100" || option == "timing=400") {
+    board.timing_khz = option == "timing=100" ? 100 : 400;
+  } else if (option.starts_with("timing=")) {
+    error = std::string(option) + ": the chips check standard mode (timing=100) or fast mode "
+            "(timing=400)";
+    return false;
   } else if (option.starts_with("twr=")) {
     return ParseMicroseconds(option.substr(4), board.write_cycle_microseconds, error);
   } else {
@@ -60,6 +66,7 @@ std::string TextOf(const BoardOptions& board) {
     text += ",twr=" + std::to_string(board.write_cycle_microseconds);
   }
   if (board.sda_stuck_low) text += ",sda=stuck-low";
+  if (board.timing_khz != 0) text += ",timing=" + std::to_string(board.timing_khz);
   return text;
 }
 
@@ -75,9 +82,13 @@ bool ParseSim(std::string_view argument, bus::PortSpec& spec, std::string& error
     board.file = std::string(*split.main);
   }
   for (const std::string_view option : split.options) {
+    if (bus::TakeSpeedOption(option, spec, error)) {
+      if (!error.empty()) return false;
+      continue;
+    }
     if (!ParseOption(option, board, error)) return false;
   }
-  spec.text = TextOf(board);
+  spec.text = TextOf(board) + bus::SpeedText(spec);
   spec.kept_files.clear();
   if (!board.file.empty()) spec.kept_files.push_back(board.file);
   spec.settings = board;
@@ -100,6 +111,8 @@ constexpr bus::PortParameter kParameters[] = {
     {"switch=absent", "no switch chip on the bus"},
     {"twr=MICROSECONDS", "the EEPROM's write cycle, default 5000"},
     {"sda=stuck-low", "SDA shorted to ground"},
+    {"timing=100|400", "the chips check every phase of the bus against that mode's minimums"},
+    bus::kSpeedParameter,
 };
 
 }  // namespace
@@ -120,10 +133,11 @@ SimPort::SimPort(std::unique_ptr<VirtualBoard> board, std::string name)
     : board_(std::move(board)), name_(std::move(name)) {}
 
 std::string SimPort::Remedy(const bus::BusResult& result) const {
-  return BoardRemedy(board_->Options(), result);
+  return BoardRemedy(board_->Options(), result, board_->TimingViolated());
 }
 
-std::string BoardRemedy(const BoardOptions& options, const bus::BusResult& result) {
+std::string BoardRemedy(const BoardOptions& options, const bus::BusResult& result,
+                        bool timing_violated) {
   using bus::BusDevice;
   using bus::BusFault;
   if (result.fault == BusFault::PortFailed) {
@@ -133,6 +147,14 @@ std::string BoardRemedy(const BoardOptions& options, const bus::BusResult& resul
   if (result.fault == BusFault::BusHeldLow && options.sda_stuck_low) {
     return "The virtual board was started with sda=stuck-low, which shorts its SDA line to "
            "ground; leave that option out of --port.";
+  }
+  if (timing_violated) {
+    return "The virtual board checks the bus against the data sheet's " +
+           std::to_string(options.timing_khz) + " kHz minimums (timing=" +
+           std::to_string(options.timing_khz) +
+           "), and the port drove it faster: give the port a speed the board takes (khz=N, not 0 "
+           "and at most " + std::to_string(options.timing_khz) +
+           "); --trace FILE shows where.";
   }
   if (result.device == BusDevice::Eeprom && !options.eeprom_present) {
     return "The virtual board was started with eeprom=absent, so no EEPROM answers on its bus; "

@@ -37,6 +37,11 @@ class SimPort final : public bus::Port {
   }
   [[nodiscard]] std::string Name() const override { return name_; }
   std::string TakeFailure() override { return board_->TakeStoreFailure(); }
+  bus::BusResult Acquire() override {
+    board_->BeginOperation();
+    return bus::BusResult::Success();
+  }
+  std::string TakeNote() override { return board_->TakeTimingNote(); }
   [[nodiscard]] std::string Remedy(const bus::BusResult& result) const override;
 
   [[nodiscard]] VirtualBoard& Board() { return *board_; }
@@ -48,8 +53,10 @@ class SimPort final : public bus::Port {
 };
 
 // The advice for an operation on a virtual board built with `options` that failed as `result`
-// says: the board option that makes it fail.
-[[nodiscard]] std::string BoardRemedy(const BoardOptions& options, const bus::BusResult& result);
+// says: the board option that makes it fail. `timing_violated`: the operation broke a timing
+// minimum the board checks.
+[[nodiscard]] std::string BoardRemedy(const BoardOptions& options, const bus::BusResult& result,
+                                      bool timing_violated = false);
 
 // The row of the backend table.
 [[nodiscard]] const bus::PortBackend& SimBackend();

@@ -1,10 +1,12 @@
 #include "sim/virtual_board.h"
 
+#include <optional>
 #include <utility>
 
 #include "sim/board_file.h"
 #include "sim/eeprom_chip.h"
 #include "sim/switch_chip.h"
+#include "sim/timing_checker.h"
 
 namespace sim {
 
@@ -31,7 +33,9 @@ struct VirtualBoard::Impl {
         bus_sda(!options.sda_stuck_low),
         eeprom(contents, std::uint64_t{options.write_cycle_microseconds} * 1000, now,
                file.get()),
-        switch_chip(contents) {}
+        switch_chip(contents) {
+    if (options.timing_khz != 0) timing.emplace(options.timing_khz);
+  }
 
   // The wired-AND of the master's SDA and every device's output.
   [[nodiscard]] bool BusSda() const {
@@ -50,7 +54,66 @@ struct VirtualBoard::Impl {
   bool bus_sda;
   EepromChip eeprom;
   SwitchChip switch_chip;
+  // With timing checks: a rising SCL edge reaches the chips only when its falling edge ends a
+  // pulse they see, together with the SDA level it rose on.
+  std::optional<TimingChecker> timing;
+  bool pulse_seen = true;
+  bool rise_pending = false;
+  bool rise_sda = true;
+
+  void Condition(bool stop) {
+    if (stop) {
+      if (eeprom_present) eeprom.Stop();
+      if (switch_present) switch_chip.Stop();
+    } else {
+      if (eeprom_present) eeprom.Start();
+      if (switch_present) switch_chip.Start();
+    }
+  }
+  void Rise(bool sda) {
+    if (eeprom_present) eeprom.SclRose(sda);
+    if (switch_present) switch_chip.SclRose(sda);
+  }
+  void Fall() {
+    if (eeprom_present) eeprom.SclFell();
+    if (switch_present) switch_chip.SclFell();
+  }
+  void WriteDataChecked(bool sda);
+  void WriteControlChecked(bool scl);
 };
+
+void VirtualBoard::Impl::WriteDataChecked(bool sda) {
+  if (sda == master_sda) return;
+  master_sda = sda;
+  const bool was = bus_sda;
+  bus_sda = BusSda();
+  if (bus_sda == was) return;
+  const bool seen = timing->SdaChanged(now, scl, bus_sda);
+  if (!scl || !seen) return;
+  rise_pending = false;  // a start or stop ends whatever the clock pulse had begun
+  Condition(bus_sda);
+  bus_sda = BusSda();
+}
+
+void VirtualBoard::Impl::WriteControlChecked(bool rising) {
+  if (rising == scl) return;
+  scl = rising;
+  if (rising) {
+    pulse_seen = timing->SclRose(now);
+    rise_pending = pulse_seen;
+    rise_sda = bus_sda;
+    return;
+  }
+  const bool fall_seen = timing->SclFell(now);
+  if (pulse_seen && fall_seen) {
+    if (rise_pending) Rise(rise_sda);
+    Fall();
+  }
+  rise_pending = false;
+  const bool was = bus_sda;
+  bus_sda = BusSda();
+  if (bus_sda != was) timing->SdaChanged(now, false, bus_sda);
+}
 
 std::unique_ptr<VirtualBoard> VirtualBoard::Create(const BoardOptions& options,
                                                    std::string& error) {
@@ -74,6 +137,10 @@ void VirtualBoard::WriteData(std::uint8_t value) {
   Impl& b = *impl_;
   b.now += kNanosecondsPerAccess;
   const bool sda = (value & kDataSda) != 0;
+  if (b.timing) {
+    b.WriteDataChecked(sda);
+    return;
+  }
   if (sda == b.master_sda) return;
   b.master_sda = sda;
   const bool was = b.bus_sda;
@@ -95,6 +162,10 @@ void VirtualBoard::WriteControl(std::uint8_t value) {
   Impl& b = *impl_;
   b.now += kNanosecondsPerAccess;
   const bool scl = (value & kControlScl) != 0;
+  if (b.timing) {
+    b.WriteControlChecked(scl);
+    return;
+  }
   if (scl == b.scl) return;
   b.scl = scl;
   if (scl) {  // the devices sample SDA; their outputs do not change while SCL is high
@@ -126,6 +197,18 @@ std::uint64_t VirtualBoard::EepromReadyAtNanoseconds() const {
 
 void VirtualBoard::AdvanceTo(std::uint64_t nanoseconds) {
   if (nanoseconds > impl_->now) impl_->now = nanoseconds;
+}
+
+void VirtualBoard::BeginOperation() {
+  if (impl_->timing) impl_->timing->BeginOperation();
+}
+
+bool VirtualBoard::TimingViolated() const {
+  return impl_->timing && impl_->timing->Violated();
+}
+
+std::string VirtualBoard::TakeTimingNote() {
+  return impl_->timing ? impl_->timing->TakeNote() : std::string();
 }
 
 std::string VirtualBoard::TakeStoreFailure() { return impl_->eeprom.TakeStoreFailure(); }

@@ -7,7 +7,8 @@
 // power-up (when the board was created), as a switch loads its settings at reset.
 //
 // Time is simulated: every port access advances it by exactly 1 microsecond, and a wait of the
-// port (AdvanceTo) moves it on; nothing else does.
+// port (AdvanceTo) moves it on; nothing else does. Built with timing checks, the chips hold the
+// master to the data sheet's minimum for each phase (see TimingChecker).
 #pragma once
 
 #include <cstdint>
@@ -46,6 +47,13 @@ class VirtualBoard {
   [[nodiscard]] std::uint64_t NowNanoseconds() const;
   // Moves simulated time on to `nanoseconds` (never back): a wait of the port.
   void AdvanceTo(std::uint64_t nanoseconds);
+
+  // With timing checks (timing=100|400): a bus operation begins, and its first timing violation
+  // will be noted; TakeTimingNote gives a note not yet taken (empty if none, or without checks).
+  void BeginOperation();
+  std::string TakeTimingNote();
+  // Whether the operation now running broke a timing minimum the board checks.
+  [[nodiscard]] bool TimingViolated() const;
 
   // --- What a test, a trace or a benchmark may look at. ---
   [[nodiscard]] bool Scl() const;  // the line levels after the last access

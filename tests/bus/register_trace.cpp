@@ -79,11 +79,13 @@ void ExpectTrace(const Trace& actual, const Trace& expected) {
 void RecordingPort::WriteData(std::uint8_t value) {
   trace.push_back(Data(value));
   now_ += nanoseconds_per_access;
+  times.push_back(now_);
 }
 
 void RecordingPort::WriteControl(std::uint8_t value) {
   trace.push_back(Control(value));
   now_ += nanoseconds_per_access;
+  times.push_back(now_);
 }
 
 std::uint8_t RecordingPort::ReadStatus() {
@@ -96,6 +98,7 @@ std::uint8_t RecordingPort::ReadStatus() {
   }
   trace.push_back(Status(value));
   now_ += nanoseconds_per_access;
+  times.push_back(now_);
   return value;
 }
 

@@ -76,7 +76,10 @@ class RecordingPort : public Port {
   std::uint8_t ReadStatus() override;
   [[nodiscard]] std::uint64_t NowNanoseconds() const override { return now_; }
   void WaitUntil(std::uint64_t nanoseconds) override {
-    if (nanoseconds > now_) now_ = nanoseconds;
+    if (nanoseconds > now_) {
+      now_ = nanoseconds;
+      ++waits;
+    }
   }
   [[nodiscard]] std::string Name() const override { return "recording"; }
 
@@ -85,6 +88,8 @@ class RecordingPort : public Port {
   std::uint8_t idle_status = 0x7F;
   std::function<std::uint8_t(const Trace&)> status_source;
   std::uint64_t nanoseconds_per_access = 1000;
+  std::vector<std::uint64_t> times;  // the clock just after each access, in trace order
+  int waits = 0;                     // waits that moved the clock on
 
  private:
   std::uint64_t now_ = 0;

@@ -135,8 +135,15 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"foo:bar", "there is no port kind 'foo'"},
         Refusal{":/dev/parport0", "the port's kind is missing before ':'"},
         Refusal{"ppdev:", "the device is missing after 'ppdev:'"},
-        Refusal{"ppdev,twr=5", "ppdev takes no options, only a device: ppdev:DEVICE"},
-        Refusal{"ppdev:/dev/parport0,twr=5", "ppdev takes no options, only a device: ppdev:DEVICE"},
+        Refusal{"ppdev,twr=5", "ppdev takes one option, khz=N: ppdev[:DEVICE][,khz=N]"},
+        Refusal{"ppdev:/dev/parport0,twr=5",
+                "ppdev takes one option, khz=N: ppdev[:DEVICE][,khz=N]"},
+        Refusal{"ppdev,khz=401", "khz=401 is not a bus speed from 0 to 400 kHz"},
+        Refusal{"ppdev,khz=", "khz= is not a bus speed from 0 to 400 kHz"},
+        Refusal{"sim,khz=fast", "khz=fast is not a bus speed from 0 to 400 kHz"},
+        Refusal{"sim,timing=200",
+                "timing=200: the chips check standard mode (timing=100) or fast mode (timing=400)"},
+        Refusal{"sim,khz=99999999999", "khz=99999999999 is not a bus speed from 0 to 400 kHz"},
         Refusal{"direct:", "the address is missing after 'direct:'"},
         Refusal{"direct:0xZZ",
                 "the address '0xZZ' is not a number (hexadecimal 0x378 or decimal 888)"},
@@ -148,8 +155,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"direct:0xFFFE", "the address '0xFFFE' is above 0xFFFD"},
         Refusal{"direct:65534", "the address '65534' is above 0xFFFD"},
         Refusal{"direct:0x1000000000000000378", "the address '0x1000000000000000378' is above 0xFFFD"},
-        Refusal{"direct,fast", "direct takes no options, only an address: direct:ADDRESS"},
-        Refusal{"direct:0x378,fast", "direct takes no options, only an address: direct:ADDRESS"},
+        Refusal{"direct,fast", "direct takes one option, khz=N: direct[:ADDRESS][,khz=N]"},
+        Refusal{"direct:0x378,fast", "direct takes one option, khz=N: direct[:ADDRESS][,khz=N]"},
         Refusal{"i2c", "the adapter is missing: i2c:DEVICE, a device node such as /dev/i2c-1 or "
                        "its bus number 1"},
         Refusal{"i2c:", "the adapter is missing: i2c:DEVICE, a device node such as /dev/i2c-1 or "
@@ -256,12 +263,14 @@ TEST_P(PortSpecTextTest, TextIsCanonicalAndParsesBackToTheSameSpec) {
     EXPECT_EQ(Address(again), Address(spec));
   }
   EXPECT_EQ(again.DrivesLines(), Kind(spec) != "i2c");
+  EXPECT_EQ(again.bus_khz, spec.bus_khz);
   if (Kind(spec) == "sim") {
     EXPECT_EQ(Board(again).file, Board(spec).file);
     EXPECT_EQ(Board(again).eeprom_present, Board(spec).eeprom_present);
     EXPECT_EQ(Board(again).switch_present, Board(spec).switch_present);
     EXPECT_EQ(Board(again).write_cycle_microseconds, Board(spec).write_cycle_microseconds);
     EXPECT_EQ(Board(again).sda_stuck_low, Board(spec).sda_stuck_low);
+    EXPECT_EQ(Board(again).timing_khz, Board(spec).timing_khz);
     EXPECT_EQ(again.kept_files, spec.kept_files);
   }
 }
@@ -274,6 +283,11 @@ INSTANTIATE_TEST_SUITE_P(
                     Canonical{"direct:888", "direct:0x378"},
                     Canonical{"direct:0X3BC", "direct:0x3bc"},
                     Canonical{"i2c:1", "i2c:/dev/i2c-1"},
+                    Canonical{"ppdev,khz=100", "ppdev:/dev/parport0"},
+                    Canonical{"ppdev:/dev/parport1,khz=400", "ppdev:/dev/parport1,khz=400"},
+                    Canonical{"direct:888,khz=0", "direct:0x378,khz=0"},
+                    Canonical{"sim:b.bin,khz=50,twr=7", "sim:b.bin,twr=7,khz=50"},
+                    Canonical{"sim,timing=400,khz=400", "sim,timing=400,khz=400"},
                     Canonical{"i2c:/dev/i2c-12", "i2c:/dev/i2c-12"},
                     Canonical{"sim", "sim"},
                     Canonical{"sim,twr=5000", "sim"},
