@@ -175,6 +175,15 @@ std::vector<DialogueCase> Cases() {
       {.name = "sda_stuck_low", .arguments = {"--port", "sim,sda=stuck-low"}, .before = {dat}},
       {.name = "port_unavailable", .arguments = {"--port", "sim:no-such-folder/board.bin"},
        .before = {dat}},
+      // A board that checks the data sheet's timing: the programs' floor at the board's speed
+      // passes; the bare port (khz=0) fails and is reported, and nothing is written or listed.
+      {.name = "timing_standard", .arguments = {"--port", "sim:board.bin,timing=100"},
+       .before = {dat}, .after = {{"board.bin", DefaultData()}}},
+      {.name = "timing_fast_mode", .expected = "timing_standard",
+       .arguments = {"--port", "sim:board.bin,timing=400,khz=400"}, .before = {dat},
+       .after = {{"board.bin", DefaultData()}}},
+      {.name = "timing_too_fast", .arguments = {"--port", "sim:board.bin,timing=100,khz=0"},
+       .before = {dat}, .after = {{"board.bin", Bytes(128, 0xff)}}},
       // A trace of the bus operations.
       {.name = "trace", .arguments = {"--port", "sim", "--trace", "trace.txt"}, .before = {dat},
        .present = {"trace.txt"}},
