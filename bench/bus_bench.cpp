@@ -16,6 +16,7 @@
 #include "bus/eeprom_protocol.h"
 #include "bus/port_backends.h"
 #include "bus/port_spec.h"
+#include "bus/timing_floor.h"
 #include "bus/trace_port.h"
 #include "ports/port_table.h"
 #include "sim/sim_port.h"
@@ -142,6 +143,63 @@ void BM_WriteEepromBusTime(benchmark::State& state) {
   state.counters["over_floor_pct"] = 100.0 * (bus_us - floor_us) / floor_us;
 }
 BENCHMARK(BM_WriteEepromBusTime)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Simulated time of a full write (until the EEPROM has finished its last write cycle) and of a
+// full read through the bus connection, at 100 and 400 kHz, next to their floors. The write's
+// floor is 128 write cycles plus 128 times one byte-write transaction at that speed (measured on
+// a fresh board); the read's is its 1161 clock pulses (3 bytes sent and 128 received, 9 pulses
+// each) at the speed's shortest SCL period, plus one start, a repeated start and a stop.
+void BM_FloorBusTime(benchmark::State& state) {
+  const auto khz = static_cast<unsigned>(state.range(0));
+  const bus::Image image = Pattern();
+  double write_us = 0, write_floor_us = 0, read_us = 0;
+  for (auto _ : state) {
+    sim::BoardOptions options;
+    auto port = std::make_unique<sim::SimPort>(
+        std::make_unique<sim::VirtualBoard>(options, bus::Image{}), "sim");
+    const sim::VirtualBoard& board = port->Board();
+    bus::BusConnection connection(std::move(port), bus::TimingPolicy::Windowed, khz);
+    if (!connection.WriteEeprom(image).ok()) {
+      state.SkipWithError("write failed");
+      return;
+    }
+    write_us = static_cast<double>(board.EepromReadyAtNanoseconds()) / 1000.0;
+    // The read on a board of its own, which holds the image already, so its own time is measured.
+    bus::Image read{};
+    auto wait_port = std::make_unique<sim::SimPort>(
+        std::make_unique<sim::VirtualBoard>(options, image), "sim");
+    const sim::VirtualBoard& read_board = wait_port->Board();
+    bus::BusConnection reader(std::move(wait_port), bus::TimingPolicy::Windowed, khz);
+    if (!reader.ReadEeprom(read).ok() || read != image) {
+      state.SkipWithError("read failed");
+      return;
+    }
+    read_us = static_cast<double>(read_board.NowNanoseconds()) / 1000.0;
+
+    // One byte-write transaction, acknowledged at once, on a fresh board at this speed.
+    auto single_port = std::make_unique<sim::SimPort>(
+        std::make_unique<sim::VirtualBoard>(options, bus::Image{}), "sim");
+    const sim::VirtualBoard& single = single_port->Board();
+    bus::BusConnection one(std::move(single_port), bus::TimingPolicy::Windowed, khz);
+    bus::AddressSet first;
+    first.set(0);
+    (void)one.WriteEepromAddresses(image, first);
+    const double transaction_us =
+        static_cast<double>(single.EepromReadyAtNanoseconds()) / 1000.0 -
+        options.write_cycle_microseconds;
+    write_floor_us = 128.0 * (options.write_cycle_microseconds + transaction_us);
+  }
+  const bus::PhaseMinimums minimums = bus::MinimumsAt(khz);
+  const double period_us = (minimums.scl_low + minimums.scl_high) / 1000.0;
+  const double read_floor_us =
+      1161 * period_us + (minimums.start_setup + minimums.start_hold) * 2 / 1000.0 +
+      minimums.stop_setup / 1000.0;
+  state.counters["write_ms"] = write_us / 1000.0;
+  state.counters["write_floor_ms"] = write_floor_us / 1000.0;
+  state.counters["read_ms"] = read_us / 1000.0;
+  state.counters["read_floor_ms"] = read_floor_us / 1000.0;
+}
+BENCHMARK(BM_FloorBusTime)->ArgName("khz")->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 
