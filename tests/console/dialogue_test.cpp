@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -384,6 +385,26 @@ TEST(ClosedDescriptorsTest, TheBoardFileNeverStandsInForStandardOutputOrError) {
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   EXPECT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(ReadFileBytes(scratch.Work() / "board.bin"), BoardData());
+}
+
+// A board file that cannot take a byte (ulimit -f 0) makes entry 1 fail in one line naming the
+// file, the address and the system's reason; the file keeps its bytes. 30p itself ignores
+// SIGXFSZ, so the shell's default action for it does not end the program.
+TEST(BoardFileFailureTest, EntryOneReportsAWriteTheBoardFileCannotStore) {
+  ScratchFolder scratch;
+  WriteFileBytes(scratch.Work() / kDat, DefaultData());
+  WriteFileBytes(scratch.Work() / "board.bin", BoardData());
+  // On a terminal: standard output is then no file that the limit would stop too.
+  const RunResult run = RunProgramOnTerminal(
+      "/bin/sh", {"-c", "ulimit -f 0 && exec \"$0\" \"$@\"", PLOVER_30P_PROGRAM, kBoard},
+      "\n1\n9\n", scratch);
+  EXPECT_TRUE(run.exited);
+  EXPECT_EQ(run.exit_status, 0);
+  EXPECT_NE(run.out.find("\ncannot store the write of address 0 in board file \"board.bin\": " +
+                         std::string(std::strerror(EFBIG)) + " Make room for the board file"),
+            std::string::npos)
+      << run.out.substr(run.out.size() > 600 ? run.out.size() - 600 : 0);
   EXPECT_EQ(ReadFileBytes(scratch.Work() / "board.bin"), BoardData());
 }
 
