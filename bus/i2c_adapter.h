@@ -21,9 +21,9 @@ struct I2cMessage {
 class I2cAdapter : public PortBase {
  public:
   // Runs `messages` as one transfer. Returns 0 when the adapter carried them all, else the
-  // system's error number: ENXIO, EREMOTEIO or EIO (adapters differ) when a byte was not
-  // acknowledged, EOPNOTSUPP, EINVAL or EMSGSIZE when the adapter cannot make a transfer of this
-  // shape, ENODEV when the adapter has gone.
+  // system's error number: ENXIO, EREMOTEIO, EIO or ETIMEDOUT (adapters differ) when a byte was
+  // not acknowledged, EAGAIN or EBUSY when the adapter was busy, EOPNOTSUPP, EINVAL or EMSGSIZE
+  // when it cannot make a transfer of this shape, ENODEV when it has gone.
   virtual int Transfer(std::span<I2cMessage> messages) = 0;
 };
 

@@ -28,8 +28,11 @@ std::string Reading(BusDevice device) {
 }  // namespace
 
 bool IsNotAcknowledged(int error_number) {
-  return error_number == ENXIO || error_number == EREMOTEIO || error_number == EIO;
+  return error_number == ENXIO || error_number == EREMOTEIO || error_number == EIO ||
+         error_number == ETIMEDOUT;
 }
+
+bool IsTransient(int error_number) { return error_number == EAGAIN || error_number == EBUSY; }
 
 bool IsUnsupportedTransfer(int error_number) {
   return error_number == EOPNOTSUPP || error_number == EINVAL || error_number == EMSGSIZE;
@@ -39,7 +42,7 @@ int MessageTransactions::TransferPolled(std::span<I2cMessage> messages) {
   const std::uint64_t started = adapter_.NowNanoseconds();
   for (int attempts = 1;; ++attempts) {
     const int error = adapter_.Transfer(messages);
-    if (error == 0 || !IsNotAcknowledged(error)) return error;
+    if (error == 0 || (!IsNotAcknowledged(error) && !IsTransient(error))) return error;
     const bool timed_out = adapter_.NowNanoseconds() - started >= kSelectPollingLimitNanoseconds;
     if (attempts >= kSelectPollingMinimumAttempts && timed_out) return error;
   }

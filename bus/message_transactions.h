@@ -3,7 +3,8 @@
 // The EEPROM answers at bus address 0x50 and the switch chip at 0x5F, as on the parallel port.
 // A write sends one message [address, byte] per word address; a message that is not
 // acknowledged (the EEPROM busy with the previous write cycle) is sent again, for at least 100 ms
-// of the adapter's clock and at least 3 attempts. A read is one transfer of the address write
+// of the adapter's clock and at least 3 attempts; so is one the adapter was too busy for a moment
+// to make. A read is one transfer of the address write
 // [0x00] and a 128-byte read with a repeated start, polled like a write. Many adapters cannot make
 // a transfer of that shape (one message per transfer, or short reads only): when the adapter
 // refuses it as unsupported or too long, the read falls back to the address write alone and then
@@ -50,8 +51,12 @@ class MessageTransactions final : public BusTransactions {
   std::size_t read_chunk_ = 128;
 };
 
-// True for the errors adapters give for a byte that was not acknowledged.
+// True for the errors adapters give for a byte that was not acknowledged: ENXIO (MCP2221A,
+// i2c-tiny-usb), EREMOTEIO (Raspberry Pi), EIO (FT260), ETIMEDOUT (CP2112).
 [[nodiscard]] bool IsNotAcknowledged(int error_number);
+// True for an adapter that was busy a moment (EAGAIN, EBUSY): tried again like a missing
+// acknowledge, within the same bound.
+[[nodiscard]] bool IsTransient(int error_number);
 // True for the errors adapters give for a transfer they cannot make (its shape or length).
 [[nodiscard]] bool IsUnsupportedTransfer(int error_number);
 

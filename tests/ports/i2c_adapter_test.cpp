@@ -160,6 +160,23 @@ INSTANTIATE_TEST_SUITE_P(
                   s.nack_error = EREMOTEIO;
                 },
                 Read, "The EEPROM did not acknowledge the message." + kWiring, true},
+        Failure{"NoEepromETIMEDOUT",
+                [](FakeAdapterSettings& s) {
+                  s.board.eeprom_present = false;
+                  s.nack_error = ETIMEDOUT;
+                },
+                Write, "The EEPROM did not acknowledge the message while writing address 0." + kWiring,
+                true},
+        Failure{"AlwaysBusy",
+                [](FakeAdapterSettings& s) {
+                  s.board.eeprom_present = false;
+                  s.nack_error = EAGAIN;
+                },
+                Read,
+                "the adapter i2c:/dev/i2c-7 failed while reading the EEPROM: " +
+                    std::string(std::strerror(EAGAIN)) +
+                    " Check that the adapter is still plugged in, then try again.",
+                true},
         Failure{"NoSwitchEIO",
                 [](FakeAdapterSettings& s) {
                   s.board.switch_present = false;
