@@ -90,11 +90,10 @@ bool ProbeLine(BatchContext& context, const std::string& what, const bus::BusRes
 bool RunWrite(BatchContext& context, const std::string& name, const PartialImage& file,
               const BatchWriteSettings& settings) {
   ProgressLine progress(context.err, context.progress && !context.quiet);
-  const BatchWriteOutcome outcome =
-      WriteImageFile(context.bus, file, settings,
-                     [&](WritePhase phase, std::size_t done, std::size_t total) {
-                       progress.Show(PhaseText(phase, done, total));
-                     });
+  const BatchWriteOutcome outcome = WriteImageFile(
+      context.bus, file, settings, [&](WritePhase phase, std::size_t done, std::size_t total) {
+        progress.Show(PhaseText(phase, done, total));
+      });
   progress.Clear();
   const std::string wrote = "wrote " + Count(outcome.written, "byte", "bytes");
   if (!outcome.result.ok()) {
@@ -108,9 +107,8 @@ bool RunWrite(BatchContext& context, const std::string& name, const PartialImage
                       " after writing " + Count(outcome.written, "byte", "bytes"));
     return false;
   }
-  Done(context, wrote + (outcome.verified
-                             ? ", verified " + std::to_string(file.held.count())
-                             : ", not verified"));
+  Done(context, wrote + (outcome.verified ? ", verified " + std::to_string(file.held.count())
+                                          : ", not verified"));
   return true;
 }
 
@@ -126,10 +124,11 @@ bool RunVerify(BatchContext& context, const std::string& name, const PartialImag
     ReportDifferences(context, name, file, eeprom, differing, "");
     return false;
   }
-  Done(context, "EEPROM matches " + ShownFileName(name) +
-                    (file.Complete() ? std::string()
-                                     : " at the " + Count(file.held.count(), "address", "addresses") +
-                                           " it holds"));
+  Done(context,
+       "EEPROM matches " + ShownFileName(name) +
+           (file.Complete()
+                ? std::string()
+                : " at the " + Count(file.held.count(), "address", "addresses") + " it holds"));
   return true;
 }
 

@@ -103,7 +103,8 @@ BatchOptionTake TakeBatchOption(int argc, const char* const* argv, int& index, B
     if (!TakeOptionValue(argc, argv, index, option.name, value, missing)) continue;
     // An empty name is most likely an unset variable in a script.
     if (missing || value.empty()) {
-      error = std::string(option.name) + " needs a file name" + (missing ? "" : ", and the one given is empty");
+      error = std::string(option.name) + " needs a file name" +
+              (missing ? "" : ", and the one given is empty");
       return BatchOptionTake::Refused;
     }
     plan.operations.push_back({option.kind, value});

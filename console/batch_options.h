@@ -31,10 +31,10 @@ struct BatchOperation {
 
 struct BatchPlan {
   std::vector<BatchOperation> operations;
-  bool write_all = false;               // --all: write every address the file holds, unread
-  bool verify_writes = true;            // cleared by --no-verify
-  std::optional<ImageFormat> format;    // --format: the format of every file
-  bool quiet = false;                   // --quiet: failures only
+  bool write_all = false;             // --all: write every address the file holds, unread
+  bool verify_writes = true;          // cleared by --no-verify
+  std::optional<ImageFormat> format;  // --format: the format of every file
+  bool quiet = false;                 // --quiet: failures only
 
   // The format `file` is read or written in: --format, else the one its name stands for.
   [[nodiscard]] ImageFormat FormatOf(const std::string& file) const;

@@ -17,8 +17,8 @@ inline constexpr int kBatchSucceeded = 0;
 inline constexpr int kBatchFailed = 1;
 
 struct BatchStreams {
-  ConsoleOutput& out;           // standard output
-  ConsoleOutput& err;           // standard error
+  ConsoleOutput& out;            // standard output
+  ConsoleOutput& err;            // standard error
   bool err_is_terminal = false;  // show the progress of writes
 };
 

@@ -19,7 +19,8 @@ std::string DifferenceLines(const PartialImage& file, const bus::Image& eeprom,
     if (!differing[address]) continue;
     char line[64];
     std::snprintf(line, sizeof line, "address %zu: file %02x, EEPROM %02x\n", address,
-                  static_cast<unsigned>(file.bytes[address]), static_cast<unsigned>(eeprom[address]));
+                  static_cast<unsigned>(file.bytes[address]),
+                  static_cast<unsigned>(eeprom[address]));
     lines += line;
   }
   return lines;

@@ -55,8 +55,7 @@ int main(int argc, char** argv) {
   if (parsed.action == console::OptionsAction::RunBatch) {
     console::FileOutput out(stdout);
     console::FileOutput err(stderr);
-    return console::RunBatch(parsed.options.batch, bus,
-                             {out, err, ::isatty(STDERR_FILENO) == 1});
+    return console::RunBatch(parsed.options.batch, bus, {out, err, ::isatty(STDERR_FILENO) == 1});
   }
   console::FileOutput out(stdout);
   console::FdSource source(STDIN_FILENO);
