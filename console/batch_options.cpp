@@ -142,6 +142,20 @@ bool NamesSameFile(const std::string& one, const std::string& other) {
   return NormalPath(one) == NormalPath(other);
 }
 
+std::string BatchOutputProblem(const bus::PortSpec& port, const BatchPlan& plan) {
+  for (const BatchOperation& operation : plan.operations) {
+    if (!operation.WritesFile()) continue;
+    for (const std::string& kept : port.kept_files) {
+      if (NamesSameFile(operation.file, kept)) {
+        return std::string(OptionName(operation.kind)) + " " + operation.file +
+               " is the board file of --port " + port.Text() +
+               ", which the board keeps its EEPROM in while it runs; name another file";
+      }
+    }
+  }
+  return {};
+}
+
 std::string BatchTraceProblem(const std::string& trace, const bus::PortSpec& port,
                               const BatchPlan& plan) {
   std::vector<bus::ProgramFile> files;

@@ -22,6 +22,10 @@ OptionsResult Checked(OptionsResult result) {
   if (const std::string problem = CheckBatchPlan(batch); !problem.empty()) {
     return Refused("30p: " + problem + "\n");
   }
+  if (const std::string problem = BatchOutputProblem(result.options.port, batch);
+      !problem.empty()) {
+    return Refused("30p: " + problem + "\n");
+  }
   if (!batch.operations.empty()) {
     result.action = OptionsAction::RunBatch;
   }

@@ -221,6 +221,9 @@ std::vector<BatchCase> Cases() {
       usage_error("trace_is_a_new_output", {kBoard, "--trace", "out.hex", "--read", "out.hex"},
                   "--trace out.hex is the same file as the output of --read out.hex, which "
                   "would replace the trace; name another trace file"),
+      usage_error("read_into_the_board_file", {"--port", "sim:work.bin", "--read", "./work.bin"},
+                  "--read ./work.bin is the board file of --port sim:work.bin, which the board "
+                  "keeps its EEPROM in while it runs; name another file"),
       usage_error("trace_is_the_input", {kBoard, "--trace", "image.bin", "--write", "image.bin"},
                   "--trace image.bin is the same file as the input of --write image.bin, which "
                   "the trace would overwrite; name another trace file"),
