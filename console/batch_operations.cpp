@@ -95,20 +95,20 @@ bool RunWrite(BatchContext& context, const std::string& name, const PartialImage
         progress.Show(PhaseText(phase, done, total));
       });
   progress.Clear();
-  const std::string wrote = "wrote " + Count(outcome.written, "byte", "bytes");
+  const std::string bytes = Count(outcome.written, "byte", "bytes");
   if (!outcome.result.ok()) {
-    Fail(context, "--write " + ShownFileName(name) + " stopped after writing " +
-                      Count(outcome.written, "byte", "bytes") + ": " +
+    Fail(context, "--write " + ShownFileName(name) + " stopped after writing " + bytes + ": " +
                       bus::DescribeBusResult(outcome.result));
     return false;
   }
   if (outcome.mismatched.any()) {
     ReportDifferences(context, name, file, outcome.read_back, outcome.mismatched,
-                      " after writing " + Count(outcome.written, "byte", "bytes"));
+                      " after writing " + bytes);
     return false;
   }
-  Done(context, wrote + (outcome.verified ? ", verified " + std::to_string(file.held.count())
-                                          : ", not verified"));
+  Done(context, "wrote " + bytes +
+                    (outcome.verified ? ", verified " + std::to_string(file.held.count())
+                                      : ", not verified"));
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "console/command_line_values.h"
+#include "console/shown_file_name.h"
 
 namespace console {
 
@@ -147,8 +148,8 @@ std::string BatchOutputProblem(const bus::PortSpec& port, const BatchPlan& plan)
     if (!operation.WritesFile()) continue;
     for (const std::string& kept : port.kept_files) {
       if (NamesSameFile(operation.file, kept)) {
-        return std::string(OptionName(operation.kind)) + " " + operation.file +
-               " is the board file of --port " + port.Text() +
+        return std::string(OptionName(operation.kind)) + " " + ShownFileName(operation.file) +
+               " is the board file of --port " + ShownFileName(port.Text()) +
                ", which the board keeps its EEPROM in while it runs; name another file";
       }
     }
@@ -165,8 +166,9 @@ std::string BatchTraceProblem(const std::string& trace, const bus::PortSpec& por
     // A file not made yet: the trace would make it first, and the operation replace it later.
     struct stat status {};
     if (::stat(operation.file.c_str(), &status) != 0 && NamesSameFile(trace, operation.file)) {
-      return "--trace " + trace + " is the same file as " + OptionOf(operation.kind).role + " " +
-             operation.file + ", which would replace the trace; name another trace file";
+      return "--trace " + ShownFileName(trace) + " is the same file as " +
+             OptionOf(operation.kind).role + " " + ShownFileName(operation.file) +
+             ", which would replace the trace; name another trace file";
     }
   }
   return bus::TraceProblem(trace, port, files);
