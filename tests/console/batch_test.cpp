@@ -146,7 +146,8 @@ std::vector<BatchCase> Cases() {
               " line 3: address 0x10 is given 0xCC here and 0xAA on line 1"),
       refused("short.bin", std::string(127, 'x'),
               " holds 127 bytes; a raw image file holds exactly 128"),
-      {.name = "refused_missing", .arguments = {kBoard, "--write", "image.bin", "--write", "no.hex"},
+      {.name = "refused_missing",
+       .arguments = {kBoard, "--write", "image.bin", "--write", "no.hex"},
        .before = {image, board}, .exit_status = 1,
        .err = {"30p: cannot read no.hex: No such file or directory"}, .after = {board},
        .board_untouched = true},
@@ -154,7 +155,8 @@ std::vector<BatchCase> Cases() {
       {.name = "read_hex_and_switch_srec",
        .arguments = {kBoard, "--read", "eeprom.hex", "--read-switch", "switch.srec"},
        .before = {board},
-       .err = {"read the EEPROM into eeprom.hex", "read the switch chip's registers into switch.srec"},
+       .err = {"read the EEPROM into eeprom.hex",
+               "read the switch chip's registers into switch.srec"},
        .after = {{"eeprom.hex", console::EncodeImage(BoardData(), console::ImageFormat::IntelHex)},
                  {"switch.srec", console::EncodeImage(BoardData(), console::ImageFormat::SRecord)},
                  board},
@@ -166,7 +168,8 @@ std::vector<BatchCase> Cases() {
        .after = {{"out.hex", "kept\n"}}},
       // --verify lists every difference.
       {.name = "verify_three_differences", .arguments = {kBoard, "--verify", "image.bin"},
-       .before = {image, {"board.bin", Raw(With(ImageData(), {{5, 0x00}, {9, 0xee}, {100, 0x01}}))}},
+       .before = {image,
+                  {"board.bin", Raw(With(ImageData(), {{5, 0x00}, {9, 0xee}, {100, 0x01}}))}},
        .exit_status = 1,
        .out = "address 5: file 26, EEPROM 00\naddress 9: file 42, EEPROM ee\n"
               "address 100: file bf, EEPROM 01\n",
@@ -291,7 +294,9 @@ TEST(TerminalBatchTest, AWriteShowsItsProgressOnATerminalOnly) {
                            scratch);
   EXPECT_EQ(run.exit_status, 0) << "30p " << DescribeEnd(run);
   std::string expected = "\rwriting 0/128";
-  for (int done = 8; done <= 128; done += 8) expected += "\rwriting " + std::to_string(done) + "/128";
+  for (int done = 8; done <= 128; done += 8) {
+    expected += "\rwriting " + std::to_string(done) + "/128";
+  }
   // "verifying" covers "writing 128/128" with spaces; the blanking covers "verifying".
   expected += "\rverifying      \r" + std::string(9, ' ') + "\rwrote 128 bytes, verified 128\n";
   EXPECT_TRUE(DescribeFirstDifference(expected, run.out).empty())

@@ -318,7 +318,7 @@ INSTANTIATE_TEST_SUITE_P(
         OptionsCase{"help_shows_the_batch_form",
                     {"--help"},
                     0,
-                    {"   or: 30p [--port SPEC] [--trace FILE] [--format WORD] [--all] [--no-verify]",
+                    {"   or: 30p [--port SPEC] [--trace FILE] [--format WORD] [--all]",
                      "--write FILE", "--read FILE", "--verify FILE", "--read-switch FILE",
                      "--probe", "--quiet", "exits with status 0"},
                     {}},
