@@ -7,6 +7,12 @@ bus::BusResult ConsoleBus::WriteEeprom(const bus::Image& image) {
   return connection_.WriteEeprom(image);
 }
 
+bus::BusResult ConsoleBus::WriteEepromAddresses(const bus::Image& image,
+                                                const bus::AddressSet& addresses) {
+  out_.Flush();
+  return connection_.WriteEepromAddresses(image, addresses);
+}
+
 bus::BusResult ConsoleBus::ReadEeprom(bus::Image& destination) {
   out_.Flush();
   return connection_.ReadEeprom(destination);
@@ -15,6 +21,11 @@ bus::BusResult ConsoleBus::ReadEeprom(bus::Image& destination) {
 bus::BusResult ConsoleBus::DumpSwitchRegisters(bus::Image& destination) {
   out_.Flush();
   return connection_.DumpSwitchRegisters(destination);
+}
+
+bus::ProbeReport ConsoleBus::Probe() {
+  out_.Flush();
+  return connection_.Probe();
 }
 
 }  // namespace console

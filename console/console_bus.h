@@ -19,8 +19,11 @@ class ConsoleBus {
       : connection_(connection), out_(out) {}
 
   bus::BusResult WriteEeprom(const bus::Image& image);
+  // Writes only `addresses` of the image, with the same byte-write transaction per address.
+  bus::BusResult WriteEepromAddresses(const bus::Image& image, const bus::AddressSet& addresses);
   bus::BusResult ReadEeprom(bus::Image& destination);
   bus::BusResult DumpSwitchRegisters(bus::Image& destination);
+  bus::ProbeReport Probe();
 
  private:
   bus::BusConnection& connection_;

@@ -1,5 +1,5 @@
-// 30p: the console programmer. Parses the options and runs the dialogue on standard input and
-// standard output.
+// 30p: the console programmer. Parses the options, then runs either the dialogue on standard
+// input and standard output, or the batch operations of the command line.
 #include <unistd.h>
 
 #include <cstdio>
@@ -8,6 +8,7 @@
 #include "bus/bus_connection.h"
 #include "bus/port_listing.h"
 #include "bus/process_guards.h"
+#include "console/batch_run.h"
 #include "console/console_output.h"
 #include "console/input_reader.h"
 #include "console/options.h"
@@ -45,11 +46,17 @@ int main(int argc, char** argv) {
       WriteText(stdout, bus::PortListing(bus::FindPorts()));
       return 0;
     case console::OptionsAction::Run:
+    case console::OptionsAction::RunBatch:
       break;
   }
 
   bus::BusConnection bus(
       bus::BusOptions{parsed.options.port, parsed.options.trace_file, bus::TimingPolicy::Console});
+  if (parsed.action == console::OptionsAction::RunBatch) {
+    console::FileOutput out(stdout);
+    console::FileOutput err(stderr);
+    return console::RunBatch(parsed.options.batch, bus, {out, err, ::isatty(STDERR_FILENO) == 1});
+  }
   console::FileOutput out(stdout);
   console::FdSource source(STDIN_FILENO);
   console::InputReader in(source, &out);

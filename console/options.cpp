@@ -1,8 +1,10 @@
 #include "console/options.h"
 
 #include <string_view>
+#include <utility>
 
 #include "bus/trace_checks.h"
+#include "console/command_line_values.h"
 #include "console/data_files.h"
 #include "ports/port_table.h"
 
@@ -10,32 +12,34 @@ namespace console {
 
 namespace {
 
-// The value of an option given as "--name VALUE" or "--name=VALUE"; advances `index` past it.
-// False when the option is not `name`; `missing` is set when the value is not there.
-bool TakeValue(int argc, const char* const* argv, int& index, std::string_view name,
-               std::string& value, bool& missing) {
-  const std::string_view argument = argv[index];
-  if (argument == name) {
-    if (index + 1 >= argc) {
-      missing = true;
-      return true;
-    }
-    value = argv[++index];
-    return true;
-  }
-  if (argument.size() > name.size() && argument.substr(0, name.size()) == name &&
-      argument[name.size()] == '=') {
-    value = std::string(argument.substr(name.size() + 1));
-    return true;
-  }
-  return false;
+OptionsResult Refused(std::string error) {
+  return {OptionsAction::Refuse, {}, std::move(error)};
 }
 
-std::string EndWithLineBreak(std::string text) {
-  if (!text.empty() && text.back() != '\n') {
-    text += '\n';
+// After the whole command line: the batch plan is whole and the trace is no file the run keeps.
+OptionsResult Checked(OptionsResult result) {
+  const BatchPlan& batch = result.options.batch;
+  if (const std::string problem = CheckBatchPlan(batch); !problem.empty()) {
+    return Refused("30p: " + problem + "\n");
   }
-  return text;
+  if (const std::string problem = BatchOutputProblem(result.options.port, batch);
+      !problem.empty()) {
+    return Refused("30p: " + problem + "\n");
+  }
+  if (!batch.operations.empty()) {
+    result.action = OptionsAction::RunBatch;
+  }
+  // A trace is made by truncating its file: it must not be one the program reads or keeps. The
+  // menu keeps the default data file; a batch run does not use it, but has its own files.
+  if (!result.options.trace_file.empty()) {
+    const std::string problem =
+        batch.operations.empty()
+            ? bus::TraceProblem(result.options.trace_file, result.options.port,
+                                {{kDefaultDataFile, "the default data file"}})
+            : BatchTraceProblem(result.options.trace_file, result.options.port, batch);
+    if (!problem.empty()) return Refused("30p: " + problem + "\n");
+  }
+  return result;
 }
 
 }  // namespace
@@ -58,7 +62,7 @@ OptionsResult ParseOptions(int argc, const char* const* argv) {
       result.action = OptionsAction::ListPorts;
       return result;
     }
-    if (TakeValue(argc, argv, index, "--port", value, missing)) {
+    if (TakeOptionValue(argc, argv, index, "--port", value, missing)) {
       if (missing) {
         return {OptionsAction::Refuse, {}, "30p: --port needs a port specification\n"};
       }
@@ -76,12 +80,21 @@ OptionsResult ParseOptions(int argc, const char* const* argv) {
       result.options.port = *spec.spec;
       continue;
     }
-    if (TakeValue(argc, argv, index, "--trace", value, missing)) {
+    if (TakeOptionValue(argc, argv, index, "--trace", value, missing)) {
       if (missing || value.empty()) {
         return {OptionsAction::Refuse, {}, "30p: --trace needs a file name\n"};
       }
       result.options.trace_file = value;
       continue;
+    }
+    std::string batch_error;
+    switch (TakeBatchOption(argc, argv, index, result.options.batch, batch_error)) {
+      case BatchOptionTake::Taken:
+        continue;
+      case BatchOptionTake::Refused:
+        return Refused("30p: " + batch_error + "\n");
+      case BatchOptionTake::NotBatch:
+        break;
     }
     if (!argument.empty() && argument[0] == '-') {
       return {OptionsAction::Refuse, {}, "30p: unknown option '" + std::string(argument) + "'\n"};
@@ -89,18 +102,13 @@ OptionsResult ParseOptions(int argc, const char* const* argv) {
     return {OptionsAction::Refuse, {},
             "30p: unexpected argument '" + std::string(argument) + "'\n"};
   }
-  // A trace is made by truncating its file: it must not be one the program reads or keeps.
-  if (!result.options.trace_file.empty()) {
-    const std::string problem =
-        bus::TraceProblem(result.options.trace_file, result.options.port,
-                          {{kDefaultDataFile, "the default data file"}});
-    if (!problem.empty()) return {OptionsAction::Refuse, {}, "30p: " + problem + "\n"};
-  }
-  return result;
+  return Checked(std::move(result));
 }
 
 std::string UsageLine() {
-  return "Usage: 30p [--port SPEC] [--trace FILE] [--list-ports] [--help] [--version]\n";
+  return "Usage: 30p [--port SPEC] [--trace FILE] [--list-ports] [--help] [--version]\n"
+         "   or: 30p [--port SPEC] [--trace FILE] [--format WORD] [--all] [--no-verify]\n"
+         "           [--quiet] OPERATION...\n";
 }
 
 std::string HelpText() {
@@ -110,6 +118,34 @@ std::string HelpText() {
          "on the LX5030Q demo board, and reads the switch chip's registers, over the\n"
          "two-wire bus of the parallel printer port. At start it lists 30p.dat from the\n"
          "current folder; then a numbered menu runs the commands.\n"
+         "\n"
+         "Given one or more OPERATIONs, 30p runs them in the order given instead, without\n"
+         "the menu and without 30p.dat, and exits with status 0 when all succeeded, 1 when\n"
+         "one failed (the ones after it are not run), 2 when the command line is wrong.\n"
+         "Every file an operation reads is read and checked before the board is touched.\n"
+         "\n"
+         "Operations:\n"
+         "  --write FILE        write the image in FILE to the EEPROM: read the EEPROM,\n"
+         "                      write only the addresses whose bytes differ, then read it\n"
+         "                      back and verify the addresses FILE holds\n"
+         "  --read FILE         read the EEPROM into FILE; FILE is replaced only when the\n"
+         "                      read succeeded\n"
+         "  --verify FILE       compare the EEPROM with FILE; each address that differs\n"
+         "                      is printed on standard output as a line\n"
+         "                      \"address A: file XX, EEPROM YY\" (A decimal, XX and YY hex)\n"
+         "  --read-switch FILE  read the switch chip's 128 registers into FILE, as --read\n"
+         "                      does\n"
+         "  --probe             check the SDA line, then whether the EEPROM (0x50) and the\n"
+         "                      switch chip (0x5F) answer; fails unless all three are good\n"
+         "\n"
+         "Batch options:\n"
+         "  --all          every --write writes every address its file holds, unread\n"
+         "  --no-verify    no --write reads back what it wrote\n"
+         "  --format WORD  every FILE is in this format: raw, ihex or srec. Without it the\n"
+         "                 name says: .hex .ihex .ihx Intel HEX; .srec .s19 .s28 .s37 .mot\n"
+         "                 Motorola S-record; other names raw binary (128 bytes exactly)\n"
+         "  --quiet        print only failures: no progress, no line per operation\n"
+         "Messages and progress go to standard error.\n"
          "\n"
          "Options:\n"
          "  --port SPEC    the port the board hangs on (see below); the port is opened at the\n"

@@ -1,18 +1,22 @@
-// The command line of 30p: [--port SPEC] [--trace FILE] [--list-ports] [--help] [--version].
+// The command line of 30p: [--port SPEC] [--trace FILE] [--list-ports] [--help] [--version] for
+// the menu, and the same with batch operations (see batch_options.h) for a run without it.
 #pragma once
 
 #include <string>
 
 #include "bus/port_spec.h"
+#include "console/batch_options.h"
 
 namespace console {
 
 struct Options {
   bus::PortSpec port = bus::DefaultPortSpec();
   std::string trace_file;  // empty: no trace
+  BatchPlan batch;         // RunBatch: the operations and their options
 };
 
-enum class OptionsAction { Run, ShowHelp, ShowVersion, ListPorts, Refuse };
+// Run: the menu. RunBatch: the operations of `batch`, without the menu.
+enum class OptionsAction { Run, RunBatch, ShowHelp, ShowVersion, ListPorts, Refuse };
 
 struct OptionsResult {
   OptionsAction action = OptionsAction::Run;
@@ -22,9 +26,11 @@ struct OptionsResult {
 
 [[nodiscard]] OptionsResult ParseOptions(int argc, const char* const* argv);
 
-// "Usage: 30p [--port SPEC] [--trace FILE] [--list-ports] [--help] [--version]\n"
+// "Usage: 30p [--port SPEC] [--trace FILE] [--list-ports] [--help] [--version]\n" and the
+// usage of the batch form below it.
 [[nodiscard]] std::string UsageLine();
-// The --help text: usage, what the program does, the options and the port forms.
+// The --help text: usage, what the program does in either form, the operations, the options,
+// the file formats and the port forms.
 [[nodiscard]] std::string HelpText();
 // The text of a refusal on standard error: the error, the usage line and a pointer to --help.
 [[nodiscard]] std::string RefusalText(const std::string& error);

@@ -325,6 +325,13 @@ INSTANTIATE_TEST_SUITE_P(
     CommandLine, OptionsTest,
     ::testing::Values(
         OptionsCase{"help", {"--help"}, 0, {kUsage, "--port SPEC", "sim[:FILE]", "ppdev"}, {}},
+        OptionsCase{"help_shows_the_batch_form",
+                    {"--help"},
+                    0,
+                    {"   or: 30p [--port SPEC] [--trace FILE] [--format WORD] [--all]",
+                     "--write FILE", "--read FILE", "--verify FILE", "--read-switch FILE",
+                     "--probe", "--quiet", "exits with status 0"},
+                    {}},
         OptionsCase{"version", {"--version"}, 0, {"30p " PLOVER_VERSION "\n"}, {}},
         OptionsCase{"unknown_option", {"--bogus"}, 2, {}, {"--bogus", kUsage}},
         OptionsCase{"bad_port", {"--port", "bogus:board.bin"}, 2, {}, {"bogus", "sim", kUsage}},

@@ -1,0 +1,163 @@
+#include "console/batch_operations.h"
+
+#include "console/image_comparison.h"
+#include "console/image_file.h"
+#include "console/progress_line.h"
+#include "console/safe_replace.h"
+#include "console/shown_file_name.h"
+
+namespace console {
+
+namespace {
+
+// A message is one line whatever a port's reason or a file name contained.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  return text;
+}
+
+void Fail(BatchContext& context, const std::string& text) {
+  context.err.Write("30p: " + OneLine(text) + "\n");
+}
+
+void Done(BatchContext& context, const std::string& text) {
+  if (!context.quiet) context.err.Write(text + "\n");
+}
+
+// "--read out.hex: " before the cause of a failed bus operation.
+std::string Where(const char* option, const std::string& name) {
+  return std::string(option) + " " + ShownFileName(name) + ": ";
+}
+
+std::string Count(std::size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// "EEPROM differs from FILE at 3 of 128 addresses", after the lines that name them.
+void ReportDifferences(BatchContext& context, const std::string& name, const PartialImage& file,
+                       const bus::Image& eeprom, const bus::AddressSet& differing,
+                       const std::string& after) {
+  context.out.Write(DifferenceLines(file, eeprom, differing));
+  context.out.Flush();
+  Fail(context, "EEPROM differs from " + ShownFileName(name) + " at " +
+                    std::to_string(differing.count()) + " of " +
+                    Count(file.held.count(), "address", "addresses") + after);
+}
+
+std::string PhaseText(WritePhase phase, std::size_t done, std::size_t total) {
+  switch (phase) {
+    case WritePhase::Reading:
+      return "reading the EEPROM";
+    case WritePhase::Writing:
+      return "writing " + std::to_string(done) + "/" + std::to_string(total);
+    case WritePhase::Verifying:
+      return "verifying";
+  }
+  return {};
+}
+
+bool ReadInto(BatchContext& context, const char* option, const std::string& name,
+              ImageFormat format, bus::BusResult (ConsoleBus::*read)(bus::Image&),
+              const std::string& done) {
+  bus::Image image{};
+  const bus::BusResult result = (context.bus.*read)(image);
+  if (!result.ok()) {
+    Fail(context, Where(option, name) + bus::DescribeBusResult(result));
+    return false;
+  }
+  if (const std::string error = ReplaceFile(name, EncodeImage(image, format)); !error.empty()) {
+    Fail(context, error);
+    return false;
+  }
+  Done(context, done + ShownFileName(name));
+  return true;
+}
+
+// One line of the probe: printed as a success unless quiet, as a failure always.
+bool ProbeLine(BatchContext& context, const std::string& what, const bus::BusResult& result) {
+  if (result.ok()) {
+    Done(context, what + ": answers");
+    return true;
+  }
+  Fail(context, what + ": does not answer: " + bus::DescribeBusResult(result));
+  return false;
+}
+
+}  // namespace
+
+bool RunWrite(BatchContext& context, const std::string& name, const PartialImage& file,
+              const BatchWriteSettings& settings) {
+  ProgressLine progress(context.err, context.progress && !context.quiet);
+  const BatchWriteOutcome outcome = WriteImageFile(
+      context.bus, file, settings, [&](WritePhase phase, std::size_t done, std::size_t total) {
+        progress.Show(PhaseText(phase, done, total));
+      });
+  progress.Clear();
+  const std::string bytes = Count(outcome.written, "byte", "bytes");
+  if (!outcome.result.ok()) {
+    Fail(context, "--write " + ShownFileName(name) + " stopped after writing " + bytes + ": " +
+                      bus::DescribeBusResult(outcome.result));
+    return false;
+  }
+  if (outcome.mismatched.any()) {
+    ReportDifferences(context, name, file, outcome.read_back, outcome.mismatched,
+                      " after writing " + bytes);
+    return false;
+  }
+  Done(context, "wrote " + bytes +
+                    (outcome.verified ? ", verified " + std::to_string(file.held.count())
+                                      : ", not verified"));
+  return true;
+}
+
+bool RunVerify(BatchContext& context, const std::string& name, const PartialImage& file) {
+  bus::Image eeprom{};
+  const bus::BusResult result = context.bus.ReadEeprom(eeprom);
+  if (!result.ok()) {
+    Fail(context, Where("--verify", name) + bus::DescribeBusResult(result));
+    return false;
+  }
+  const bus::AddressSet differing = DifferingAddresses(file, eeprom);
+  if (differing.any()) {
+    ReportDifferences(context, name, file, eeprom, differing, "");
+    return false;
+  }
+  Done(context,
+       "EEPROM matches " + ShownFileName(name) +
+           (file.Complete()
+                ? std::string()
+                : " at the " + Count(file.held.count(), "address", "addresses") + " it holds"));
+  return true;
+}
+
+bool RunRead(BatchContext& context, const std::string& name, ImageFormat format) {
+  return ReadInto(context, "--read", name, format, &ConsoleBus::ReadEeprom,
+                  "read the EEPROM into ");
+}
+
+bool RunReadSwitch(BatchContext& context, const std::string& name, ImageFormat format) {
+  return ReadInto(context, "--read-switch", name, format, &ConsoleBus::DumpSwitchRegisters,
+                  "read the switch chip's registers into ");
+}
+
+bool RunProbe(BatchContext& context) {
+  const bus::ProbeReport report = context.bus.Probe();
+  if (report.eeprom.fault == bus::BusFault::PortUnavailable) {
+    Fail(context, "--probe: " + bus::DescribeBusResult(report.eeprom));
+    return false;
+  }
+  bool good = true;
+  if (report.line_fault && report.line_fault->empty()) {
+    Done(context, "SDA line: follows the port");
+  } else if (report.line_fault) {
+    Fail(context, "SDA line: " + *report.line_fault);
+    good = false;
+  }
+  good = ProbeLine(context, "EEPROM at 0x50", report.eeprom) && good;
+  good = ProbeLine(context, "switch chip at 0x5F", report.switch_chip) && good;
+  return good;
+}
+
+}  // namespace console

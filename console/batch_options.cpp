@@ -1,0 +1,177 @@
+#include "console/batch_options.h"
+
+#include <sys/stat.h>
+
+#include <array>
+#include <filesystem>
+#include <string_view>
+
+#include "console/command_line_values.h"
+#include "console/shown_file_name.h"
+
+namespace console {
+
+namespace {
+
+struct OperationOption {
+  BatchOperationKind kind;
+  const char* name;
+  const char* role;  // what its file is to the run, for the trace check
+};
+
+constexpr std::array kOperationOptions{
+    OperationOption{BatchOperationKind::Write, "--write", "the input of --write"},
+    OperationOption{BatchOperationKind::Read, "--read", "the output of --read"},
+    OperationOption{BatchOperationKind::Verify, "--verify", "the input of --verify"},
+    OperationOption{BatchOperationKind::ReadSwitch, "--read-switch", "the output of --read-switch"},
+};
+
+const OperationOption& OptionOf(BatchOperationKind kind) {
+  for (const OperationOption& option : kOperationOptions) {
+    if (option.kind == kind) return option;
+  }
+  return kOperationOptions.front();
+}
+
+bool HasOperation(const BatchPlan& plan, BatchOperationKind kind) {
+  for (const BatchOperation& operation : plan.operations) {
+    if (operation.kind == kind) return true;
+  }
+  return false;
+}
+
+std::filesystem::path NormalPath(const std::string& name) {
+  std::error_code ignored;
+  return std::filesystem::absolute(name, ignored).lexically_normal();
+}
+
+BatchOptionTake TakeFormat(const std::string& word, BatchPlan& plan, std::string& error) {
+  const FormatWordResult parsed = ParseFormatWord(word);
+  if (!parsed.format) {
+    error = parsed.error;
+    return BatchOptionTake::Refused;
+  }
+  if (plan.format && *plan.format != *parsed.format) {
+    error = std::string("--format is given twice, as ") + FormatWord(*plan.format) + " and " +
+            FormatWord(*parsed.format) + "; it applies to every file, so give it once";
+    return BatchOptionTake::Refused;
+  }
+  plan.format = parsed.format;
+  return BatchOptionTake::Taken;
+}
+
+}  // namespace
+
+bool BatchOperation::ReadsFile() const {
+  return kind == BatchOperationKind::Write || kind == BatchOperationKind::Verify;
+}
+
+bool BatchOperation::WritesFile() const {
+  return kind == BatchOperationKind::Read || kind == BatchOperationKind::ReadSwitch;
+}
+
+ImageFormat BatchPlan::FormatOf(const std::string& file) const {
+  return format ? *format : FormatFromFileName(file);
+}
+
+const char* OptionName(BatchOperationKind kind) {
+  return kind == BatchOperationKind::Probe ? "--probe" : OptionOf(kind).name;
+}
+
+BatchOptionTake TakeBatchOption(int argc, const char* const* argv, int& index, BatchPlan& plan,
+                                std::string& error) {
+  const std::string_view argument = argv[index];
+  if (argument == "--probe") {
+    plan.operations.push_back({BatchOperationKind::Probe, {}});
+    return BatchOptionTake::Taken;
+  }
+  if (argument == "--all" || argument == "--no-verify" || argument == "--quiet") {
+    plan.write_all = plan.write_all || argument == "--all";
+    plan.verify_writes = plan.verify_writes && argument != "--no-verify";
+    plan.quiet = plan.quiet || argument == "--quiet";
+    return BatchOptionTake::Taken;
+  }
+  std::string value;
+  bool missing = false;
+  if (TakeOptionValue(argc, argv, index, "--format", value, missing)) {
+    if (missing) {
+      error = "--format needs a file format: raw, ihex or srec";
+      return BatchOptionTake::Refused;
+    }
+    return TakeFormat(value, plan, error);
+  }
+  for (const OperationOption& option : kOperationOptions) {
+    if (!TakeOptionValue(argc, argv, index, option.name, value, missing)) continue;
+    // An empty name is most likely an unset variable in a script.
+    if (missing || value.empty()) {
+      error = std::string(option.name) + " needs a file name" +
+              (missing ? "" : ", and the one given is empty");
+      return BatchOptionTake::Refused;
+    }
+    plan.operations.push_back({option.kind, value});
+    return BatchOptionTake::Taken;
+  }
+  return BatchOptionTake::NotBatch;
+}
+
+std::string CheckBatchPlan(const BatchPlan& plan) {
+  if (plan.operations.empty()) {
+    const char* modifier = plan.quiet            ? "--quiet"
+                           : plan.format         ? "--format"
+                           : plan.write_all      ? "--all"
+                           : !plan.verify_writes ? "--no-verify"
+                                                 : nullptr;
+    if (modifier == nullptr) return {};
+    return std::string(modifier) +
+           " applies to batch operations, and none is given (--write, --read, --verify, "
+           "--read-switch or --probe)";
+  }
+  const bool writes = HasOperation(plan, BatchOperationKind::Write);
+  if (plan.write_all && !writes) return "--all applies to --write, and no --write is given";
+  if (!plan.verify_writes && !writes) {
+    return "--no-verify applies to --write, and no --write is given";
+  }
+  return {};
+}
+
+bool NamesSameFile(const std::string& one, const std::string& other) {
+  struct stat first {};
+  struct stat second {};
+  if (::stat(one.c_str(), &first) == 0 && ::stat(other.c_str(), &second) == 0) {
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+  }
+  return NormalPath(one) == NormalPath(other);
+}
+
+std::string BatchOutputProblem(const bus::PortSpec& port, const BatchPlan& plan) {
+  for (const BatchOperation& operation : plan.operations) {
+    if (!operation.WritesFile()) continue;
+    for (const std::string& kept : port.kept_files) {
+      if (NamesSameFile(operation.file, kept)) {
+        return std::string(OptionName(operation.kind)) + " " + ShownFileName(operation.file) +
+               " is the board file of --port " + ShownFileName(port.Text()) +
+               ", which the board keeps its EEPROM in while it runs; name another file";
+      }
+    }
+  }
+  return {};
+}
+
+std::string BatchTraceProblem(const std::string& trace, const bus::PortSpec& port,
+                              const BatchPlan& plan) {
+  std::vector<bus::ProgramFile> files;
+  for (const BatchOperation& operation : plan.operations) {
+    if (operation.file.empty()) continue;
+    files.push_back({operation.file, OptionOf(operation.kind).role});
+    // A file not made yet: the trace would make it first, and the operation replace it later.
+    struct stat status {};
+    if (::stat(operation.file.c_str(), &status) != 0 && NamesSameFile(trace, operation.file)) {
+      return "--trace " + ShownFileName(trace) + " is the same file as " +
+             OptionOf(operation.kind).role + " " + ShownFileName(operation.file) +
+             ", which would replace the trace; name another trace file";
+    }
+  }
+  return bus::TraceProblem(trace, port, files);
+}
+
+}  // namespace console

@@ -1,0 +1,87 @@
+#include "console/batch_write.h"
+
+#include "console/image_comparison.h"
+
+namespace console {
+
+namespace {
+
+void Tell(const WriteProgress& progress, WritePhase phase, std::size_t done, std::size_t total) {
+  if (progress) progress(phase, done, total);
+}
+
+// The addresses to write: those the file holds, or (reading the EEPROM first) those of them
+// whose bytes differ. Fails only when the read fails.
+bus::BusResult ChooseAddresses(ConsoleBus& bus, const PartialImage& file,
+                               const BatchWriteSettings& settings, const WriteProgress& progress,
+                               bus::AddressSet& chosen) {
+  if (settings.write_all) {
+    chosen = file.held;
+    return bus::BusResult::Success();
+  }
+  Tell(progress, WritePhase::Reading, 0, 0);
+  bus::Image eeprom{};
+  const bus::BusResult read = bus.ReadEeprom(eeprom);
+  if (read.ok()) chosen = DifferingAddresses(file, eeprom);
+  return read;
+}
+
+// The next `kWriteSliceAddresses` addresses of `remaining`, taken out of it.
+bus::AddressSet TakeSlice(bus::AddressSet& remaining) {
+  bus::AddressSet slice;
+  for (std::size_t address = 0; address < bus::kEepromSize; ++address) {
+    if (!remaining[address]) continue;
+    slice.set(address);
+    remaining.reset(address);
+    if (slice.count() == kWriteSliceAddresses) break;
+  }
+  return slice;
+}
+
+// How many addresses of `slice` lie below `stop`, the address a failed write stopped at: those
+// were written before it.
+std::size_t WrittenBefore(const bus::AddressSet& slice, int stop) {
+  std::size_t count = 0;
+  for (int address = 0; address < stop && address < static_cast<int>(bus::kEepromSize); ++address) {
+    count += slice[static_cast<std::size_t>(address)] ? 1 : 0;
+  }
+  return count;
+}
+
+void WriteSlices(ConsoleBus& bus, const PartialImage& file, bus::AddressSet remaining,
+                 const WriteProgress& progress, BatchWriteOutcome& outcome) {
+  while (remaining.any()) {
+    const bus::AddressSet slice = TakeSlice(remaining);
+    outcome.result = bus.WriteEepromAddresses(file.bytes, slice);
+    if (!outcome.result.ok()) {
+      outcome.written += WrittenBefore(slice, outcome.result.address);
+      return;
+    }
+    outcome.written += slice.count();
+    Tell(progress, WritePhase::Writing, outcome.written, outcome.to_write);
+  }
+}
+
+}  // namespace
+
+BatchWriteOutcome WriteImageFile(ConsoleBus& bus, const PartialImage& file,
+                                 const BatchWriteSettings& settings,
+                                 const WriteProgress& progress) {
+  BatchWriteOutcome outcome;
+  bus::AddressSet chosen;
+  outcome.result = ChooseAddresses(bus, file, settings, progress, chosen);
+  if (!outcome.result.ok()) return outcome;
+  outcome.to_write = chosen.count();
+  if (outcome.to_write > 0) Tell(progress, WritePhase::Writing, 0, outcome.to_write);
+  WriteSlices(bus, file, chosen, progress, outcome);
+  if (!outcome.result.ok() || !settings.verify) return outcome;
+
+  Tell(progress, WritePhase::Verifying, 0, 0);
+  outcome.result = bus.ReadEeprom(outcome.read_back);
+  if (!outcome.result.ok()) return outcome;
+  outcome.verified = true;
+  outcome.mismatched = DifferingAddresses(file, outcome.read_back);
+  return outcome;
+}
+
+}  // namespace console
