@@ -75,7 +75,7 @@ OpenedPort OpenI2c(const PortSpec& spec) {
 }
 
 constexpr PortParameter kParameters[] = {
-    {"DEVICE", "the adapter's device node (/dev/i2c-1) or bus number (1)"},
+    {"DEVICE", "device node (/dev/i2c-1) or bus number (1)"},
 };
 
 }  // namespace

@@ -74,7 +74,6 @@ bool TakeSpeedOption(std::string_view option, PortSpec& spec, std::string& error
 
 // The parameter line of khz=N for --help.
 inline constexpr PortParameter kSpeedParameter{
-    "khz=N", "bus speed whose data-sheet timing is kept: 100 (default), 400 fast-mode parts "
-             "only, less for a long bus, 0 the bare port"};
+    "khz=N", "bus speed kept: 100 (default), 400 fast-mode, 0 off"};
 
 }  // namespace bus

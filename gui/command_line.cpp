@@ -50,7 +50,8 @@ QString VersionText() { return QStringLiteral("plover %1").arg(QStringLiteral(PL
 CommandLine ParseCommandLine(const QStringList& arguments) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
-      "Windowed programmer of the switch board's configuration EEPROM over the parallel port."));
+      "Windowed programmer of the switch board's configuration EEPROM, over the\n"
+      "parallel port or an I2C adapter."));
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
   const QCommandLineOption help_option({QStringLiteral("h"), QStringLiteral("help")},
                                        QStringLiteral("Show this help and exit."));
@@ -66,7 +67,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                      "exit."));
   const QCommandLineOption trace_option(
       QStringLiteral("trace"),
-      QStringLiteral("Record every port access of the device commands in FILE."),
+      QStringLiteral("Record every port access of the device commands in FILE (a VCD waveform "
+                     "when FILE ends in .vcd, otherwise a text log; through an I2C adapter, a "
+                     "text log of its messages)."),
       QStringLiteral("FILE"));
   const QCommandLineOption screenshot_option(
       QStringLiteral("screenshot"),

@@ -111,7 +111,7 @@ constexpr bus::PortParameter kParameters[] = {
     {"switch=absent", "no switch chip on the bus"},
     {"twr=MICROSECONDS", "the EEPROM's write cycle, default 5000"},
     {"sda=stuck-low", "SDA shorted to ground"},
-    {"timing=100|400", "the chips check every phase of the bus against that mode's minimums"},
+    {"timing=100|400", "the chips check the 100 or 400 kHz timing"},
     bus::kSpeedParameter,
 };
 
