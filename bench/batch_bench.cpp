@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch write of 30p on the virtual board, in simulated bus time (the board's clock: 1 us
 // per port access, and the EEPROM's 5 ms write cycles as the acknowledge polling waits them out).
 //

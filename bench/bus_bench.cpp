@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bus layer's cost on the virtual board.
 //
 //   BM_PortAccess    nanoseconds of host time per port access, through the line driver and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message road's cost, through the real i2c backend on the fake adapter (whose bus is the
 // virtual board's):
 //

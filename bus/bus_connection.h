@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // BusConnection: what the programs hold to run bus operations on the port the user chose.
 //
 // It opens the port (and the trace, if one was asked for) at the first bus operation, never

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a bus operation reports: success, or which device failed to answer and where.
 //
 // The bus layer throws nothing. Every operation returns a BusResult; the programs turn a failed one

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The waits between line changes, chosen by the program.
 //
 // The console counts one process-wide unsigned 32-bit counter: to 100 after every register write

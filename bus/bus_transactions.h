@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // BusTransactions: the operations the programs run on the board, whatever road reaches its bus.
 //
 // Two implementations: LineTransactions drives the bus lines through a parallel port's registers

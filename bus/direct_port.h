@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The direct backend: the port's three registers reached with the x86 port instructions.
 //
 // Opening asks the kernel for access to the three I/O addresses (data = ADDRESS, status =

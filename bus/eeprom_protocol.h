@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // EepromProtocol: the write and read transactions with the board's 24C01-class EEPROM.
 //
 // WriteEeprom writes the whole image, one byte-write transaction per word address 0 to 127, each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // I2cAdapter: a port through which the programs reach the two-wire bus by whole messages.
 //
 // An I2C adapter (a USB bridge, a single-board computer's bus pins) makes the bit timing itself;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The i2c backend: an I2C adapter through the kernel's i2c-dev interface (/dev/i2c-N).
 //
 // Opening opens the device node and asks the adapter what it can do (I2C_FUNCS): an adapter that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 128-byte image of the configuration EEPROM: index = word address 0 to 127.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line check: does SDA follow the port, before any device is addressed?
 //
 // Driven low, SDA must read back low; released, it must read back high. Each failure has its own

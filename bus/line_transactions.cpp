@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "bus/line_transactions.h"
 
 #include "bus/eeprom_protocol.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LineTransactions: the board's operations made bit by bit on a parallel port's lines.
 //
 // Each operation runs the register sequences of EepromProtocol or SwitchRegisterDump through a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A recorder that wraps an I2C adapter and logs every transfer to a file (`--trace FILE` with an
 // i2c port). The adapter makes the bit timing itself, so there are no line levels to draw: the
 // trace is a text log of the messages, one line per transfer:

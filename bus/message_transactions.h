@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MessageTransactions: the board's operations as whole messages to an I2C adapter.
 //
 // The EEPROM answers at bus address 0x50 and the switch chip at 0x5F, as on the parallel port.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "bus/parallel_port_lines.h"
 
 namespace bus {

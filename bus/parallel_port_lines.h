@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ParallelPortLines: the two bus lines driven through the parallel port's registers.
 //
 // SDA is driven from data bit 7 and sensed on status bit 6; SCL is driven from control bit 2. A 1

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three parallel-port registers that the bus lines hang on, as one small interface.
 //
 // The line driver needs nothing else from a port: write a whole byte to the data or the control

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A row of the table of port backends, and the one place that opens a port from its
 // specification.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PortBase: what every port offers the bus connection, whether the programs drive the bus lines
 // through it themselves (a parallel port, the virtual board: Port) or hand it whole messages (an
 // I2C adapter: I2cAdapter).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `--list-ports`: the ports this machine offers, each with the --port value that selects it and
 // whether this user may open it.
 //

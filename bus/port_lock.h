@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Taking a shared port for one bus operation without waiting for ever.
 //
 // Two of our programs on one port (a ppdev device, or a direct address) must never interleave

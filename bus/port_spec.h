@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port specification that both programs take as `--port SPEC`, and its parser.
 //
 // A specification names a backend and what that backend takes after its name, e.g.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ppdev backend: the parallel port through the Linux parallel-port device (/dev/parportN).
 //
 // Opening opens the device and checks, with one claim and release, that it is a parallel port.

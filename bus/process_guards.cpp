@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "bus/process_guards.h"
 
 #include <fcntl.h>

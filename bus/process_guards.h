@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What both programs do first, before they open any file or port.
 #pragma once
 

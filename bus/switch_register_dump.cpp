@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "bus/switch_register_dump.h"
 
 #include "bus/eeprom_protocol.h"

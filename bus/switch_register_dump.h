@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SwitchRegisterDump: reads the switch chip's 128 registers over the EEPROM's bus.
 //
 // The same read-type transaction as ReadEeprom, addressed to the switch chip's bus address 0x5F

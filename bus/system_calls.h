@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SystemCalls: the few calls to the operating system that the hardware backends make, behind one
 // interface, so tests can drive the real backends on a fake system: a ppdev claim that blocks, a
 // lock that another program holds, an I2C adapter that refuses a transfer or disappears.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The timing floor: every phase of the bus lasts at least the EEPROM data sheet's minimum.
 //
 // The waits the programs make between register writes (BitDelay, WriteCycleWait) lean on the port

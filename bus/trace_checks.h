@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether a `--trace FILE` can be taken, checked with the other options before anything is
 // opened or written.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decimal numbers written straight into a trace record: the hot path of the trace recorders.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TraceFile: the file a trace recorder writes (`--trace FILE`), buffered.
 //
 // Opening creates or truncates the file; it never blocks. A FIFO may be a trace (a live view on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A recorder that wraps any port and logs every access to a file (`--trace FILE`).
 //
 //   FILE ending in ".vcd" (in any case): a Value Change Dump with 1-bit wires `scl` and `sda`, one timestamp per

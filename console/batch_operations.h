@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operations of a batch run, one function each: they run on the bus, write their files and
 // print their lines, and say whether they succeeded.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch form of the command line: the operations 30p runs in the order given, without the
 // menu, and the options that apply to all of them.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A batch run: the operations of the command line in order, without the menu and without the
 // default data file, ending at the first that fails.
 //

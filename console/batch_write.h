@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing an image file to the EEPROM as --write does, without printing anything.
 //
 // By default the EEPROM is read first and only the addresses the file holds whose bytes differ

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads a whole input file without blocking on it and without letting it grow without bound.
 //
 // The file is opened non-blocking, so a FIFO or a device that waits for a carrier cannot stop

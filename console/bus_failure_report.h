@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one line the console prints when a bus operation fails.
 #pragma once
 

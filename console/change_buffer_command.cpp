@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entry 2: edit bytes of the image, one address and one byte at a time, until the answer "y".
 #include <cstdint>
 #include <optional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading the values of command-line options, shared by the menu's options and the batch options.
 #pragma once
 

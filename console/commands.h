@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands behind menu entries 1 to 8. Each runs to completion and returns to the menu;
 // Flow::Quit means the input ended while the command was reading it.
 #pragma once

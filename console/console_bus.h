@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ConsoleBus: the bus operations as the console's commands run them.
 //
 // Every bus operation of the console goes through here, and each one first pushes out everything

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ConsoleOutput: where the console's dialogue goes, byte for byte.
 //
 // Every text of the dialogue passes through one ConsoleOutput, so the bytes come out exactly as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ConsoleSession: everything the start-up, the menu loop and the commands work on.
 //
 // The two program-wide buffers live here, all zero at start, for the whole run; the reader, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Data files: the image as a file of raw bytes, byte i for word address i, no header.
 //
 // Loading reads at most the first 128 bytes; saving writes exactly 128 bytes at the start of the

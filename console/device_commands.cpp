@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entries 1, 5, 7 and 8: the commands that write the EEPROM or read the board into the image.
 #include <optional>
 

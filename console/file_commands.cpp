@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entries 3 and 4: save the image to a file the user names, and load it from one.
 #include <optional>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Comparing an image file with what the EEPROM holds, address by address, over the addresses the
 // file holds, and the lines that report each difference.
 //

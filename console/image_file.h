@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image as a file in any of the three formats: reading one whole, and encoding one.
 //
 // Reading checks the whole file before it gives an image, so nothing reaches the board from a

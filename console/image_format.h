@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three file formats an image can be kept in, and how a file's format is chosen.
 //
 // The format comes from the file name's extension, case insensitive: .hex, .ihex and .ihx are

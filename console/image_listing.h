@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ImageListing: the console's fixed-width listing of the image.
 //
 // An 80-character header line of ten " #  data" groups, then one 8-character cell per address,

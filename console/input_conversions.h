@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The typed reads of the dialogue, all on the one InputReader.
 //
 // Each one skips leading white space (except ReadKey, which takes the very next byte) and stops

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // InputReader: the console's one reader of standard input, with one position.
 //
 // Every read of the dialogue (the key at start-up, menu numbers, addresses, hexadecimal bytes,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image as an Intel HEX file: reading one whole, and writing one.
 //
 // A record is ":" then hex digits: byte count, 16-bit address, type, the data, and a checksum that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // 30p: the console programmer. Parses the options, then runs either the dialogue on standard
 // input and standard output, or the batch operations of the command line.
 #include <unistd.h>

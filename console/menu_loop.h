@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The menu loop: the nine-entry menu, the choice, and the command behind it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image as a Motorola S-record file: reading one whole, and writing one.
 //
 // A record is "S", a type digit, then hex digits: byte count (of the bytes after it), address,

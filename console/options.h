@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of 30p: [--port SPEC] [--trace FILE] [--list-ports] [--help] [--version] for
 // the menu, and the same with batch operations (see batch_options.h) for a run without it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An image as a file gives it: the 128 bytes and which word addresses the file holds.
 //
 // A raw file holds every address. An Intel HEX or S-record file may hold only some; the addresses

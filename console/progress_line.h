@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ProgressLine: one line of standard error that a long operation rewrites as it goes
 // ("writing 57/128"), on a terminal only.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "console/record_image_builder.h"
 
 #include "console/record_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Builds a partial image from the data records of an Intel HEX or S-record file.
 //
 // Each record's bytes are placed at their addresses, after checking that every address lies in

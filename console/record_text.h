@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text layer shared by the Intel HEX and S-record readers and writers: lines, hex digits,
 // checksums in messages.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "console/run_console.h"
 
 #include "console/console_session.h"

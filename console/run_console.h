@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole console dialogue, from the default data file to the end of the menu loop, on a
 // reader, an output and a bus connection given by the caller (the program, tests, the fuzzer).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replaces a file's contents so that a failure leaves the old file as it was.
 //
 // The bytes go to a new temporary file in the target's folder (a unique hidden name, created

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "console/shown_file_name.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the default data file, the banner, the one-key wait and the start-up listing.
 #pragma once
 

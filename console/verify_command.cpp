@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entry 6: read the EEPROM back and compare it with the image, lowest address first.
 #include "console/bus_failure_report.h"
 #include "console/commands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bus_demo: the bus layer in a few lines. Writes an image to the EEPROM, reads it back, compares,
 // and dumps the switch chip's registers, on the port given as the first argument (default: the
 // in-memory virtual board, "sim").

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CAboutDlg: the about box, on dialog template 100.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // plover's command line:
 //   plover [--port SPEC] [--trace FILE] [--program-defaults] [--list-ports] [--screenshot PNG]
 //          [FILE]

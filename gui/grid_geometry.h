@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The geometry of the data view's grid, as plain functions of the three sizes that follow the
 // screen's resolution. The view draws exactly what these return; tests check them directly.
 //

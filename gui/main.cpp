@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // plover: the windowed programmer of the switch board's configuration EEPROM.
 #include <QApplication>
 #include <QDialog>

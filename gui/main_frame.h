@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CMainFrame: the main window with its menu, accelerator keys, icon and caption.
 #pragma once
 

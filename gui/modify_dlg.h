@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CModifyDlg: the Modify dialog, on dialog template 130. One two-character field per register
 // shows its byte in hexadecimal; OK checks every field and stores them into the application's
 // EepromImage only when all of them are good.

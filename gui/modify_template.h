@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dialog template 130: the Modify dialog's 128 register fields, their labels and row frames.
 #pragma once
 

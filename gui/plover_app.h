@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CploverApp: the application object. It owns the image, the read-back buffer and the current file
 // name; every other part of the program reaches them through TheApp().
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CploverDoc: the document. It holds no data; it answers the File and Tools commands on the
 // application's buffers and owns the title shown in the caption.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CploverView: the grid of the 128 registers of EepromImage, 13 rows by 10 columns, with grey
 // header bands numbering rows and columns. It only displays; it reads the image from the
 // application object at every paint.

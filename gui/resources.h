@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // plover's resources: string table, menu, accelerator keys, icon and dialog templates.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CVerifyDlg: the report of Tools > Verify, on dialog template 131. It lists the addresses where
 // the EEPROM read back differs from the image (address, "Write Data" from EepromImage, "Read Data"
 // from ReadBackImage) in up to three groups of twenty rows, or says "PASS!" three times when

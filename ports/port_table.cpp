@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ports/port_table.h"
 
 #include "bus/direct_port.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table of port backends both programs offer, and `--port SPEC` parsed against it.
 //
 // The bus layer has the hardware backends and knows nothing of the virtual board; the virtual

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // BoardFile: the file that keeps the virtual board's EEPROM contents, 128 raw bytes.
 //
 // Opening creates a missing file erased (128 bytes of 0xFF), fills an empty one the same way,

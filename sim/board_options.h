@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the virtual board is built: where its EEPROM's contents live and which faults it has.
 #pragma once
 

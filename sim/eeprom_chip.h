@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // EepromChip: the board's 24C01-class configuration EEPROM, 128 bytes at device select 0xA0/0xA1.
 //
 // Writes: select 0xA0, the word address (bit 7 ignored), then one to eight data bytes of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sim backend: the virtual board behind a port.
 //
 // Every access goes to the board, whose simulated clock (1 microsecond per access, and whatever a

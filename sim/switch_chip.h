@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SwitchChip: the switch chip's 128 registers on the two-wire bus, device select 0xBE/0xBF.
 //
 // Addressed like the EEPROM: a write select, a register address byte (bit 7 ignored) that sets

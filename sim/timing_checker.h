@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TimingChecker: the virtual board's chips held to the data sheet's timing.
 //
 // With `timing=100` or `timing=400` the board checks every phase of the bus against the minimums

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TwoWireSlave: the bit-level side of a device on the board's two-wire bus.
 //
 // The board reports the bus events to every device: a start or stop condition (the bus SDA level

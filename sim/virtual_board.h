@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // VirtualBoard: the switch demo board as the parallel port sees it, simulated.
 //
 // It watches the data and control register writes and answers status reads as the real board

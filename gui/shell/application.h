@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application object of a single-document program, and the accessor through which every
 // part of the program reaches it.
 //

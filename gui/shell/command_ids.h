@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command and control identifiers that the shell itself knows: the standard file, application,
 // editing and pane commands, and the reply codes of message boxes and modal dialogs.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command targets and their handler tables.
 //
 // A command is an id. Every object that can answer commands (application, document, frame, view)

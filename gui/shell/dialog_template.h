@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dialogs written as templates in dialog units and laid out in pixels.
 //
 // A template gives the dialog's caption, font and size and each control's kind, id, text and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document of a single-document program: a command target whose title the frame shows.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What painting code draws on: pens, fills, lines, raised frames and text, in logical pixels, with
 // the clip box of the paint. Views and dialogs draw through this interface; the program backs it
 // with a QPainter (PainterSurface), tests with a recorder.

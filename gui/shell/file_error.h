@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file-error report: one cause per kind of failure, its text with the file's path in place of
 // "%1", and the mapping from the operating system's error numbers to the causes.
 #pragma once

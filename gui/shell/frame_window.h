@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main frame of a single-document program: menu, accelerator keys, caption and the routing
 // of every command.
 //

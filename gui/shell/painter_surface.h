@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DrawSurface on a QPainter: pixel-exact lines and frames without antialiasing.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A data file opened as raw bytes for one command, held exclusively while it is open.
 //
 // "Without sharing" is kept with an exclusive advisory lock (flock) taken at open: a file that

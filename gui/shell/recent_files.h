@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's settings and the recent-file list kept in them.
 //
 // Settings live under an organisation and the application's title. The recent-file list holds up

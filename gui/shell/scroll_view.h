@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A scrolling view: paints a document area larger than the window through a DrawSurface whose
 // coordinates start at the area's top left, whatever the scroll position.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's string table: texts addressed by number, as menus, captions and titles use them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Everything that asks the user and waits: message boxes, file dialogs and modal dialogs.
 //
 // Commands never open these themselves; they describe what to ask and hand the request to the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the console's waits fall in the register sequences: BitDelay after every register write
 // and after the status reads of bit slots 5 to 0 of a byte read, never after any other status
 // read; WriteCycleWait after each byte's stop condition in a write.

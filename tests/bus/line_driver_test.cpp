@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line primitives, as register sequences.
 #include <gtest/gtest.h>
 

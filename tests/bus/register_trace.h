@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Register sequences as data: the vocabulary the expected traces of the bus tests are built from,
 // a port that records every access and answers status reads from a script, and a comparison that
 // prints the first differing access with its neighbours.

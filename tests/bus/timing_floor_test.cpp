@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The timing floor on a recording port whose clock moves only when the floor waits: every phase
 // of every transaction lasts at least its data-sheet minimum at 100, 400 and 50 kHz, measured
 // from the register writes' times by a check of its own; the register sequence is the one

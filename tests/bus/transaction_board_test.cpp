@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole transactions on the virtual board: round trips, a busy EEPROM, absent devices, a stuck
 // bus, and every pair of consecutive operations.
 #include <functional>

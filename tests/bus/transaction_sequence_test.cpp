@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The EEPROM transactions and the switch register dump as register sequences, against a port
 // whose status reads follow a script: a device that acknowledges at once, one that is busy for a
 // while, one that never answers, and a bus held low.

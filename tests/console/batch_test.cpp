@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole batch runs of the built 30p on the virtual board: for each command line, the exit status,
 // both outputs, and the board file and the other files afterwards.
 #include <gtest/gtest.h>

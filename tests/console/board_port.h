@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A port on an in-memory virtual board whose EEPROM starts with given contents, for the
 // in-process console tests and the fuzz target.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: arbitrary bytes as the standard input of the whole console dialogue.
 //
 // Each input runs 30p's start-up and menu loop on an in-memory virtual board. The board's EEPROM,

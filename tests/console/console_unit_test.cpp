@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // In-process tests of the console: the typed reads, the listing on a terminal, and the commands
 // whose behaviour a whole dialogue cannot set up (a default file that goes away or turns into a
 // named pipe, a name with a zero byte or at the path limit, buffers left alone by a failed read,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the built 30p in a fresh folder with piped standard input, and compares transcripts.
 #pragma once
 

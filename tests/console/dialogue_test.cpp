@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole dialogues with the built 30p: piped standard input, a fresh folder, and standard output
 // compared byte for byte with the transcript kept in transcripts/<name>.out.
 //

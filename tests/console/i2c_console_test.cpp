@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole console dialogue through an I2C adapter: the fake adapter under the real i2c backend,
 // whose bus is the virtual board's. Entries 1, 5, 6 and 8 give what they give on the parallel
 // port, and a board that does not answer is reported in one line with the adapter's advice.

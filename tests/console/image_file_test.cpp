@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The image file formats: choosing a format, reading raw, Intel HEX and S-record files whole
 // (every fault refused with the file, line and cause), and writing them so that the outside tools
 // srec_cat and objcopy read back the same image, and read what those tools write.

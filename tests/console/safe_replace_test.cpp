@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replacing an output file: the new bytes arrive whole with the old file's mode, a failure leaves
 // the old file byte for byte as it was, and no temporary file is ever left behind.
 #include "console/safe_replace.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Download onto a virtual board whose file cannot take a byte (the file-size limit at 0): the stop
 // box names the board file, the address and the system's reason instead of the completion
 // message, and the board file keeps what it held.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // plover's command line.
 #include "gui/command_line.h"
 

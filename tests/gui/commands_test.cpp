@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Commands reach their handlers the same way from the menu, from the keyboard and by id, along the
 // routing view, document, frame, application.
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What plover takes as a data file, the same for every way a file reaches it: the FILE of the
 // command line, File > Open, File > Save As and the program-defaults command. A regular file or a
 // character device (/dev/null) is a data file; a directory, a pipe or a socket is refused at once

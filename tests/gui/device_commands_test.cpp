@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Tools commands and program defaults against a virtual board: what reaches the EEPROM, what
 // comes back, the report of Verify, the boxes shown, and the current file name and title after
 // each command; then every command on a board without an EEPROM.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dialog templates: dialog units to pixels, and dialogs built from templates (the about box, and
 // the kinds of controls the other dialogs are written with).
 #include "gui/shell/dialog_template.h"

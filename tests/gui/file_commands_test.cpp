@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > New, Open, Save and Save As on real files, with the dialogs and message boxes scripted.
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file-error texts and which system error gives which of them.
 #include "gui/shell/file_error.h"
 

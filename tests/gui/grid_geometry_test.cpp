@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The grid's geometry as plain functions: sizes per resolution, rectangles, lines, which cells a
 // clip box needs, where each register sits and how it is written.
 #include "gui/grid_geometry.h"

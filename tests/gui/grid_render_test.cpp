@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The grid as drawn: pixels of a rendered image at 96 and 120 dots per inch, and the drawing
 // calls recorded, for the whole grid and for a clip box in the lower right.
 #include <QEvent>

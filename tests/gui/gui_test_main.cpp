@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tests' main: Qt's offscreen platform (so the tests need no display and every screen has
 // 96 dots per inch), settings kept apart from the user's, then the tests.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // plover's Tools commands through an I2C adapter: the fake adapter under the real i2c backend,
 // whose bus is the virtual board's. Download, Verify and Upload give the same results as on the
 // parallel port, and a board that does not answer is reported with the adapter's advice.

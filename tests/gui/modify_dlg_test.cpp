@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Modify dialog through its real widgets: the fields as they open, the two-character limit,
 // what OK accepts and refuses (one error box per bad field, in register order, the image taken
 // only when every field is good), Cancel, and the layout of template 130.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A started plover (application, document, frame, view) with scripted prompts and a temporary
 // folder for data files.
 #pragma once

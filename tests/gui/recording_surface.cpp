@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "recording_surface.h"
 
 shell::Pen RecordingSurface::SelectPen(const shell::Pen& new_pen) {

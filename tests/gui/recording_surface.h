@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A DrawSurface that records what is drawn on it, in order, with the state each text was drawn in.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // UserPrompts answered from a script: each file dialog, message box and modal dialog takes the next
 // queued reply and is recorded. A prompt with no reply queued fails the test; so does a reply that
 // was queued but never asked for.

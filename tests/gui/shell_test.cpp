@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pieces of the shell layer on their own: strings, captions, file filters, settings, raw files.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

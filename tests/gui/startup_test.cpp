@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up: the main window's place, size, caption and menu, and an all-zero grid.
 #include <QAction>
 #include <QMenu>

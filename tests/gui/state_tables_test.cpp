@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The current file name and the document title after each command, row by row. Every row starts
 // from an opened file "prev.dat" whose title was then changed, so that "unchanged" and "the
 // current file name" can be told apart.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // plover's Tools commands against a virtual board that checks the data sheet's timing, through
 // the port its command line names: at the board's speed Download, Verify and Upload pass; the
 // bare port (khz=0) is reported and leaves the image and the board as they were.

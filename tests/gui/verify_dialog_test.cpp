@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The verify report: the texts and positions its paint handler draws, computed from two images,
 // and the dialog itself on template 131 (labels, separators, OK, font and background of the
 // drawing).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/ports/fake_system_calls.h"
 
 #include <fcntl.h>

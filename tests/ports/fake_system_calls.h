@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fake system under the hardware backends: it records every call as a line of text and answers
 // as a test scripts it, down to a claim that blocks until a signal and a lock another program
 // holds. Opening and locking real files can be passed through to the system, so two backends

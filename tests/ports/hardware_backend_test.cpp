@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hardware backends on a fake system: which requests reach which register, the claim and
 // release around each operation, the failure of each step, and two programs on one port taking
 // turns without either waiting for ever.

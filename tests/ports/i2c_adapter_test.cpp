@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The i2c road on a fake adapter whose bus is the virtual board's: each operation's data on
 // adapters of every habit, what is learned of them, each failure's message and bound, and the
 // destination of a failed read left untouched.

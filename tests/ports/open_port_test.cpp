@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening ports: what the user is told when a port cannot be opened.
 #include <gtest/gtest.h>
 #include <linux/capability.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // --list-ports on a machine made of folders: parallel ports with their direct addresses, I2C
 // adapters with the names sysfs gives them, in number order, and what to do when there are none.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parsing of --port SPEC: every accepted form, the refusals, the default and the canonical text.
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A value change dump of a whole EEPROM write and read-back, decoded by sigrok's two-wire and 24xx
 // EEPROM protocol decoders: what a user sees in a logic analyser program must be the image.
 #include <gtest/gtest.h>

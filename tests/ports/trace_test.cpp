@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The trace recorder: the text log and the Value Change Dump, access by access.
 #include <gtest/gtest.h>
 #include <fcntl.h>

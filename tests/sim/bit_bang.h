@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A tiny bus master for the board tests: every line change is one port register access.
 //
 // Every rising SCL edge and every status read also checks that no device changed SDA while SCL

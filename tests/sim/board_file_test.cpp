@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board file: created, loaded, refused, locked, and written at every write cycle's start.
 #include <gtest/gtest.h>
 #include <signal.h>

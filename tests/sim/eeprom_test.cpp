@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The EEPROM's writes and write cycle, and the reads it shares with the switch chip.
 #include <gtest/gtest.h>
 

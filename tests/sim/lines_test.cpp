@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board's lines, clock, start and stop conditions, and faults.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The virtual board as a port of the bus connection: what a failed operation tells the user names
 // the board option that makes it fail, and a write its board file cannot store fails.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The switch chip's registers.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fake I2C adapter under the i2c backend's system calls, whose bus carries the virtual board's
 // own EEPROM and switch chip: every transfer is made bit by bit on a virtual board by the same
 // line driver the parallel port uses, so one model of the chips answers both roads. The settings
