@@ -2,7 +2,6 @@
 #include "bus/direct_port.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -139,7 +138,7 @@ DirectPort::DirectPort(std::uint16_t address, std::string name, int lock_fd, Sys
       name_(std::move(name)),
       lock_fd_(lock_fd),
       calls_(calls),
-      busy_bound_(busy_bound),
+      lock_(calls, lock_fd, busy_bound),
       opened_(calls.Now()) {}
 
 DirectPort::~DirectPort() {
@@ -148,26 +147,9 @@ DirectPort::~DirectPort() {
   calls_.Ioperm(address_, kRegisterCount, 0);
 }
 
-BusResult DirectPort::Acquire() {
-  if (held_) return BusResult::Success();
-  int error = 0;
-  switch (LockWithin(calls_, lock_fd_, busy_bound_, error)) {
-    case PortWait::Taken:
-      held_ = true;
-      return BusResult::Success();
-    case PortWait::Busy:
-      return BusResult::PortFailure("port " + name_ + " is " + InUseReason(busy_bound_));
-    case PortWait::Failed:
-      break;
-  }
-  return BusResult::PortFailure("cannot lock port " + name_ + ": " + std::strerror(error));
-}
+BusResult DirectPort::Acquire() { return lock_.Take(name_); }
 
-void DirectPort::Release() {
-  if (!held_) return;
-  calls_.Flock(lock_fd_, LOCK_UN);
-  held_ = false;
-}
+void DirectPort::Release() { lock_.Give(); }
 
 void DirectPort::WriteData(std::uint8_t value) { calls_.OutByte(value, address_); }
 

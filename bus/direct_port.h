@@ -74,9 +74,8 @@ class DirectPort final : public Port {
   std::string name_;
   int lock_fd_;
   SystemCalls& calls_;
-  std::chrono::milliseconds busy_bound_;
+  OperationLock lock_;
   std::uint64_t opened_;
-  bool held_ = false;
 };
 
 // The lock file of `address` in `folder`: "<folder>/plover-direct-0x378.lock".

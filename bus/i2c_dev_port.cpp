@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <linux/i2c-dev.h>
 #include <linux/i2c.h>
-#include <sys/file.h>
 
 #include <cerrno>
 #include <cstring>
@@ -131,7 +130,7 @@ I2cDevAdapter::I2cDevAdapter(int fd, std::string name, SystemCalls& calls,
     : fd_(fd),
       name_(std::move(name)),
       calls_(calls),
-      busy_bound_(busy_bound),
+      lock_(calls, fd, busy_bound),
       opened_(calls.Now()) {}
 
 I2cDevAdapter::~I2cDevAdapter() {
@@ -160,26 +159,9 @@ int I2cDevAdapter::Transfer(std::span<I2cMessage> messages) {
 
 std::uint64_t I2cDevAdapter::NowNanoseconds() const { return calls_.Now() - opened_; }
 
-BusResult I2cDevAdapter::Acquire() {
-  if (held_) return BusResult::Success();
-  int error = 0;
-  switch (LockWithin(calls_, fd_, busy_bound_, error)) {
-    case PortWait::Taken:
-      held_ = true;
-      return BusResult::Success();
-    case PortWait::Busy:
-      return BusResult::PortFailure("port " + name_ + " is " + InUseReason(busy_bound_));
-    case PortWait::Failed:
-      break;
-  }
-  return BusResult::PortFailure("cannot lock port " + name_ + ": " + std::strerror(error));
-}
+BusResult I2cDevAdapter::Acquire() { return lock_.Take(name_); }
 
-void I2cDevAdapter::Release() {
-  if (!held_) return;
-  calls_.Flock(fd_, LOCK_UN);
-  held_ = false;
-}
+void I2cDevAdapter::Release() { lock_.Give(); }
 
 std::string I2cDevAdapter::Remedy(const BusResult& result) const {
   if (result.fault == BusFault::PortFailed) {

@@ -58,9 +58,8 @@ class I2cDevAdapter final : public I2cAdapter {
   int fd_;
   std::string name_;
   SystemCalls& calls_;
-  std::chrono::milliseconds busy_bound_;
+  OperationLock lock_;
   std::uint64_t opened_;
-  bool held_ = false;
 };
 
 // The device node a DEVICE argument names: "/dev/i2c-1" as it is, "1" as "/dev/i2c-1".

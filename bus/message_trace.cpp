@@ -5,16 +5,17 @@
 #include <cstring>
 #include <utility>
 
+#include "bus/forwarding_port.h"
 #include "bus/trace_decimal.h"
 #include "bus/trace_file.h"
 
 namespace bus {
 namespace {
 
-class TraceAdapter final : public I2cAdapter {
+class TraceAdapter final : public ForwardingPort<I2cAdapter> {
  public:
   TraceAdapter(std::unique_ptr<I2cAdapter> inner, std::unique_ptr<TraceFile> file)
-      : inner_(std::move(inner)), file_(std::move(file)) {
+      : ForwardingPort<I2cAdapter>(std::move(inner)), file_(std::move(file)) {
     file_->Append("# I2C trace of ");
     file_->Append(inner_->Name());
     file_->Append(
@@ -27,15 +28,6 @@ class TraceAdapter final : public I2cAdapter {
     const int error = inner_->Transfer(messages);
     Record(messages, error);
     return error;
-  }
-
-  [[nodiscard]] std::uint64_t NowNanoseconds() const override { return inner_->NowNanoseconds(); }
-  [[nodiscard]] std::string Name() const override { return inner_->Name(); }
-  BusResult Acquire() override { return inner_->Acquire(); }
-  void Release() override { inner_->Release(); }
-  std::string TakeFailure() override { return inner_->TakeFailure(); }
-  [[nodiscard]] std::string Remedy(const BusResult& result) const override {
-    return inner_->Remedy(result);
   }
 
  private:
@@ -69,7 +61,6 @@ class TraceAdapter final : public I2cAdapter {
     file_->Append(line);
   }
 
-  std::unique_ptr<I2cAdapter> inner_;
   std::unique_ptr<TraceFile> file_;
 };
 

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <thread>
 
 #include "bus/port_base.h"
@@ -107,6 +108,27 @@ PortWait BlockingIoctlWithin(SystemCalls& calls, int fd, unsigned long request,
     // Interrupted: by our timer once the bound has passed, else by some other signal.
     if (MonotonicNanoseconds() - started >= limit || !timer.Armed()) return PortWait::Busy;
   }
+}
+
+BusResult OperationLock::Take(const std::string& port) {
+  if (held_) return BusResult::Success();
+  int error = 0;
+  switch (LockWithin(calls_, fd_, bound_, error)) {
+    case PortWait::Taken:
+      held_ = true;
+      return BusResult::Success();
+    case PortWait::Busy:
+      return BusResult::PortFailure("port " + port + " is " + InUseReason(bound_));
+    case PortWait::Failed:
+      break;
+  }
+  return BusResult::PortFailure("cannot lock port " + port + ": " + std::strerror(error));
+}
+
+void OperationLock::Give() {
+  if (!held_) return;
+  calls_.Flock(fd_, LOCK_UN);
+  held_ = false;
 }
 
 std::string InUseReason(std::chrono::milliseconds bound) {

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <string>
 
+#include "bus/bus_result.h"
 #include "bus/system_calls.h"
 
 namespace bus {
@@ -38,5 +39,25 @@ enum class PortWait {
 // "in use by another program, still held after 3.0 s; try again ...": the reason given for a
 // port another program held past `bound`.
 [[nodiscard]] std::string InUseReason(std::chrono::milliseconds bound);
+
+// The lock of a port that our programs share, held for one bus operation at a time: an exclusive
+// flock on `fd` (a device node, or a lock file named after the port).
+class OperationLock {
+ public:
+  OperationLock(SystemCalls& calls, int fd, std::chrono::milliseconds bound)
+      : calls_(calls), fd_(fd), bound_(bound) {}
+
+  // Takes the lock, waiting up to the bound; PortUnavailable naming `port` when another program
+  // still holds it then, or the system refuses.
+  BusResult Take(const std::string& port);
+  // Gives the lock back, if it is held.
+  void Give();
+
+ private:
+  SystemCalls& calls_;
+  int fd_;
+  std::chrono::milliseconds bound_;
+  bool held_ = false;
+};
 
 }  // namespace bus

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <utility>
 
+#include "bus/forwarding_port.h"
 #include "bus/trace_decimal.h"
 #include "bus/trace_file.h"
 
@@ -34,10 +35,10 @@ void Put(char*& out, std::string_view text) {
   out += text.size();
 }
 
-class TracePort final : public Port {
+class TracePort final : public ForwardingPort<Port> {
  public:
   TracePort(std::unique_ptr<Port> inner, std::unique_ptr<TraceFile> file, bool vcd)
-      : inner_(std::move(inner)),
+      : ForwardingPort<Port>(std::move(inner)),
         file_(std::move(file)),
         vcd_(vcd),
         knows_levels_(inner_->BusLevels().has_value()),
@@ -64,16 +65,8 @@ class TracePort final : public Port {
     return value;
   }
 
-  [[nodiscard]] std::uint64_t NowNanoseconds() const override { return inner_->NowNanoseconds(); }
   void WaitUntil(std::uint64_t nanoseconds) override { inner_->WaitUntil(nanoseconds); }
   [[nodiscard]] std::optional<LineLevels> BusLevels() const override { return inner_->BusLevels(); }
-  [[nodiscard]] std::string Name() const override { return inner_->Name(); }
-  BusResult Acquire() override { return inner_->Acquire(); }
-  void Release() override { inner_->Release(); }
-  std::string TakeFailure() override { return inner_->TakeFailure(); }
-  [[nodiscard]] std::string Remedy(const BusResult& result) const override {
-    return inner_->Remedy(result);
-  }
 
  private:
   // A wire of the VCD: its identifier code and its last written level (-1: not known yet).
@@ -180,7 +173,6 @@ class TracePort final : public Port {
     *out++ = '\n';
   }
 
-  std::unique_ptr<Port> inner_;
   std::unique_ptr<TraceFile> file_;
   bool vcd_;
   bool knows_levels_;

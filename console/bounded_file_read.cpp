@@ -10,21 +10,12 @@
 #include <cstring>
 #include <utility>
 
+#include "console/file_kind.h"
 #include "console/shown_file_name.h"
 
 namespace console {
 
 namespace {
-
-// Why a file of this type is not read; nullptr for the types that are.
-const char* RefusalFor(mode_t mode) {
-  if (S_ISREG(mode) || S_ISCHR(mode)) return nullptr;
-  if (S_ISDIR(mode)) return "it is a folder, not a file";
-  if (S_ISFIFO(mode)) return "it is a FIFO, not a file";
-  if (S_ISSOCK(mode)) return "it is a socket, not a file";
-  if (S_ISBLK(mode)) return "it is a block device, not a file";
-  return "it is not a regular file";
-}
 
 // Closes the descriptor when it goes out of scope.
 class FileDescriptor {
@@ -62,7 +53,7 @@ FileContents ReadBoundedFile(const std::string& name, std::size_t limit) {
   if (::fstat(file.get(), &status) != 0) {
     return Refuse(name, std::strerror(errno));
   }
-  if (const char* refusal = RefusalFor(status.st_mode)) {
+  if (const char* refusal = NotADataFileReason(status.st_mode)) {
     return Refuse(name, refusal);
   }
   if (S_ISREG(status.st_mode) && static_cast<std::uintmax_t>(status.st_size) > limit) {

@@ -8,6 +8,8 @@
 
 #include <cerrno>
 
+#include "console/file_kind.h"
+
 namespace console {
 
 namespace {
@@ -16,10 +18,6 @@ namespace {
 bool IsUsableName(const std::string& name) {
   return !name.empty() && name.find('\0') == std::string::npos;
 }
-
-// A data file is a regular file or a character device (/dev/null, /dev/zero). Anything else -
-// a pipe, a folder, a socket, a block device - is not 128 bytes of image and is refused.
-bool IsDataFileType(mode_t mode) { return S_ISREG(mode) || S_ISCHR(mode); }
 
 // Opens `name` without ever waiting: the open itself does not block (a pipe with nobody at its
 // other end would block it for good), and a file that is not a regular file or a character
@@ -37,7 +35,7 @@ int OpenDataFile(FileOpener& opener, const std::string& name, int flags, mode_t 
     return -1;
   }
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !IsDataFileType(info.st_mode) ||
+  if (::fstat(fd, &info) != 0 || !IsDataFileKind(info.st_mode) ||
       ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     ::close(fd);
     return -1;

@@ -14,6 +14,7 @@
 #include <optional>
 #include <random>
 
+#include "console/file_kind.h"
 #include "console/shown_file_name.h"
 
 namespace console {
@@ -25,16 +26,6 @@ std::string Cannot(const std::string& name, const std::string& cause) {
 }
 
 std::string Reason() { return std::strerror(errno); }
-
-// Why a file of this type is not written; nullptr for the types that are.
-const char* RefusalFor(mode_t mode) {
-  if (S_ISREG(mode) || S_ISCHR(mode)) return nullptr;
-  if (S_ISDIR(mode)) return "it is a folder, not a file";
-  if (S_ISFIFO(mode)) return "it is a FIFO, not a file";
-  if (S_ISSOCK(mode)) return "it is a socket, not a file";
-  if (S_ISBLK(mode)) return "it is a block device, not a file";
-  return "it is not a regular file";
-}
 
 // Writes all of `bytes`; false with errno set when the system refuses.
 bool WriteAll(int fd, std::string_view bytes) {
@@ -171,8 +162,8 @@ std::string ReplaceFile(const std::string& name, std::string_view bytes) {
   if (exists && S_ISCHR(old.st_mode)) {
     return WriteDevice(name, bytes);
   }
-  if (exists && RefusalFor(old.st_mode) != nullptr) {
-    return Cannot(name, RefusalFor(old.st_mode));
+  if (exists && NotADataFileReason(old.st_mode) != nullptr) {
+    return Cannot(name, NotADataFileReason(old.st_mode));
   }
   // Renaming would replace a file the user may not write; refuse as writing it in place would.
   if (exists && ::faccessat(AT_FDCWD, name.c_str(), W_OK, AT_EACCESS) != 0) {

@@ -136,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   options.switch_present = (choices >> 8) % 8 != 0;
   options.sda_stuck_low = (choices >> 12) % 16 == 0;
   // The windowed policy makes the same register sequences without the console's busy waits.
-  bus::BusConnection bus(std::make_unique<console_test::BoardPort>(options, eeprom),
+  bus::BusConnection bus(console_test::MakeBoardPort(options, eeprom),
                          bus::TimingPolicy::Windowed);
 
   DiscardingOutput out;

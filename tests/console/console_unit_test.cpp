@@ -258,7 +258,7 @@ struct Bench {
   explicit Bench(const std::string& input, sim::BoardOptions options = {},
                  bus::Image eeprom = Ramp())
       : input_bytes(input), source(input_bytes), in(source, &out), files(scratch.Work()) {
-    auto port = std::make_unique<BoardPort>(options, eeprom);
+    auto port = MakeBoardPort(options, eeprom);
     board = port.get();
     bus = std::make_unique<bus::BusConnection>(std::move(port), bus::TimingPolicy::Windowed);
   }
@@ -270,7 +270,7 @@ struct Bench {
   console::MemorySource source;
   console::InputReader in;
   FolderFiles files;
-  BoardPort* board = nullptr;
+  sim::SimPort* board = nullptr;
   std::unique_ptr<bus::BusConnection> bus;
 };
 
@@ -368,21 +368,21 @@ class FlushTrackingOutput final : public console::ConsoleOutput {
 class FlushCheckingPort final : public bus::Port {
  public:
   FlushCheckingPort(const FlushTrackingOutput& out, bus::Image eeprom)
-      : out_(out), board_(sim::BoardOptions{}, eeprom) {}
+      : out_(out), board_(MakeBoardPort(sim::BoardOptions{}, eeprom)) {}
   void WriteData(std::uint8_t value) override {
     Check();
-    board_.WriteData(value);
+    board_->WriteData(value);
   }
   void WriteControl(std::uint8_t value) override {
     Check();
-    board_.WriteControl(value);
+    board_->WriteControl(value);
   }
   std::uint8_t ReadStatus() override {
     Check();
-    return board_.ReadStatus();
+    return board_->ReadStatus();
   }
-  [[nodiscard]] std::uint64_t NowNanoseconds() const override { return board_.NowNanoseconds(); }
-  void WaitUntil(std::uint64_t nanoseconds) override { board_.WaitUntil(nanoseconds); }
+  [[nodiscard]] std::uint64_t NowNanoseconds() const override { return board_->NowNanoseconds(); }
+  void WaitUntil(std::uint64_t nanoseconds) override { board_->WaitUntil(nanoseconds); }
   [[nodiscard]] std::string Name() const override { return "sim"; }
 
   int accesses = 0;
@@ -394,7 +394,7 @@ class FlushCheckingPort final : public bus::Port {
     if (out_.unflushed > 0) ++accesses_with_output_waiting;
   }
   const FlushTrackingOutput& out_;
-  BoardPort board_;
+  std::unique_ptr<sim::SimPort> board_;
 };
 
 // Entries 7, 1, 5, 6 and 8 typed ahead in one go: whatever was printed before each bus

@@ -2,15 +2,13 @@
 // Download onto a virtual board whose file cannot take a byte (the file-size limit at 0): the stop
 // box names the board file, the address and the system's reason instead of the completion
 // message, and the board file keeps what it held.
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <cerrno>
 #include <cstring>
 
 #include "gui/resource_ids.h"
 #include "plover_fixture.h"
 #include "ports/port_table.h"
+#include "tests/support/no_file_growth.h"
 
 namespace {
 
@@ -30,15 +28,10 @@ TEST_F(BoardFileFailureTest, DownloadShowsTheStopBoxInsteadOfTheCompletionMessag
   ASSERT_TRUE(prompts_.message_boxes.empty());
   App().EepromImage.fill(0x00);
 
-  rlimit saved{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  rlimit none = saved;
-  none.rlim_cur = 0;
-  auto* saved_handler = ::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &none), 0);
-  EXPECT_TRUE(RunCommand(ID_TOOLS_DOWNLOAD));
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  ::signal(SIGXFSZ, saved_handler);
+  {
+    const test_support::NoFileGrowth no_growth;
+    EXPECT_TRUE(RunCommand(ID_TOOLS_DOWNLOAD));
+  }
 
   ASSERT_EQ(prompts_.message_boxes.size(), 1u);
   const auto& box = prompts_.message_boxes[0];

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The board file: created, loaded, refused, locked, and written at every write cycle's start.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +11,7 @@
 #include <iterator>
 
 #include "tests/sim/bit_bang.h"
+#include "tests/support/no_file_growth.h"
 
 namespace {
 
@@ -133,17 +132,12 @@ TEST_F(SimBoardFile, WriteIsStoredAtItsStopWhileTheEepromIsBusy) {
 TEST_F(SimBoardFile, FailureToStoreIsReported) {
   auto board = Create();
   ASSERT_NE(board, nullptr) << error_;
-  // No file may grow past 0 bytes for this process while the write cycle starts (ulimit -f 0).
-  rlimit saved{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  rlimit small = saved;
-  small.rlim_cur = 0;
-  auto* saved_handler = ::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  BitBang master(*board);
-  master.Write(0xA0, 0x00, {0x00});
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  ::signal(SIGXFSZ, saved_handler);
+  {
+    // No file may grow past 0 bytes while the write cycle starts (ulimit -f 0).
+    const test_support::NoFileGrowth no_growth;
+    BitBang master(*board);
+    master.Write(0xA0, 0x00, {0x00});
+  }
   // What the file could not keep, the EEPROM does not hold either; the failure names the file,
   // the address and the system's reason, once.
   EXPECT_EQ(board->EepromContents()[0], 0xFF);

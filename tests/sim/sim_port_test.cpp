@@ -2,8 +2,6 @@
 // The virtual board as a port of the bus connection: what a failed operation tells the user names
 // the board option that makes it fail, and a write its board file cannot store fails.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,6 +12,7 @@
 
 #include "bus/bus_connection.h"
 #include "sim/sim_port.h"
+#include "tests/support/no_file_growth.h"
 
 namespace {
 
@@ -92,16 +91,11 @@ TEST(BoardFileFailureTest, AWriteTheBoardFileCannotStoreFailsAtThatAddress) {
   bus::Image before;
   ASSERT_TRUE(connection.ReadEeprom(before).ok());
 
-  // No file may grow for this process (ulimit -f 0), and SIGXFSZ does not end it.
-  rlimit saved{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  rlimit none = saved;
-  none.rlim_cur = 0;
-  auto* saved_handler = ::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &none), 0);
-  const bus::BusResult result = connection.WriteEeprom(image);
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  ::signal(SIGXFSZ, saved_handler);
+  bus::BusResult result;
+  {
+    const test_support::NoFileGrowth no_growth;  // ulimit -f 0
+    result = connection.WriteEeprom(image);
+  }
 
   EXPECT_EQ(result.fault, bus::BusFault::PortFailed);
   EXPECT_EQ(result.address, 0);
