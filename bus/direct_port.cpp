@@ -31,11 +31,9 @@ std::string TextOf(std::uint16_t address) {
 bool ParseDirect(std::string_view argument, PortSpec& spec, std::string& error) {
   DirectSettings settings;
   const PortArgument split = SplitPortArgument(argument);
-  for (const std::string_view option : split.options) {
-    if (!TakeSpeedOption(option, spec, error)) {
-      error = "direct takes one option, khz=N: direct[:ADDRESS][,khz=N]";
-    }
-    if (!error.empty()) return false;
+  if (!TakeOnlySpeedOptions(split.options, spec,
+                            "direct takes one option, khz=N: direct[:ADDRESS][,khz=N]", error)) {
+    return false;
   }
   if (split.main) {
     if (split.main->empty()) {

@@ -26,6 +26,17 @@ std::string Reading(BusDevice device) {
   return device == BusDevice::Eeprom ? "reading the EEPROM" : "reading the switch chip";
 }
 
+// What a transfer's error number means: success, a device that did not acknowledge (at `stage`),
+// or a failure of the adapter itself while it was doing `what`.
+BusResult Outcome(const I2cAdapter& adapter, int error, BusDevice device, BusStage stage,
+                  const std::string& what, int address = -1) {
+  if (error == 0) return BusResult::Success();
+  if (IsNotAcknowledged(error)) {
+    return BusResult::Fault(BusFault::NoAcknowledge, device, stage, address);
+  }
+  return AdapterFailed(adapter, what, error, address);
+}
+
 }  // namespace
 
 bool IsNotAcknowledged(int error_number) {
@@ -55,14 +66,11 @@ BusResult MessageTransactions::WriteEeprom(const Image& image, const AddressSet&
     const int address = static_cast<int>(a);
     std::uint8_t bytes[2] = {static_cast<std::uint8_t>(a), image[a]};
     I2cMessage message{kEepromBusAddress, false, bytes};
-    const int error = TransferPolled({&message, 1});
-    if (IsNotAcknowledged(error)) {
-      return BusResult::Fault(BusFault::NoAcknowledge, BusDevice::Eeprom, BusStage::Message,
-                              address);
-    }
-    if (error != 0) {
-      return AdapterFailed(adapter_, "writing address " + std::to_string(address), error,
-                           address);
+    if (BusResult sent = Outcome(adapter_, TransferPolled({&message, 1}), BusDevice::Eeprom,
+                                 BusStage::Message, "writing address " + std::to_string(address),
+                                 address);
+        !sent.ok()) {
+      return sent;
     }
     if (std::string failure = adapter_.TakeFailure(); !failure.empty()) {
       return BusResult::Failed(std::move(failure), address);
@@ -93,11 +101,10 @@ BusResult MessageTransactions::ReadFrom(std::uint16_t bus_address, BusDevice dev
       destination = received;
       return BusResult::Success();
     }
-    if (IsNotAcknowledged(error)) {
-      return BusResult::Fault(BusFault::NoAcknowledge, device, BusStage::Message);
-    }
+    // Only a transfer of this shape the adapter refuses is tried another way, and only until it
+    // has once been taken.
     if (!IsUnsupportedTransfer(error) || combined_ == Shape::Yes) {
-      return AdapterFailed(adapter_, Reading(device), error);
+      return Outcome(adapter_, error, device, BusStage::Message, Reading(device));
     }
     combined_ = Shape::No;
   }
@@ -112,12 +119,10 @@ BusResult MessageTransactions::ReadInChunks(std::uint16_t bus_address, BusDevice
                                             Image& received) {
   std::uint8_t first = kFirstAddress;
   I2cMessage address_write{bus_address, false, {&first, 1}};
-  const int error = TransferPolled({&address_write, 1});
-  if (IsNotAcknowledged(error)) {
-    return BusResult::Fault(BusFault::NoAcknowledge, device, BusStage::Message);
-  }
-  if (error != 0) {
-    return AdapterFailed(adapter_, Reading(device), error);
+  if (BusResult sent = Outcome(adapter_, TransferPolled({&address_write, 1}), device,
+                               BusStage::Message, Reading(device));
+      !sent.ok()) {
+    return sent;
   }
   // Current-address reads: the device's address counter goes on from one read to the next.
   for (std::size_t offset = 0; offset < received.size();) {
@@ -132,10 +137,7 @@ BusResult MessageTransactions::ReadInChunks(std::uint16_t bus_address, BusDevice
       read_chunk_ = std::max<std::size_t>(1, std::min(read_chunk_, count) / 2);
       continue;
     }
-    if (IsNotAcknowledged(read_error)) {
-      return BusResult::Fault(BusFault::NoAcknowledge, device, BusStage::ReadSelect);
-    }
-    return AdapterFailed(adapter_, Reading(device), read_error);
+    return Outcome(adapter_, read_error, device, BusStage::ReadSelect, Reading(device));
   }
   return BusResult::Success();
 }
@@ -145,14 +147,7 @@ BusResult MessageTransactions::ReadInChunks(std::uint16_t bus_address, BusDevice
 BusResult MessageTransactions::Answers(std::uint16_t bus_address, BusDevice device) {
   std::uint8_t byte = 0;
   I2cMessage read{bus_address, true, {&byte, 1}};
-  const int error = TransferPolled({&read, 1});
-  if (IsNotAcknowledged(error)) {
-    return BusResult::Fault(BusFault::NoAcknowledge, device, BusStage::Message);
-  }
-  if (error != 0) {
-    return AdapterFailed(adapter_, Reading(device), error);
-  }
-  return BusResult::Success();
+  return Outcome(adapter_, TransferPolled({&read, 1}), device, BusStage::Message, Reading(device));
 }
 
 ProbeReport MessageTransactions::Probe() {

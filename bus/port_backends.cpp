@@ -59,6 +59,15 @@ bool TakeSpeedOption(std::string_view option, PortSpec& spec, std::string& error
   return true;
 }
 
+bool TakeOnlySpeedOptions(const std::vector<std::string_view>& options, PortSpec& spec,
+                          std::string_view refusal, std::string& error) {
+  for (const std::string_view option : options) {
+    if (!TakeSpeedOption(option, spec, error)) error = refusal;
+    if (!error.empty()) return false;
+  }
+  return true;
+}
+
 std::string SpeedText(const PortSpec& spec) {
   return spec.bus_khz == kDefaultBusKhz ? std::string() : ",khz=" + std::to_string(spec.bus_khz);
 }

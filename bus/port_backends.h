@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "bus/i2c_adapter.h"
 #include "bus/port.h"
@@ -70,6 +71,10 @@ struct PortArgument {
 // minimums the timing floor keeps (0 to 400; 0 turns the floor off). True when `option` is one
 // (then `error` is set if its number is bad); false for any other option.
 bool TakeSpeedOption(std::string_view option, PortSpec& spec, std::string& error);
+// The options of a backend whose only option is khz=N; false with `error` set to the speed's
+// fault, or to `refusal` for any other option.
+bool TakeOnlySpeedOptions(const std::vector<std::string_view>& options, PortSpec& spec,
+                          std::string_view refusal, std::string& error);
 // ",khz=N" when the speed is not the default, for a port's canonical text.
 [[nodiscard]] std::string SpeedText(const PortSpec& spec);
 

@@ -17,6 +17,11 @@
 namespace bus {
 namespace {
 
+bool AllDigits(const std::string& text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 struct Node {
   int number;
   std::string path;
@@ -30,9 +35,7 @@ std::vector<Node> NodesNamed(const std::string& dev, const std::string& prefix) 
     const std::string name = entry.path().filename().string();
     if (!name.starts_with(prefix) || name.size() == prefix.size()) continue;
     const std::string digits = name.substr(prefix.size());
-    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-      continue;
-    }
+    if (!AllDigits(digits)) continue;
     nodes.push_back({std::stoi(digits), entry.path().string()});
   }
   std::sort(nodes.begin(), nodes.end(), [](const Node& a, const Node& b) { return a.number < b.number; });
@@ -75,7 +78,7 @@ std::vector<ListedPort> FindPorts(const SystemRoots& roots) {
     // The registers of the same port, for the direct backend.
     std::string base = FirstLine(roots.proc + "/sys/dev/parport/" + name + "/base-addr");
     base = base.substr(0, base.find_first_of(" \t"));
-    if (!base.empty() && std::all_of(base.begin(), base.end(), ::isdigit)) {
+    if (AllDigits(base)) {
       char spec[32];
       std::snprintf(spec, sizeof spec, "direct:0x%lx", std::stoul(base));
       ports.push_back({spec, "the registers of " + name + ", by port instructions",

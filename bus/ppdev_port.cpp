@@ -54,11 +54,9 @@ std::string Failure(const char* step, int error_number, const std::string& devic
 bool ParsePpdev(std::string_view argument, PortSpec& spec, std::string& error) {
   PpdevSettings settings;
   const PortArgument split = SplitPortArgument(argument);
-  for (const std::string_view option : split.options) {
-    if (!TakeSpeedOption(option, spec, error)) {
-      error = "ppdev takes one option, khz=N: ppdev[:DEVICE][,khz=N]";
-    }
-    if (!error.empty()) return false;
+  if (!TakeOnlySpeedOptions(split.options, spec,
+                            "ppdev takes one option, khz=N: ppdev[:DEVICE][,khz=N]", error)) {
+    return false;
   }
   if (split.main) {
     if (split.main->empty()) {

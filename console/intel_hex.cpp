@@ -101,10 +101,6 @@ std::string CheckLength(const Record& record) {
   return {};
 }
 
-RecordFileParse Fault(int line, std::string fault) {
-  return {std::nullopt, line, std::move(fault)};
-}
-
 // Appends one record and its line end.
 void AppendRecord(std::string& text, RecordType type, std::uint16_t address,
                   std::span<const std::uint8_t> data) {
@@ -134,7 +130,7 @@ RecordFileParse ParseIntelHex(std::string_view text) {
       continue;
     }
     if (end_line != 0) {
-      return Fault(line.number, "only blank lines may follow the end record on line " +
+      return RecordFileParse::Fault(line.number, "only blank lines may follow the end record on line " +
                                     std::to_string(end_line));
     }
     last_line = line.number;
@@ -142,7 +138,7 @@ RecordFileParse ParseIntelHex(std::string_view text) {
     std::string fault = DecodeRecord(line.text, bytes, record);
     if (fault.empty()) fault = CheckLength(record);
     if (!fault.empty()) {
-      return Fault(line.number, std::move(fault));
+      return RecordFileParse::Fault(line.number, std::move(fault));
     }
     switch (record.type) {
       case kData:
@@ -161,17 +157,17 @@ RecordFileParse ParseIntelHex(std::string_view text) {
         break;  // a start address says where a program begins; the EEPROM has none
     }
     if (!fault.empty()) {
-      return Fault(line.number, std::move(fault));
+      return RecordFileParse::Fault(line.number, std::move(fault));
     }
   }
   if (last_line == 0) {
-    return Fault(0, "the file holds no records");
+    return RecordFileParse::Fault(0, "the file holds no records");
   }
   if (end_line == 0) {
-    return Fault(last_line, "the file ends after this line without the end record (type 01)");
+    return RecordFileParse::Fault(last_line, "the file ends after this line without the end record (type 01)");
   }
   if (builder.Image().held.none()) {
-    return Fault(end_line, "the file ends here without giving any data");
+    return RecordFileParse::Fault(end_line, "the file ends here without giving any data");
   }
   return {builder.Image(), 0, {}};
 }

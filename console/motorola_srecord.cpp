@@ -110,10 +110,6 @@ std::string DecodeRecord(std::string_view line, std::vector<std::uint8_t>& bytes
   return {};
 }
 
-RecordFileParse Fault(int line, std::string fault) {
-  return {std::nullopt, line, std::move(fault)};
-}
-
 // Appends one record with a 16-bit address field (S0, S1, S5, S9) and its line end.
 void AppendRecord(std::string& text, char type, std::uint16_t address,
                   std::span<const std::uint8_t> data) {
@@ -184,7 +180,7 @@ RecordFileParse ParseSRecord(std::string_view text) {
       continue;
     }
     if (seen.termination_line != 0) {
-      return Fault(line.number, "only blank lines may follow the termination record on line " +
+      return RecordFileParse::Fault(line.number, "only blank lines may follow the termination record on line " +
                                     std::to_string(seen.termination_line));
     }
     seen.last_line = line.number;
@@ -192,20 +188,20 @@ RecordFileParse ParseSRecord(std::string_view text) {
     std::string fault = DecodeRecord(line.text, bytes, record);
     if (fault.empty()) fault = TakeRecord(record, line.number, seen);
     if (!fault.empty()) {
-      return Fault(line.number, std::move(fault));
+      return RecordFileParse::Fault(line.number, std::move(fault));
     }
   }
   if (seen.last_line == 0) {
-    return Fault(0, "the file holds no records");
+    return RecordFileParse::Fault(0, "the file holds no records");
   }
   const bool ends_with_count = seen.count_line == seen.last_line;
   if (seen.termination_line == 0 && !ends_with_count) {
-    return Fault(seen.last_line,
+    return RecordFileParse::Fault(seen.last_line,
                  "the file ends after this line without a termination record (S7, S8 or S9) or "
                  "a count record (S5, S6)");
   }
   if (seen.builder.Image().held.none()) {
-    return Fault(seen.last_line, "the file ends here without giving any data");
+    return RecordFileParse::Fault(seen.last_line, "the file ends here without giving any data");
   }
   return {seen.builder.Image(), 0, {}};
 }

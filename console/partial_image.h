@@ -8,6 +8,7 @@
 #include <bitset>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "bus/image.h"
 
@@ -25,6 +26,11 @@ struct RecordFileParse {
   std::optional<PartialImage> image;  // set when the whole file was accepted
   int line = 0;                       // on a fault: the line it is on, from 1
   std::string fault;                  // on a fault: what is wrong, without file or line
+
+  // A parse that found `fault` on `line`.
+  static RecordFileParse Fault(int line, std::string fault) {
+    return {std::nullopt, line, std::move(fault)};
+  }
 };
 
 }  // namespace console
