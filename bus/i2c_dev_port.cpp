@@ -63,6 +63,7 @@ bool ParseI2c(std::string_view argument, PortSpec& spec, std::string& error) {
   }
   I2cSettings settings{I2cDeviceNode(*split.main)};
   spec.text = "i2c:" + settings.device;
+  spec.device_node = settings.device;
   spec.settings = settings;
   return true;
 }

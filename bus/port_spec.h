@@ -25,6 +25,7 @@ struct PortSpec {
   std::string text;                      // the canonical written form, to name the port
   std::any settings;                     // what the backend parsed, in its own type
   std::vector<std::string> kept_files;   // files the port reads and writes (a board file)
+  std::string device_node;               // the device node the port opens, if it opens one
   unsigned bus_khz = 100;                // the bus speed whose phase minimums the floor keeps,
                                          // for a port whose lines the programs drive; 0: off
 

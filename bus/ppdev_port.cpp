@@ -66,6 +66,7 @@ bool ParsePpdev(std::string_view argument, PortSpec& spec, std::string& error) {
     settings.device = std::string(*split.main);
   }
   spec.text = "ppdev:" + settings.device + SpeedText(spec);
+  spec.device_node = settings.device;
   spec.settings = settings;
   return true;
 }

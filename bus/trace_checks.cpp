@@ -1,20 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bus/trace_checks.h"
 
-#include <sys/stat.h>
-
+#include "bus/file_identity.h"
 #include "bus/trace_port.h"
 
 namespace bus {
-namespace {
 
-bool SameFile(const struct stat& one, const std::string& other_path) {
-  struct stat other {};
-  return ::stat(other_path.c_str(), &other) == 0 && one.st_dev == other.st_dev &&
-         one.st_ino == other.st_ino;
+std::vector<ProgramFile> PortFiles(const PortSpec& port) {
+  std::vector<ProgramFile> files;
+  for (const std::string& kept : port.kept_files) files.push_back({kept, "the board file"});
+  if (!port.device_node.empty()) {
+    files.push_back({port.device_node, "the port's device node"});
+  }
+  return files;
 }
 
-}  // namespace
+const ProgramFile* SameFileAmong(const std::string& name, const std::vector<ProgramFile>& files) {
+  const FileIdentity identity = IdentifyFile(name);
+  for (const ProgramFile& file : files) {
+    if (IdentifyFile(file.path) == identity) return &file;
+  }
+  return nullptr;
+}
 
 std::string TraceProblem(const std::string& trace, const PortSpec& port,
                          const std::vector<ProgramFile>& files) {
@@ -23,17 +30,11 @@ std::string TraceProblem(const std::string& trace, const PortSpec& port,
            "the programs do not drive them; name a text trace instead (a name not ending in "
            ".vcd)";
   }
-  struct stat traced {};
-  if (::stat(trace.c_str(), &traced) != 0) {
-    return {};  // a new file: it can be nothing the program reads
-  }
   std::vector<ProgramFile> all = files;
-  for (const std::string& kept : port.kept_files) all.push_back({kept, "the board file"});
-  for (const ProgramFile& file : all) {
-    if (SameFile(traced, file.path)) {
-      return "--trace " + trace + " is the same file as " + file.role + " " + file.path +
-             ", which the trace would overwrite; name another trace file";
-    }
+  for (ProgramFile& file : PortFiles(port)) all.push_back(std::move(file));
+  if (const ProgramFile* same = SameFileAmong(trace, all)) {
+    return "--trace " + trace + " is the same file as " + same->role + " " + same->path +
+           ", which the trace would overwrite; name another trace file";
   }
   return {};
 }

@@ -4,9 +4,9 @@
 #include <sys/stat.h>
 
 #include <array>
-#include <filesystem>
 #include <string_view>
 
+#include "bus/file_identity.h"
 #include "console/command_line_values.h"
 #include "console/shown_file_name.h"
 
@@ -39,11 +39,6 @@ bool HasOperation(const BatchPlan& plan, BatchOperationKind kind) {
     if (operation.kind == kind) return true;
   }
   return false;
-}
-
-std::filesystem::path NormalPath(const std::string& name) {
-  std::error_code ignored;
-  return std::filesystem::absolute(name, ignored).lexically_normal();
 }
 
 BatchOptionTake TakeFormat(const std::string& word, BatchPlan& plan, std::string& error) {
@@ -135,24 +130,20 @@ std::string CheckBatchPlan(const BatchPlan& plan) {
   return {};
 }
 
-bool NamesSameFile(const std::string& one, const std::string& other) {
-  struct stat first {};
-  struct stat second {};
-  if (::stat(one.c_str(), &first) == 0 && ::stat(other.c_str(), &second) == 0) {
-    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-  }
-  return NormalPath(one) == NormalPath(other);
-}
-
 std::string BatchOutputProblem(const bus::PortSpec& port, const BatchPlan& plan) {
   for (const BatchOperation& operation : plan.operations) {
     if (!operation.WritesFile()) continue;
+    const std::string output = std::string(OptionName(operation.kind)) + " " +
+                               ShownFileName(operation.file) + " is the ";
+    const std::string of_port = " of --port " + ShownFileName(port.Text());
     for (const std::string& kept : port.kept_files) {
-      if (NamesSameFile(operation.file, kept)) {
-        return std::string(OptionName(operation.kind)) + " " + ShownFileName(operation.file) +
-               " is the board file of --port " + ShownFileName(port.Text()) +
+      if (bus::SameFile(operation.file, kept)) {
+        return output + "board file" + of_port +
                ", which the board keeps its EEPROM in while it runs; name another file";
       }
+    }
+    if (!port.device_node.empty() && bus::SameFile(operation.file, port.device_node)) {
+      return output + "device node" + of_port + "; name another file";
     }
   }
   return {};
@@ -166,7 +157,7 @@ std::string BatchTraceProblem(const std::string& trace, const bus::PortSpec& por
     files.push_back({operation.file, OptionOf(operation.kind).role});
     // A file not made yet: the trace would make it first, and the operation replace it later.
     struct stat status {};
-    if (::stat(operation.file.c_str(), &status) != 0 && NamesSameFile(trace, operation.file)) {
+    if (::stat(operation.file.c_str(), &status) != 0 && bus::SameFile(trace, operation.file)) {
       return "--trace " + ShownFileName(trace) + " is the same file as " +
              OptionOf(operation.kind).role + " " + ShownFileName(operation.file) +
              ", which would replace the trace; name another trace file";

@@ -62,11 +62,7 @@ enum class BatchOptionTake { NotBatch, Taken, Refused };
                                             const BatchPlan& plan);
 
 // Empty when no operation replaces a file the port keeps (the virtual board's EEPROM file, which
-// the board goes on writing while the run lasts); else one line naming both.
+// the board goes on writing while the run lasts) or its device node; else one line naming both.
 [[nodiscard]] std::string BatchOutputProblem(const bus::PortSpec& port, const BatchPlan& plan);
-
-// True when the two names reach the same file: the same file now, or the same path once made
-// absolute and normal (for files that do not exist yet).
-[[nodiscard]] bool NamesSameFile(const std::string& one, const std::string& other);
 
 }  // namespace console

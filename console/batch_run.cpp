@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "bus/file_identity.h"
 #include "console/batch_operations.h"
 #include "console/image_file.h"
 
@@ -17,7 +18,7 @@ using LoadedInputs = std::vector<std::optional<PartialImage>>;
 bool MadeEarlier(const BatchPlan& plan, std::size_t index) {
   for (std::size_t earlier = 0; earlier < index; ++earlier) {
     const BatchOperation& operation = plan.operations[earlier];
-    if (operation.WritesFile() && NamesSameFile(operation.file, plan.operations[index].file)) {
+    if (operation.WritesFile() && bus::SameFile(operation.file, plan.operations[index].file)) {
       return true;
     }
   }

@@ -2,18 +2,16 @@
 #include "console/safe_replace.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <memory>
-#include <optional>
 #include <random>
 
+#include "bus/file_identity.h"
 #include "console/file_kind.h"
 #include "console/shown_file_name.h"
 
@@ -66,18 +64,30 @@ std::string WriteDevice(const std::string& name, std::string_view bytes) {
   return error;
 }
 
-// The file a symbolic link names, so the link itself stays; the name itself otherwise.
-std::optional<std::string> ResolvedTarget(const std::string& name) {
-  struct stat link {};
-  if (::lstat(name.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
-    return name;
+// Takes the exclusive lock that a running virtual board holds on its board file (and plover and
+// the menu's entry 3 take on a file they write), so that a file another program holds is not
+// replaced under it: that program would go on writing into the old file, and what it wrote would
+// be lost. The descriptor is kept until the replacement is done, so the file cannot be taken in
+// between; -1 with `error` set when the file is in use or cannot be locked.
+int LockExisting(const std::string& name, const std::string& target, std::string& error) {
+  const int fd = ::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    error = Cannot(name, Reason());
+    return -1;
   }
-  const std::unique_ptr<char, decltype(&std::free)> real(::realpath(name.c_str(), nullptr),
-                                                         &std::free);
-  if (!real) {
-    return std::nullopt;
+  int locked;
+  do {
+    locked = ::flock(fd, LOCK_EX | LOCK_NB);
+  } while (locked != 0 && errno == EINTR);
+  if (locked != 0) {
+    error = errno == EWOULDBLOCK
+                ? Cannot(name, "another program holds it open (a running virtual board or plover); "
+                               "close that program or name another file")
+                : Cannot(name, Reason());
+    ::close(fd);
+    return -1;
   }
-  return std::string(real.get());
+  return fd;
 }
 
 // A new, empty file beside `target` under a name no other file has; -1 with errno set on failure.
@@ -125,7 +135,9 @@ std::string ReplaceRegularFile(const std::string& name, const std::string& targe
   std::string temporary;
   const int fd = CreateTemporary(target, temporary);
   if (fd < 0) {
-    return Cannot(name, Reason());
+    // Through a link the folder that could not take the file is the target's: name it.
+    return Cannot(target == name ? name : name + " (a link to " + ShownFileName(target) + ")",
+                  Reason());
   }
   bool written =
       (old == nullptr || TakeOverAttributes(fd, *old)) && WriteAll(fd, bytes) && ::fsync(fd) == 0;
@@ -172,11 +184,19 @@ std::string ReplaceFile(const std::string& name, std::string_view bytes) {
   if (std::filesystem::path(name).filename().empty()) {
     return Cannot(name, "the name ends in '/', so it names a folder");
   }
-  const std::optional<std::string> target = exists ? ResolvedTarget(name) : name;
-  if (!target) {
-    return Cannot(name, Reason());
+  // Through a symbolic link, dangling or not, the file it leads to is replaced and the link stays.
+  const std::string target = bus::FollowLinks(name);
+  if (!exists) {
+    return ReplaceRegularFile(name, target, nullptr, bytes);
   }
-  return ReplaceRegularFile(name, *target, exists ? &old : nullptr, bytes);
+  std::string error;
+  const int lock = LockExisting(name, target, error);
+  if (lock < 0) {
+    return error;
+  }
+  error = ReplaceRegularFile(name, target, &old, bytes);
+  ::close(lock);
+  return error;
 }
 
 }  // namespace console

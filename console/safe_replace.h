@@ -7,8 +7,9 @@
 // file's mode (and, where the system allows, its owner and group, so a run as root leaves a user's
 // file theirs); a new file gets 0666 less the umask. On any failure the temporary is removed and
 // the target is untouched. A file the user may not write is refused, as writing it in place would
-// be, although the rename alone would need only the folder's permission. A symbolic link is
-// followed: the file it names is replaced and the link stays. A character device (/dev/null, a
+// be, although the rename alone would need only the folder's permission, and so is a file another
+// program holds locked (a running virtual board's file, a file plover has open). A symbolic link,
+// dangling or not, is followed: the file it leads to is replaced and the link stays. A character device (/dev/null, a
 // terminal) cannot be renamed over and is written directly; a folder, FIFO, socket or block device
 // is refused.
 #pragma once

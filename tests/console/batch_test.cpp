@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -69,6 +70,9 @@ struct BatchCase {
   std::string name;
   std::vector<std::string> arguments;
   std::vector<FileSpec> before{};         // files in the folder; board.bin is the board's EEPROM
+  std::vector<FileSpec> links{};          // symbolic links (name, target), made before the run;
+                                          // each must still be that link afterwards
+  std::vector<std::string> locked{};      // files another program holds locked during the run
   int exit_status = 0;
   std::string out{};                      // standard output, exactly
   std::vector<std::string> err{};         // standard error, one line each; "x..." for a line
@@ -231,6 +235,43 @@ std::vector<BatchCase> Cases() {
       usage_error("trace_is_the_input", {kBoard, "--trace", "image.bin", "--write", "image.bin"},
                   "--trace image.bin is the same file as the input of --write image.bin, which "
                   "the trace would overwrite; name another trace file"),
+      usage_error("trace_is_the_board_file_not_made_yet",
+                  {kBoard, "--trace", "board.bin", "--write", "image.bin"},
+                  "--trace board.bin is the same file as the board file board.bin, which the "
+                  "trace would overwrite; name another trace file"),
+      // Names that lead to the board file through links, made or not yet made.
+      {.name = "read_through_a_dangling_link_into_the_board_file",
+       .arguments = {"--port", "sim:board2.bin", "--write", "image.bin", "--read", "out.hex"},
+       .before = {image}, .links = {{"out.hex", "board2.bin"}}, .exit_status = 2,
+       .err = {"30p: --read out.hex is the board file of --port sim:board2.bin, which the "
+               "board keeps its EEPROM in while it runs; name another file", usage[0], usage[1],
+               usage[2], usage[3]},
+       .absent = {"board2.bin"}},
+      {.name = "read_through_a_linked_folder_into_the_board_file",
+       .arguments = {"--port", "sim:real/b.bin", "--read", "alias/b.bin"},
+       .before = {{"real/keep", ""}}, .links = {{"alias", "real"}}, .exit_status = 2,
+       .err = {"30p: --read alias/b.bin is the board file of --port sim:real/b.bin, which the "
+               "board keeps its EEPROM in while it runs; name another file", usage[0], usage[1],
+               usage[2], usage[3]},
+       .absent = {"real/b.bin"}},
+      // An output through a link replaces the file the link leads to; the link stays.
+      {.name = "read_through_links",
+       .arguments = {kBoard, "--read", "out.hex", "--read-switch", "regs.bin"},
+       .before = {board, {"kept/regs.bin", "old"}, {"real/other", ""}},
+       .links = {{"out.hex", "saved/eeprom.hex"}, {"regs.bin", "kept/regs.bin"},
+                 {"saved", "real"}},
+       .err = {"read the EEPROM into out.hex", "read the switch chip's registers into regs.bin"},
+       .after = {{"real/eeprom.hex",
+                  console::EncodeImage(BoardData(), console::ImageFormat::IntelHex)},
+                 {"kept/regs.bin", Raw(BoardData())}},
+       .board_untouched = true},
+      // An output another program holds locked is left alone.
+      {.name = "read_into_a_locked_file",
+       .arguments = {kBoard, "--read", "shared.bin"},
+       .before = {board, {"shared.bin", "theirs"}}, .locked = {"shared.bin"}, .exit_status = 1,
+       .err = {"30p: cannot write shared.bin: another program holds it open "
+               "(a running virtual board or plover); close that program or name another file"},
+       .after = {{"shared.bin", "theirs"}}, .board_untouched = true},
   };
 }
 
@@ -246,9 +287,18 @@ class BatchTest : public ::testing::TestWithParam<BatchCase> {};
 TEST_P(BatchTest, RunsTheOperations) {
   const BatchCase& test = GetParam();
   ScratchFolder scratch;
-  for (const FileSpec& file : test.before) WriteFileBytes(scratch.Work() / file.name, file.bytes);
+  for (const FileSpec& file : test.before) {
+    fs::create_directories((scratch.Work() / file.name).parent_path());
+    WriteFileBytes(scratch.Work() / file.name, file.bytes);
+  }
+  for (const FileSpec& link : test.links) fs::create_symlink(link.bytes, scratch.Work() / link.name);
   const fs::path board = scratch.Work() / "board.bin";
   if (fs::exists(board)) fs::last_write_time(board, kOldTime);
+  std::vector<std::unique_ptr<HeldFileLock>> locks;
+  for (const std::string& name : test.locked) {
+    locks.push_back(std::make_unique<HeldFileLock>(scratch.Work() / name));
+    ASSERT_TRUE(locks.back()->Held()) << name;
+  }
 
   const RunResult run = RunProgram(PLOVER_30P_PROGRAM, test.arguments, "", scratch);
 
@@ -272,7 +322,11 @@ TEST_P(BatchTest, RunsTheOperations) {
         << DescribeFirstDifference(file.bytes, ReadFileBytes(scratch.Work() / file.name));
   }
   for (const std::string& name : test.absent) {
-    EXPECT_FALSE(fs::exists(scratch.Work() / name)) << name << " exists after the run";
+    EXPECT_FALSE(fs::exists(fs::symlink_status(scratch.Work() / name)))
+        << name << " exists after the run";
+  }
+  for (const FileSpec& link : test.links) {
+    EXPECT_TRUE(fs::is_symlink(scratch.Work() / link.name)) << link.name << " is no longer a link";
   }
   if (test.board_untouched) {
     EXPECT_EQ(fs::last_write_time(board), kOldTime) << "the board file was written";
