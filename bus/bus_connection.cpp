@@ -24,9 +24,18 @@ BusConnection::BusConnection(std::unique_ptr<I2cAdapter> adapter) {
   port_ = std::move(adapter);
 }
 
-BusConnection::~BusConnection() = default;
+BusConnection::~BusConnection() { Unhold(); }
+
+void BusConnection::Hold() { holding_ = true; }
+
+void BusConnection::Unhold() {
+  holding_ = false;
+  if (taken_ && port_) port_->Release();
+  taken_ = false;
+}
 
 void BusConnection::Close() {
+  Unhold();
   transactions_.reset();
   port_.reset();
 }
@@ -69,11 +78,14 @@ BusResult BusConnection::Run(Operation operation) {
   if (BusResult open = EnsureOpen(); !open.ok()) {
     return open;
   }
-  if (BusResult acquired = port_->Acquire(); !acquired.ok()) {
-    return acquired;
+  if (!taken_) {
+    if (BusResult acquired = port_->Acquire(); !acquired.ok()) {
+      return acquired;
+    }
   }
   BusResult result = operation(*transactions_);
-  port_->Release();
+  taken_ = holding_;
+  if (!taken_) port_->Release();
   if (!result.ok() && result.fault != BusFault::PortUnavailable && result.remedy.empty()) {
     result.remedy = port_->Remedy(result);
   }

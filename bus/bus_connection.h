@@ -54,6 +54,12 @@ class BusConnection {
   // taken shows as the EEPROM's and the switch chip's result.
   ProbeReport Probe();
 
+  // Holding: the port is taken at the next operation as usual, but then kept taken between
+  // operations until Unhold (or Close), so that a run of several operations is never interleaved
+  // with another program's use of the port and never finds it in use half way.
+  void Hold();
+  void Unhold();
+
   // Closes the port (releases a ppdev device, finishes the trace file).
   void Close();
 
@@ -68,6 +74,8 @@ class BusConnection {
   BusOptions options_;
   std::unique_ptr<PortBase> port_;
   std::unique_ptr<BusTransactions> transactions_;
+  bool holding_ = false;  // Hold() is in force
+  bool taken_ = false;    // the port is taken and kept so between operations
 };
 
 }  // namespace bus

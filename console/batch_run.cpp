@@ -71,6 +71,20 @@ bool RunOperation(BatchContext& context, const BatchPlan& plan, std::size_t inde
   return false;
 }
 
+// Keeps the port taken from the first bus operation of the run to the last, so that a --write
+// (read, write in slices, read back) and the operations after it never meet another program's
+// use of the port half way.
+class PortHeldForRun {
+ public:
+  explicit PortHeldForRun(bus::BusConnection& bus) : bus_(bus) { bus_.Hold(); }
+  ~PortHeldForRun() { bus_.Unhold(); }
+  PortHeldForRun(const PortHeldForRun&) = delete;
+  PortHeldForRun& operator=(const PortHeldForRun&) = delete;
+
+ private:
+  bus::BusConnection& bus_;
+};
+
 }  // namespace
 
 int RunBatch(const BatchPlan& plan, bus::BusConnection& bus, const BatchStreams& streams) {
@@ -78,6 +92,7 @@ int RunBatch(const BatchPlan& plan, bus::BusConnection& bus, const BatchStreams&
   if (!ReadInputsFirst(plan, streams.err, inputs)) {
     return kBatchFailed;
   }
+  const PortHeldForRun held(bus);
   ConsoleBus console_bus(bus, streams.out);
   BatchContext context{console_bus, streams.out, streams.err, plan.quiet, streams.err_is_terminal};
   for (std::size_t index = 0; index < plan.operations.size(); ++index) {

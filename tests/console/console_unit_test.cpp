@@ -2,7 +2,7 @@
 // In-process tests of the console: the typed reads, the listing on a terminal, and the commands
 // whose behaviour a whole dialogue cannot set up (a default file that goes away or turns into a
 // named pipe, a name with a zero byte or at the path limit, buffers left alone by a failed read,
-// output flushed before every bus operation).
+// output flushed before every bus operation, the port taken once for a whole batch run).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -18,6 +18,8 @@
 #include <vector>
 
 #include "board_port.h"
+#include "bus/forwarding_port.h"
+#include "console/batch_run.h"
 #include "console/commands.h"
 #include "console/console_session.h"
 #include "console/image_listing.h"
@@ -449,6 +451,74 @@ TEST(VerifyTest, KeepsTheReadBackUntilTheNextVerify) {
   std::string expected;
   for (int i = 0; i < 128; ++i) expected += "Verify O.K.\n";
   EXPECT_EQ(bench.out.Text(), expected);
+}
+
+// A port on the virtual board that counts how often it is taken and given back, and every
+// register access made while it is not taken.
+class TakeCountingPort final : public bus::ForwardingPort<bus::Port> {
+ public:
+  explicit TakeCountingPort(const bus::Image& contents)
+      : ForwardingPort(MakeBoardPort({}, contents)) {}
+  bus::BusResult Acquire() override {
+    ++takes;
+    taken_ = true;
+    return inner_->Acquire();
+  }
+  void Release() override {
+    ++releases;
+    taken_ = false;
+    inner_->Release();
+  }
+  void WriteData(std::uint8_t value) override {
+    Count();
+    inner_->WriteData(value);
+  }
+  void WriteControl(std::uint8_t value) override {
+    Count();
+    inner_->WriteControl(value);
+  }
+  std::uint8_t ReadStatus() override {
+    Count();
+    return inner_->ReadStatus();
+  }
+  void WaitUntil(std::uint64_t nanoseconds) override { inner_->WaitUntil(nanoseconds); }
+
+  int takes = 0;
+  int releases = 0;
+  int untaken_accesses = 0;
+
+ private:
+  void Count() { untaken_accesses += taken_ ? 0 : 1; }
+  bool taken_ = false;
+};
+
+// A batch run takes the port once for all its operations, a write's read, slices and read-back
+// included, so no other program can use the port in between; it gives it back at the end, and
+// the connection takes it per operation again afterwards.
+TEST(BatchPortTest, ARunTakesThePortOnceAndGivesItBackAtTheEnd) {
+  ScratchFolder scratch;
+  const std::string image_file = (scratch.Work() / "image.bin").string();
+  WriteFileBytes(image_file, std::string(128, '\x5a'));
+  auto port = std::make_unique<TakeCountingPort>(Ramp());
+  TakeCountingPort& counted = *port;
+  bus::BusConnection bus(std::move(port), bus::TimingPolicy::Windowed);
+  console::BatchPlan plan;
+  plan.operations = {{console::BatchOperationKind::Write, image_file},
+                     {console::BatchOperationKind::Verify, image_file},
+                     {console::BatchOperationKind::Probe, {}}};
+  console::StringOutput out;
+  console::StringOutput err;
+
+  EXPECT_EQ(console::RunBatch(plan, bus, {out, err}), console::kBatchSucceeded) << err.Text();
+  EXPECT_EQ(counted.takes, 1);
+  EXPECT_EQ(counted.releases, 1);
+  EXPECT_EQ(counted.untaken_accesses, 0);
+
+  bus::Image image{};
+  EXPECT_TRUE(bus.ReadEeprom(image).ok());
+  EXPECT_TRUE(bus.ReadEeprom(image).ok());
+  EXPECT_EQ(counted.takes, 3);
+  EXPECT_EQ(counted.releases, 3);
 }
 
 }  // namespace
