@@ -59,6 +59,23 @@ bool LockForWriting(int fd) {
   return locked == 0;
 }
 
+// Cuts a regular file to the image's 128 bytes, in place: a longer file keeps no old tail after
+// the image, and keeps its inode, owner and mode. A device such as /dev/null has no length to cut.
+bool CutToImageLength(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) {
+    return false;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    return true;
+  }
+  int cut;
+  do {
+    cut = ::ftruncate(fd, static_cast<off_t>(bus::kEepromSize));
+  } while (cut != 0 && errno == EINTR);
+  return cut == 0;
+}
+
 }  // namespace
 
 int SystemFileOpener::Open(const std::string& name, int flags, mode_t mode) {
@@ -122,6 +139,9 @@ SaveResult SaveDataFile(FileOpener& opener, const std::string& name, const bus::
       break;
     }
     written += static_cast<std::size_t>(count);
+  }
+  if (!failed && !CutToImageLength(fd)) {
+    failed = true;
   }
   // A delayed write error (a full disk on some file systems) shows only here. Closing the file
   // also drops the lock.
