@@ -137,7 +137,7 @@ DirectPort::DirectPort(std::uint16_t address, std::string name, int lock_fd, Sys
       lock_fd_(lock_fd),
       calls_(calls),
       lock_(calls, lock_fd, busy_bound),
-      opened_(calls.Now()) {}
+      clock_(calls) {}
 
 DirectPort::~DirectPort() {
   Release();
@@ -159,10 +159,9 @@ std::uint8_t DirectPort::ReadStatus() {
   return calls_.InByte(static_cast<std::uint16_t>(address_ + kStatusOffset));
 }
 
-std::uint64_t DirectPort::NowNanoseconds() const { return calls_.Now() - opened_; }
+std::uint64_t DirectPort::NowNanoseconds() const { return clock_.Nanoseconds(); }
 
-void DirectPort::WaitUntil(std::uint64_t nanoseconds) { while (calls_.Now() - opened_ < nanoseconds) {
-  } }
+void DirectPort::WaitUntil(std::uint64_t nanoseconds) { clock_.WaitUntil(nanoseconds); }
 
 const PortBackend& DirectBackend() {
   static const PortBackend backend{

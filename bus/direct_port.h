@@ -18,6 +18,7 @@
 
 #include "bus/port.h"
 #include "bus/port_backends.h"
+#include "bus/port_clock.h"
 #include "bus/port_lock.h"
 #include "bus/system_calls.h"
 
@@ -75,7 +76,7 @@ class DirectPort final : public Port {
   int lock_fd_;
   SystemCalls& calls_;
   OperationLock lock_;
-  std::uint64_t opened_;
+  SinceOpenClock clock_;
 };
 
 // The lock file of `address` in `folder`: "<folder>/plover-direct-0x378.lock".

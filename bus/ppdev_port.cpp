@@ -110,7 +110,7 @@ PpdevPort::PpdevPort(int fd, std::string device, std::string name, SystemCalls& 
       name_(std::move(name)),
       calls_(calls),
       busy_bound_(busy_bound),
-      opened_(calls.Now()) {}
+      clock_(calls) {}
 
 PpdevPort::~PpdevPort() {
   if (held_) Give();
@@ -192,10 +192,9 @@ std::uint8_t PpdevPort::ReadStatus() {
   return byte;
 }
 
-std::uint64_t PpdevPort::NowNanoseconds() const { return calls_.Now() - opened_; }
+std::uint64_t PpdevPort::NowNanoseconds() const { return clock_.Nanoseconds(); }
 
-void PpdevPort::WaitUntil(std::uint64_t nanoseconds) { while (calls_.Now() - opened_ < nanoseconds) {
-  } }
+void PpdevPort::WaitUntil(std::uint64_t nanoseconds) { clock_.WaitUntil(nanoseconds); }
 
 const PortBackend& PpdevBackend() {
   static const PortBackend backend{

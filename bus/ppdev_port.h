@@ -16,6 +16,7 @@
 
 #include "bus/port.h"
 #include "bus/port_backends.h"
+#include "bus/port_clock.h"
 #include "bus/port_lock.h"
 #include "bus/system_calls.h"
 
@@ -65,7 +66,7 @@ class PpdevPort final : public Port {
   std::string name_;
   SystemCalls& calls_;
   std::chrono::milliseconds busy_bound_;
-  std::uint64_t opened_;
+  SinceOpenClock clock_;
   bool held_ = false;
 };
 

@@ -6,10 +6,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <utility>
+#include <vector>
 
+#include "bus/read_within.h"
 #include "console/file_kind.h"
 #include "console/shown_file_name.h"
 
@@ -36,9 +38,40 @@ FileContents Refuse(const std::string& name, const std::string& cause) {
   return {std::nullopt, "cannot read " + ShownFileName(name) + ": " + cause};
 }
 
+// "2 s", or "250 ms" for a bound that is no whole number of seconds.
+std::string BoundText(std::chrono::milliseconds bound) {
+  if (bound.count() % 1000 == 0) {
+    return std::to_string(bound.count() / 1000) + " s";
+  }
+  return std::to_string(bound.count()) + " ms";
+}
+
+// Reads the open file `fd` to its end, into room for one byte more than `limit`. A terminal is
+// read as it is typed, within the bound. The room is taken whole, so a device that gives records
+// (/dev/kmsg) always has room for the next one.
+FileContents ReadToEnd(const std::string& name, int fd, std::size_t limit,
+                       std::chrono::milliseconds device_bound) {
+  std::vector<std::uint8_t> room(limit + 1);
+  const bus::BoundedRead read =
+      bus::ReadWithin(fd, room, std::chrono::steady_clock::now() + device_bound);
+  switch (read.end) {
+    case bus::ReadEnd::EndOfFile:
+      break;
+    case bus::ReadEnd::Full:
+      return Refuse(name, "it gives more than the " + std::to_string(limit) +
+                              " bytes an image file may have");
+    case bus::ReadEnd::TimedOut:
+      return Refuse(name, "it is a device that did not end within " + BoundText(device_bound));
+    case bus::ReadEnd::Failed:
+      return Refuse(name, std::strerror(read.error_number));
+  }
+  return {std::string(room.begin(), room.begin() + static_cast<std::ptrdiff_t>(read.count)), {}};
+}
+
 }  // namespace
 
-FileContents ReadBoundedFile(const std::string& name, std::size_t limit) {
+FileContents ReadBoundedFile(const std::string& name, std::size_t limit,
+                             std::chrono::milliseconds device_bound) {
   if (name.empty()) {
     return {std::nullopt, "no file name given"};
   }
@@ -60,33 +93,7 @@ FileContents ReadBoundedFile(const std::string& name, std::size_t limit) {
     return Refuse(name, "it holds " + std::to_string(status.st_size) + " bytes, more than the " +
                             std::to_string(limit) + " an image file may have");
   }
-  if (S_ISCHR(status.st_mode)) {
-    // A terminal is read as it is typed, up to end of file.
-    const int flags = ::fcntl(file.get(), F_GETFL);
-    if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) < 0) {
-      return Refuse(name, std::strerror(errno));
-    }
-  }
-  std::string bytes;
-  char buffer[4096];
-  for (;;) {
-    const ssize_t count = ::read(file.get(), buffer, sizeof buffer);
-    if (count < 0 && errno == EINTR) {
-      continue;
-    }
-    if (count < 0) {
-      return Refuse(name, std::strerror(errno));
-    }
-    if (count == 0) {
-      break;
-    }
-    bytes.append(buffer, static_cast<std::size_t>(count));
-    if (bytes.size() > limit) {
-      return Refuse(name, "it gives more than the " + std::to_string(limit) +
-                              " bytes an image file may have");
-    }
-  }
-  return {std::move(bytes), {}};
+  return ReadToEnd(name, file.get(), limit, device_bound);
 }
 
 }  // namespace console

@@ -3,14 +3,19 @@
 //
 // The file is opened non-blocking, so a FIFO or a device that waits for a carrier cannot stop
 // the program in open(). Only a regular file or a character device is read (a terminal, /dev/null,
-// /dev/zero); a folder, FIFO, socket or block device is refused. A character device is then read
-// normally, so a terminal waits for its input up to end of file. More than `limit` bytes is
-// refused, so a huge file or an endless device cannot exhaust memory.
+// /dev/zero); a folder, FIFO, socket or block device is refused. A character device is read as it
+// gives its bytes, so a terminal is read as it is typed, but it must reach end of file (or more
+// than `limit` bytes) within `device_bound`: one that never ends (a serial port, /dev/kmsg) is
+// refused then. More than `limit` bytes is refused, so a huge file or an endless device cannot
+// exhaust memory.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
+
+#include "bus/read_within.h"
 
 namespace console {
 
@@ -19,6 +24,8 @@ struct FileContents {
   std::string error;                 // otherwise: one line naming the file and the cause
 };
 
-[[nodiscard]] FileContents ReadBoundedFile(const std::string& name, std::size_t limit);
+[[nodiscard]] FileContents ReadBoundedFile(
+    const std::string& name, std::size_t limit,
+    std::chrono::milliseconds device_bound = bus::kDeviceEndBound);
 
 }  // namespace console

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 
+#include "bus/read_within.h"
 #include "console/file_kind.h"
 
 namespace console {
@@ -22,25 +23,31 @@ bool IsUsableName(const std::string& name) {
 // Opens `name` without ever waiting: the open itself does not block (a pipe with nobody at its
 // other end would block it for good), and a file that is not a regular file or a character
 // device is closed again before anything is read from it or written to it. The descriptor that
-// is returned blocks again, so a device is read and written as usual. -1 when refused.
+// is returned does not block either: the reader bounds its waits on a device. A terminal never
+// becomes the program's controlling terminal. -1 when refused.
 int OpenDataFile(FileOpener& opener, const std::string& name, int flags, mode_t mode) {
   if (!IsUsableName(name)) {
     return -1;
   }
   int fd;
   do {
-    fd = opener.Open(name, flags | O_NONBLOCK | O_CLOEXEC, mode);
+    fd = opener.Open(name, flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) {
     return -1;
   }
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !IsDataFileKind(info.st_mode) ||
-      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+  if (::fstat(fd, &info) != 0 || !IsDataFileKind(info.st_mode)) {
     ::close(fd);
     return -1;
   }
   return fd;
+}
+
+// Makes the descriptor block again, so a device is written as usual.
+bool MakeBlocking(int fd) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
 }
 
 // Takes the exclusive lock that a running virtual board holds on its board file (and that
@@ -59,38 +66,45 @@ bool LockForWriting(int fd) {
   return locked == 0;
 }
 
+// Cuts a regular file to the image's 128 bytes, in place: a longer file keeps no old tail after
+// the image, and keeps its inode, owner and mode. A device such as /dev/null has no length to cut.
+bool CutToImageLength(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) {
+    return false;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    return true;
+  }
+  int cut;
+  do {
+    cut = ::ftruncate(fd, static_cast<off_t>(bus::kEepromSize));
+  } while (cut != 0 && errno == EINTR);
+  return cut == 0;
+}
+
 }  // namespace
 
 int SystemFileOpener::Open(const std::string& name, int flags, mode_t mode) {
   return ::open(name.c_str(), flags, mode);
 }
 
-std::optional<LoadedData> LoadDataFile(FileOpener& opener, const std::string& name) {
+std::optional<LoadedData> LoadDataFile(FileOpener& opener, const std::string& name,
+                                       std::chrono::milliseconds device_bound) {
   const int fd = OpenDataFile(opener, name, O_RDONLY, 0);
   if (fd < 0) {
     return std::nullopt;
   }
   LoadedData loaded;
-  bool failed = false;
-  while (loaded.count < loaded.bytes.size()) {
-    const ssize_t count =
-        ::read(fd, loaded.bytes.data() + loaded.count, loaded.bytes.size() - loaded.count);
-    if (count < 0 && errno == EINTR) {
-      continue;
-    }
-    if (count < 0) {
-      failed = true;  // an I/O error, or a device that refuses to be read
-      break;
-    }
-    if (count == 0) {
-      break;
-    }
-    loaded.count += static_cast<std::size_t>(count);
-  }
+  // A device that has not ended within the bound, one that fails (an I/O error) or refuses to be
+  // read gives nothing.
+  const bus::BoundedRead read =
+      bus::ReadWithin(fd, loaded.bytes, std::chrono::steady_clock::now() + device_bound);
   ::close(fd);
-  if (failed) {
+  if (read.end == bus::ReadEnd::TimedOut || read.end == bus::ReadEnd::Failed) {
     return std::nullopt;
   }
+  loaded.count = read.count;
   return loaded;
 }
 
@@ -105,7 +119,7 @@ SaveResult SaveDataFile(FileOpener& opener, const std::string& name, const bus::
   if (fd < 0) {
     return SaveResult::OpenFailed;
   }
-  if (!LockForWriting(fd)) {
+  if (!MakeBlocking(fd) || !LockForWriting(fd)) {
     ::close(fd);
     return SaveResult::OpenFailed;
   }
@@ -122,6 +136,9 @@ SaveResult SaveDataFile(FileOpener& opener, const std::string& name, const bus::
       break;
     }
     written += static_cast<std::size_t>(count);
+  }
+  if (!failed && !CutToImageLength(fd)) {
+    failed = true;
   }
   // A delayed write error (a full disk on some file systems) shows only here. Closing the file
   // also drops the lock.

@@ -1,22 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Data files: the image as a file of raw bytes, byte i for word address i, no header.
 //
-// Loading reads at most the first 128 bytes; saving writes exactly 128 bytes at the start of the
-// file without truncating it. A data file is a regular file or a character device; anything else
-// (a pipe, a folder) is refused as a file that cannot be opened, and opening never waits for
-// another program. Saving takes an exclusive lock on the file first, so a board file that a
-// running virtual board holds is never written behind its back. Files are opened through a
-// FileOpener, so the fuzz target can keep the names it invents inside its own folder.
+// Loading reads at most the first 128 bytes; a character device that gives neither them nor end
+// of file within 2 s (a terminal, a serial port) is given up, as a file that cannot be read.
+// Saving writes the 128 bytes at the start of the file and then cuts a longer regular file to
+// them, in place. A data file is a regular file or a character device; anything else (a pipe, a
+// folder) is refused as a file that cannot be opened, and opening never waits for another
+// program. Saving takes an exclusive lock on the file first, so a board file that a running
+// virtual board holds is never written behind its back. Files are opened through a FileOpener,
+// so the fuzz target can keep the names it invents inside its own folder.
 #pragma once
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <climits>
 #include <cstddef>
 #include <optional>
 #include <string>
 
 #include "bus/image.h"
+#include "bus/read_within.h"
 
 namespace console {
 
@@ -49,17 +53,22 @@ struct LoadedData {
   std::size_t count = 0;   // 0 to 128
 };
 
-// The first bytes of the file `name`; nothing when it cannot be opened or read, or is neither a
-// regular file nor a character device.
-[[nodiscard]] std::optional<LoadedData> LoadDataFile(FileOpener& opener, const std::string& name);
+// The first bytes of the file `name`; nothing when it cannot be opened or read, is neither a
+// regular file nor a character device, or is a device that gives neither end of file nor 128
+// bytes within `device_bound` (a terminal, a serial port).
+[[nodiscard]] std::optional<LoadedData> LoadDataFile(
+    FileOpener& opener, const std::string& name,
+    std::chrono::milliseconds device_bound = bus::kDeviceEndBound);
 
 // Replaces the first `loaded.count` bytes of the image; the rest keep their values.
 void ApplyLoadedData(const LoadedData& loaded, bus::Image& image);
 
 enum class SaveResult { Saved, OpenFailed, WriteFailed };
 
-// Writes the 128 bytes of `image` at the start of `name`, creating it (mode 0600) if needed and
-// keeping any bytes after the 128th. OpenFailed, with nothing written, also when the file is
+// Makes `name` hold the 128 bytes of `image`, creating it (mode 0600) if needed: writes them at
+// its start, then cuts a regular file that was longer to 128 bytes. The file is changed in place,
+// so an existing one keeps its inode, owner and mode; a character device just takes the bytes.
+// WriteFailed when the write or the cut fails. OpenFailed, with nothing written, also when the file is
 // neither a regular file nor a character device, or when another open file holds its lock.
 [[nodiscard]] SaveResult SaveDataFile(FileOpener& opener, const std::string& name,
                                       const bus::Image& image);

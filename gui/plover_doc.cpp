@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "gui/modify_dlg.h"
 #include "gui/plover_app.h"
@@ -60,22 +61,28 @@ void CploverDoc::OnFileOpen() {
   OpenImageFile(*chosen);
 }
 
-bool CploverDoc::OpenImageFile(const QString& path) {
+std::optional<bus::Image> CploverDoc::ReadImageCopy(shell::RawFile& file, const QString& path) {
   CploverApp& app = TheApp();
-  shell::RawFile file;
   if (const auto error = file.OpenForReading(path)) {
     app.ReportFileError(*error, path);
-    return false;
+    return std::nullopt;
   }
-  // Read into a copy, so that a read that fails half way leaves the image as it was.
   bus::Image loaded = app.EepromImage;
   std::size_t count = 0;
   if (const auto error = file.Read(loaded, count)) {
     file.Close();
     app.ReportFileError(*error, path);
-    return false;
+    return std::nullopt;
   }
-  app.EepromImage = loaded;
+  return loaded;
+}
+
+bool CploverDoc::OpenImageFile(const QString& path) {
+  CploverApp& app = TheApp();
+  shell::RawFile file;
+  const std::optional<bus::Image> loaded = ReadImageCopy(file, path);
+  if (!loaded) return false;
+  app.EepromImage = *loaded;
   app.CurrentFileName = path;
   app.RecentFiles().Add(path);
   app.RepaintMainWindow();
@@ -190,18 +197,9 @@ void CploverDoc::OnProgramDefaults() {
   const QString name = QString::fromUtf8(kDefaultsFileName);
   app.CurrentFileName = name;
   shell::RawFile file;
-  if (const auto error = file.OpenForReading(name)) {
-    app.ReportFileError(*error, name);
-    return;
-  }
-  bus::Image loaded = app.EepromImage;
-  std::size_t count = 0;
-  if (const auto error = file.Read(loaded, count)) {
-    file.Close();
-    app.ReportFileError(*error, name);
-    return;
-  }
-  app.EepromImage = loaded;
+  const std::optional<bus::Image> loaded = ReadImageCopy(file, name);
+  if (!loaded) return;
+  app.EepromImage = *loaded;
   app.RepaintMainWindow();
   if (const bus::BusResult result = WriteDevice(app.EepromImage); !result.ok()) {
     file.Close();

@@ -4,9 +4,15 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
+#include "bus/image.h"
 #include "gui/shell/document.h"
 #include "gui/shell/user_prompts.h"
+
+namespace shell {
+class RawFile;
+}  // namespace shell
 
 namespace plover {
 
@@ -50,6 +56,13 @@ class CploverDoc : public shell::Document {
 
   // The dialog of Open and Save As: an open-file dialog for data files with `flags`.
   [[nodiscard]] static shell::FileDialogRequest DataFileDialog(unsigned flags);
+
+ private:
+  // Opens `path` in `file` and reads up to 128 bytes of it into a copy of EepromImage, so that a
+  // read that fails half way leaves the image as it was. Nothing, after the error has been
+  // reported and the file closed, when it could not be opened or read; otherwise the file stays
+  // open (and locked) for the caller.
+  static std::optional<bus::Image> ReadImageCopy(shell::RawFile& file, const QString& path);
 };
 
 }  // namespace plover

@@ -44,7 +44,7 @@ std::optional<FileError> RawFile::Open(const QString& path, int flags) {
   do {
     // Not blocking at open: whatever the path has become since it was looked at, the open must
     // not hang the program.
-    fd = ::open(native.constData(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+    fd = ::open(native.constData(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return ErrorFromErrno(errno);
 
@@ -58,7 +58,10 @@ std::optional<FileError> RawFile::Open(const QString& path, int flags) {
     ::close(fd);
     return NotADataFile();
   }
-  if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+  // A file read from stays non-blocking, so that a device that never ends is read within a
+  // bound; one written to blocks again, so a device takes the bytes as usual.
+  if ((flags & O_ACCMODE) != O_RDONLY &&
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     const int error_number = errno;
     ::close(fd);
     return ErrorFromErrno(error_number);
@@ -88,20 +91,23 @@ std::optional<FileError> RawFile::OpenForWriting(const QString& path) {
 }
 
 std::optional<FileError> RawFile::Read(std::span<std::uint8_t> destination,
-                                       std::size_t& count_read) {
+                                       std::size_t& count_read,
+                                       std::chrono::milliseconds device_bound) {
   count_read = 0;
   if (fd_ < 0) return ErrorFromErrno(EBADF);
-  while (count_read < destination.size()) {
-    const ssize_t got =
-        ::read(fd_, destination.data() + count_read, destination.size() - count_read);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return ErrorFromErrno(errno);
-    }
-    if (got == 0) break;  // end of file
-    count_read += static_cast<std::size_t>(got);
+  const bus::BoundedRead read =
+      bus::ReadWithin(fd_, destination, std::chrono::steady_clock::now() + device_bound);
+  count_read = read.count;
+  switch (read.end) {
+    case bus::ReadEnd::EndOfFile:
+    case bus::ReadEnd::Full:
+      return std::nullopt;
+    case bus::ReadEnd::TimedOut:
+      return ErrorFromErrno(ETIMEDOUT);
+    case bus::ReadEnd::Failed:
+      break;
   }
-  return std::nullopt;
+  return ErrorFromErrno(read.error_number);
 }
 
 std::optional<FileError> RawFile::Replace(std::span<const std::uint8_t> contents) {

@@ -9,11 +9,13 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
 
+#include "bus/read_within.h"
 #include "gui/shell/file_error.h"
 
 namespace shell {
@@ -33,7 +35,10 @@ class RawFile {
   // socket or a block device is refused as access denied, and neither ever waits at the open.
 
   // Reads up to destination.size() bytes from the current position; the count read, or an error.
-  std::optional<FileError> Read(std::span<std::uint8_t> destination, std::size_t& count_read);
+  // A character device that gives neither them nor end of file within `device_bound` (a terminal,
+  // a serial port) fails as a generic error (ETIMEDOUT).
+  std::optional<FileError> Read(std::span<std::uint8_t> destination, std::size_t& count_read,
+                                std::chrono::milliseconds device_bound = bus::kDeviceEndBound);
 
   // Makes the file hold exactly `contents`: writes them from offset 0, then cuts the rest.
   std::optional<FileError> Replace(std::span<const std::uint8_t> contents);

@@ -45,6 +45,20 @@ TEST(ImageFormatTest, ComesFromTheExtensionOrTheFormatWord) {
   EXPECT_EQ(refused.error, "--format 'hex' is not a file format; use raw, ihex or srec");
 }
 
+// The file `name` holding `text` in a fresh scratch folder, read as an image file in the format
+// its name chooses.
+struct ScratchRead {
+  std::string path;
+  console::ImageFileRead read;
+};
+
+ScratchRead ReadScratchFile(const std::string& name, const std::string& text) {
+  const ScratchFolder scratch;
+  const std::string path = scratch.Path() / name;
+  WriteFileBytes(path, text);
+  return {path, console::ReadImageFile(path, console::FormatFromFileName(path))};
+}
+
 // --- Reading: every fault refused with the file, the line and the cause. ---
 
 struct FaultCase {
@@ -58,13 +72,9 @@ void PrintTo(const FaultCase& test, std::ostream* os) { *os << test.name; }
 class ImageFileFaultTest : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(ImageFileFaultTest, IsRefusedWithFileLineAndCause) {
-  const ScratchFolder scratch;
-  const std::string path = scratch.Path() / GetParam().name;
-  WriteFileBytes(path, GetParam().text);
-  const console::ImageFileRead read =
-      console::ReadImageFile(path, console::FormatFromFileName(path));
-  EXPECT_FALSE(read.image);
-  EXPECT_EQ(read.error, path + GetParam().error);
+  const ScratchRead scratch = ReadScratchFile(GetParam().name, GetParam().text);
+  EXPECT_FALSE(scratch.read.image);
+  EXPECT_EQ(scratch.read.error, scratch.path + GetParam().error);
 }
 
 const std::string kEnd = ":00000001FF\n";
@@ -184,11 +194,7 @@ void PrintTo(const AcceptCase& test, std::ostream* os) { *os << test.name; }
 class ImageFileAcceptTest : public ::testing::TestWithParam<AcceptCase> {};
 
 TEST_P(ImageFileAcceptTest, GivesTheAddressesTheFileHolds) {
-  const ScratchFolder scratch;
-  const std::string path = scratch.Path() / GetParam().name;
-  WriteFileBytes(path, GetParam().text);
-  const console::ImageFileRead read =
-      console::ReadImageFile(path, console::FormatFromFileName(path));
+  const console::ImageFileRead read = ReadScratchFile(GetParam().name, GetParam().text).read;
   ASSERT_TRUE(read.image) << read.error;
   for (std::size_t address = 0; address < bus::kEepromSize; ++address) {
     const auto given = GetParam().bytes.find(static_cast<int>(address));

@@ -125,13 +125,7 @@ TEST_F(DeviceCommandsTest, DownloadWritesTheImageAndSaysSo) {
   OpenThroughDialog(previous);
   EXPECT_TRUE(RunCommand(ID_TOOLS_DOWNLOAD));
   EXPECT_EQ(Bytes(Eeprom()), Pattern(128, 3));
-  ASSERT_EQ(prompts_.message_boxes.size(), 1u);
-  const auto& box = prompts_.message_boxes[0];
-  EXPECT_EQ(box.text, kCompleted);
-  EXPECT_EQ(box.caption, QStringLiteral("PLOVER"));
-  EXPECT_EQ(box.icon, MessageIcon::Information);
-  EXPECT_EQ(box.buttons, shell::MessageButtons::Ok);
-  EXPECT_EQ(box.owner, &Frame());
+  ASSERT_TRUE(ExpectOneMessageBox(kCompleted, QStringLiteral("PLOVER"), MessageIcon::Information));
   EXPECT_EQ(App().CurrentFileName, previous);
   EXPECT_EQ(Caption(), previous + " - PLOVER");
   EXPECT_EQ(ImageBytes(), Pattern(128, 3));
@@ -332,15 +326,10 @@ class AbsentEepromTest : public DeviceCommandsTest {
   }
 
   void ExpectOneFailureBox(const QString& text) {
-    ASSERT_EQ(prompts_.message_boxes.size(), 1u);
+    if (!ExpectOneMessageBox(text, QStringLiteral("PLOVER"), MessageIcon::Stop)) return;
     const auto& box = prompts_.message_boxes[0];
-    EXPECT_EQ(box.text, text);
     EXPECT_FALSE(box.text.isEmpty());
     EXPECT_TRUE(box.text.contains(QStringLiteral("EEPROM"))) << box.text.toStdString();
-    EXPECT_EQ(box.caption, QStringLiteral("PLOVER"));
-    EXPECT_EQ(box.icon, MessageIcon::Stop);
-    EXPECT_EQ(box.buttons, shell::MessageButtons::Ok);
-    EXPECT_EQ(box.owner, &Frame());
   }
 };
 

@@ -34,13 +34,7 @@ class ForeignHolder {
 class FileCommandsTest : public PloverTest {
  protected:
   void ExpectOneFileError(const QString& text) {
-    ASSERT_EQ(prompts_.message_boxes.size(), 1u);
-    const auto& box = prompts_.message_boxes[0];
-    EXPECT_EQ(box.text, text);
-    EXPECT_EQ(box.caption, QStringLiteral("plover"));
-    EXPECT_EQ(box.icon, MessageIcon::Exclamation);
-    EXPECT_EQ(box.buttons, shell::MessageButtons::Ok);
-    EXPECT_EQ(box.owner, &Frame());
+    ExpectOneMessageBox(text, QStringLiteral("plover"), MessageIcon::Exclamation);
   }
 };
 

@@ -43,3 +43,16 @@ void PloverTest::OpenThroughDialog(const QString& path) {
   prompts_.AnswerFileDialog(path);
   RunCommand(shell::ID_FILE_OPEN);
 }
+
+bool PloverTest::ExpectOneMessageBox(const QString& text, const QString& caption,
+                                     shell::MessageIcon icon) {
+  EXPECT_EQ(prompts_.message_boxes.size(), 1u);
+  if (prompts_.message_boxes.size() != 1) return false;
+  const auto& box = prompts_.message_boxes[0];
+  EXPECT_EQ(box.text, text);
+  EXPECT_EQ(box.caption, caption);
+  EXPECT_EQ(box.icon, icon);
+  EXPECT_EQ(box.buttons, shell::MessageButtons::Ok);
+  EXPECT_EQ(box.owner, &Frame());
+  return true;
+}

@@ -45,6 +45,10 @@ class PloverTest : public ::testing::Test {
   // Opens `path` through File > Open with a scripted dialog reply.
   void OpenThroughDialog(const QString& path);
 
+  // Expects exactly one message box so far, with `text`, `caption` and `icon`, an OK button and
+  // the main window as its owner. False when there was not exactly one.
+  bool ExpectOneMessageBox(const QString& text, const QString& caption, shell::MessageIcon icon);
+
   ScriptedPrompts prompts_;
   QTemporaryDir dir_;
   std::unique_ptr<plover::CploverApp> app_;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,11 +12,13 @@
 #include "bus/ppdev_port.h"
 #include "ports/port_table.h"
 #include "sim/board_options.h"
+#include "tests/ports/test_files.h"
 
 namespace {
 
 using bus::PortSpec;
 using ports::ParsePortSpec;
+using ports_test::Lines;
 
 std::string Kind(const PortSpec& spec) {
   return spec.backend != nullptr ? std::string(spec.backend->name) : "(none)";
@@ -33,15 +34,6 @@ PortSpec Parsed(const std::string& text) {
   EXPECT_TRUE(result.spec.has_value()) << text << ": " << result.error;
   EXPECT_EQ(result.error, "") << text;
   return result.spec.value_or(PortSpec{});
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    lines.push_back(line);
-  }
-  return lines;
 }
 
 TEST(PortSpecTest, PpdevAloneNamesTheFirstPort) {

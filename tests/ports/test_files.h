@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Scratch files for the port tests: a fresh directory per test, removed afterwards.
+// Scratch files for the port tests: a fresh directory per test, removed afterwards, and the
+// lines of what they hold.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace ports_test {
 
@@ -22,5 +24,8 @@ class ScratchDirectory {
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& contents);
+
+// The lines of `text`, without their line breaks.
+std::vector<std::string> Lines(const std::string& text);
 
 }  // namespace ports_test

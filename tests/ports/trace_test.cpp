@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,6 +21,7 @@
 
 namespace {
 
+using ports_test::Lines;
 using ports_test::ReadFile;
 using ports_test::ScratchDirectory;
 
@@ -36,15 +36,6 @@ std::unique_ptr<bus::Port> Traced(std::unique_ptr<bus::Port> inner, const std::s
   EXPECT_NE(traced.port, nullptr) << traced.error;
   EXPECT_EQ(traced.error, "");
   return std::move(traced.port);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    lines.push_back(line);
-  }
-  return lines;
 }
 
 std::vector<std::string> WithoutComments(const std::vector<std::string>& lines) {
