@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The timing floor against the virtual board that checks the data sheet's timing: the Parts'
-// bare timing (khz=0) fails and is reported, never a silent wrong image; the floor at the board's
-// speed passes; the trace says where the first violation was; and a VCD of a full write shows no
-// SCL phase shorter than the chosen speed's minimum.
+// The timing floor against the virtual board that checks the data sheet's timing: the bus driven
+// as fast as the port goes (khz=0, no floor) fails and is reported, never a silent wrong image;
+// the floor at the board's speed passes; the trace says where the first violation was; and a VCD
+// of a full write shows no SCL phase shorter than the chosen speed's minimum.
 #include <gtest/gtest.h>
 
 #include <algorithm>
