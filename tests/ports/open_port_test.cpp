@@ -93,6 +93,23 @@ TEST(OpenPortTest, BoardFileThatIsADirectoryIsRefused) {
   EXPECT_EQ(message.rfind("cannot open port sim:" + scratch.path() + ": ", 0), 0u) << message;
 }
 
+// A board file that is a symbolic link to a missing file: the file is made through the link where
+// its folder exists; where it cannot be made, the link, what it points at and the cause are named.
+TEST(OpenPortTest, BoardFileThatIsADanglingLink) {
+  ScratchDirectory scratch;
+  ASSERT_EQ(::symlink("made.bin", scratch.File("to-made.bin").c_str()), 0);
+  EXPECT_TRUE(Open("sim:" + scratch.File("to-made.bin")).ok());
+  EXPECT_EQ(ReadFile(scratch.File("made.bin")), std::string(128, '\xff'));
+
+  const std::string link = scratch.File("d.bin");
+  ASSERT_EQ(::symlink("missing/x.bin", link.c_str()), 0);
+  EXPECT_EQ(Refusal("sim:" + link),
+            "cannot open port sim:" + link + ": board file \"" + link +
+                "\" is a symbolic link to \"missing/x.bin\", which cannot be created: " +
+                std::strerror(ENOENT) + "; name another board file with --port sim:FILE, or use "
+                "--port sim for a board in memory");
+}
+
 TEST(OpenPortTest, SimPortIsNamedByItsCanonicalPortSpec) {
   ScratchDirectory scratch;
   const std::string file = scratch.File("board.bin");
