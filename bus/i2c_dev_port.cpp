@@ -5,6 +5,7 @@
 #include <linux/i2c-dev.h>
 #include <linux/i2c.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -81,8 +82,10 @@ constexpr PortParameter kParameters[] = {
 }  // namespace
 
 std::string I2cDeviceNode(std::string_view argument) {
-  if (AllDigits(argument)) return std::string(kNodePrefix) + std::string(argument);
-  return std::string(argument);
+  if (!AllDigits(argument)) return std::string(argument);
+  // A bus number is its digits' value, as every number of --port: 007 is bus 7.
+  const std::size_t first = std::min(argument.find_first_not_of('0'), argument.size() - 1);
+  return std::string(kNodePrefix) + std::string(argument.substr(first));
 }
 
 std::string I2cAdapterName(const std::string& device, const std::string& sysfs_root) {

@@ -11,24 +11,31 @@ namespace {
 
 bool ParseMicroseconds(std::string_view text, std::uint32_t& value, std::string& error) {
   std::uint64_t number = 0;
-  bool valid = !text.empty();
-  for (const char c : text) {
-    if (c < '0' || c > '9') {
-      valid = false;
-      break;
-    }
-    number = number * 10 + static_cast<std::uint64_t>(c - '0');
-    if (number > std::numeric_limits<std::uint32_t>::max()) {
+  switch (bus::ParseDecimalOption(text, std::numeric_limits<std::uint32_t>::max(), number)) {
+    case bus::DecimalOption::Taken:
+      value = static_cast<std::uint32_t>(number);
+      return true;
+    case bus::DecimalOption::OutOfRange:
       error = "twr=" + std::string(text) + " is too large (at most 4294967295 microseconds)";
       return false;
-    }
+    case bus::DecimalOption::NotDigits:
+      break;
   }
-  if (!valid) {
-    error = "twr=" + std::string(text) + " is not a number of microseconds";
-    return false;
+  error = "twr=" + std::string(text) + " is not a number of microseconds";
+  return false;
+}
+
+// timing=100 or timing=400, the digits read as khz= reads them.
+bool ParseTimingCheck(std::string_view option, unsigned& khz, std::string& error) {
+  std::uint64_t value = 0;
+  if (bus::ParseDecimalOption(option.substr(7), 400, value) == bus::DecimalOption::Taken &&
+      (value == 100 || value == 400)) {
+    khz = static_cast<unsigned>(value);
+    return true;
   }
-  value = static_cast<std::uint32_t>(number);
-  return true;
+  error = std::string(option) + ": the chips check standard mode (timing=100) or fast mode "
+          "(timing=400)";
+  return false;
 }
 
 bool ParseOption(std::string_view option, BoardOptions& board, std::string& error) {
@@ -42,12 +49,8 @@ bool ParseOption(std::string_view option, BoardOptions& board, std::string& erro
     board.switch_present = false;
   } else if (option == "sda=stuck-low") {
     board.sda_stuck_low = true;
-  } else if (option == "timing=100" || option == "timing=400") {
-    board.timing_khz = option == "timing=100" ? 100 : 400;
   } else if (option.starts_with("timing=")) {
-    error = std::string(option) + ": the chips check standard mode (timing=100) or fast mode "
-            "(timing=400)";
-    return false;
+    return ParseTimingCheck(option, board.timing_khz, error);
   } else if (option.starts_with("twr=")) {
     return ParseMicroseconds(option.substr(4), board.write_cycle_microseconds, error);
   } else {
