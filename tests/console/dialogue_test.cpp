@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <cstdlib>
@@ -351,6 +352,20 @@ INSTANTIATE_TEST_SUITE_P(
         OptionsCase{"port_form_with_equals", {"--port=sim:board.bin,twr=100", "--help"}, 0,
                     {kUsage}, {}}),
     [](const ::testing::TestParamInfo<OptionsCase>& info) { return info.param.name; });
+
+// What --help, --version and --list-ports print must reach standard output: when it cannot be
+// written, 30p says why and ends with status 1.
+TEST(FullOutputTest, TextThatCannotBeWrittenEndsWithStatusOne) {
+  for (const char* option : {"--help", "--version", "--list-ports"}) {
+    ScratchFolder scratch;
+    const RunResult run = RunProgram(
+        "/bin/sh", {"-c", "exec \"$0\" \"$1\" >/dev/full", PLOVER_30P_PROGRAM, option}, "",
+        scratch);
+    EXPECT_EQ(run.exit_status, 1) << option;
+    EXPECT_EQ(run.err, "30p: cannot write standard output: " +
+                           std::string(std::strerror(ENOSPC)) + "\n") << option;
+  }
+}
 
 // A trace through a link to the board file is the board file: refused before the board is
 // powered, and the board file keeps its bytes.
