@@ -53,9 +53,11 @@ bool IsUnsupportedTransfer(int error_number) {
 int MessageTransactions::TransferPolled(std::span<I2cMessage> messages) {
   const std::uint64_t started = adapter_.NowNanoseconds();
   for (int attempts = 1;; ++attempts) {
+    // Judged when the transfer begins, as the line polling does: a transfer is a round trip to
+    // the adapter, and only one begun after the limit tells that the device was still busy then.
+    const bool timed_out = adapter_.NowNanoseconds() - started >= kSelectPollingLimitNanoseconds;
     const int error = adapter_.Transfer(messages);
     if (error == 0 || (!IsNotAcknowledged(error) && !IsTransient(error))) return error;
-    const bool timed_out = adapter_.NowNanoseconds() - started >= kSelectPollingLimitNanoseconds;
     if (attempts >= kSelectPollingMinimumAttempts && timed_out) return error;
   }
 }

@@ -169,11 +169,13 @@ std::string BoardRemedy(const BoardOptions& options, const bus::BusResult& resul
            "bus; leave that option out of --port.";
   }
   const std::uint64_t write_cycle = std::uint64_t{options.write_cycle_microseconds} * 1000;
-  if (result.device == BusDevice::Eeprom && write_cycle >= bus::kSelectPollingLimitNanoseconds) {
+  // A write cycle of up to 100 ms always ends within the polling; a longer one only as far as the
+  // last attempt reaches, which depends on the bus speed.
+  if (result.device == BusDevice::Eeprom && write_cycle > bus::kSelectPollingLimitNanoseconds) {
     return "The virtual board's EEPROM was started with twr=" +
            std::to_string(options.write_cycle_microseconds) +
            ": its write cycle is longer than the 100 ms the programs wait for the EEPROM to "
-           "answer again; give twr a value below 100000 microseconds.";
+           "answer again; give twr a value of at most 100000 microseconds.";
   }
   return "The virtual board did not answer as a board would; run the operation again with "
          "--trace FILE and report it with the trace.";

@@ -77,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "The EEPROM did not acknowledge its device select while writing address 1. "
                    "The virtual board's EEPROM was started with twr=150000: its write cycle is "
                    "longer than the 100 ms the programs wait for the EEPROM to answer again; "
-                   "give twr a value below 100000 microseconds."}),
+                   "give twr a value of at most 100000 microseconds."}),
     [](const testing::TestParamInfo<BoardFault>& info) { return std::string(info.param.name); });
 
 TEST(BoardFileFailureTest, AWriteTheBoardFileCannotStoreFailsAtThatAddress) {
