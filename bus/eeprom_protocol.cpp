@@ -118,9 +118,10 @@ BusResult EepromProtocol::WriteAddresses(const Image& image, const AddressSet& a
     }
     lines_.BusStop();
     lines_.WriteCycleWait();
-    if (std::string failure = lines_.TakePortFailure(); !failure.empty()) {
+    if (BusResult failure = lines_.TakePortFailure(); !failure.ok()) {
       lines_.BusRelease();
-      return BusResult::Failed(std::move(failure), address);
+      failure.address = address;
+      return failure;
     }
   }
   lines_.BusRelease();

@@ -19,7 +19,7 @@ BusResult AdapterFailed(const I2cAdapter& adapter, const std::string& what, int 
   std::string text = "the adapter " + adapter.Name() + " failed while " + what + ": " +
                      std::strerror(error_number);
   if (error_number == ENODEV) text += " (it has been unplugged)";
-  return BusResult::Failed(std::move(text), address);
+  return BusResult::Failed(std::move(text), address, error_number);
 }
 
 std::string Reading(BusDevice device) {
@@ -74,8 +74,9 @@ BusResult MessageTransactions::WriteEeprom(const Image& image, const AddressSet&
         !sent.ok()) {
       return sent;
     }
-    if (std::string failure = adapter_.TakeFailure(); !failure.empty()) {
-      return BusResult::Failed(std::move(failure), address);
+    if (BusResult failure = adapter_.TakeFailure(); !failure.ok()) {
+      failure.address = address;
+      return failure;
     }
   }
   return BusResult::Success();

@@ -53,7 +53,7 @@ struct PortBackend {
   bool (*parse)(std::string_view argument, PortSpec& spec, std::string& error);
   std::span<const PortParameter> parameters;
   // Opens the port `spec` names. On failure sets `error` of the result to the system's reason and
-  // the usual remedy ("Permission denied; add your ..."); OpenPort puts the port's name in front.
+  // the usual remedy ("Permission denied. Add your ..."); OpenPort puts the port's name in front.
   OpenedPort (*open)(const PortSpec& spec);
 };
 

@@ -146,17 +146,19 @@ std::unique_ptr<BoardFile> BoardFile::Open(const std::string& path, bus::Image& 
 
 BoardFile::~BoardFile() { ::close(fd_); }
 
-std::string BoardFile::Store(const bus::Image& contents, int first, int last) {
+bus::BusResult BoardFile::Store(const bus::Image& contents, int first, int last) {
   const auto from = static_cast<std::size_t>(first);
   if (WriteAll(fd_, contents.data() + from, static_cast<std::size_t>(last - first + 1),
                static_cast<off_t>(from))) {
-    return {};
+    return bus::BusResult::Success();
   }
-  const std::string reason = Reason();
+  const int error_number = errno;
   const std::string what = first == last ? "the write of address " + std::to_string(first)
                                          : "the write of addresses " + std::to_string(first) +
                                                " to " + std::to_string(last);
-  return "cannot store " + what + " in board file " + Quoted(path_) + ": " + reason;
+  return bus::BusResult::Failed("cannot store " + what + " in board file " + Quoted(path_) +
+                                    ": " + std::strerror(error_number),
+                                first, error_number);
 }
 
 }  // namespace sim

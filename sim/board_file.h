@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "bus/bus_result.h"
 #include "bus/image.h"
 
 namespace sim {
@@ -28,9 +29,10 @@ class BoardFile {
   BoardFile(const BoardFile&) = delete;
   BoardFile& operator=(const BoardFile&) = delete;
 
-  // Writes contents[first..last] at offsets first..last. Empty on success; else one line naming
-  // the file, what was being stored ("the write of address 5") and the system's reason.
-  [[nodiscard]] std::string Store(const bus::Image& contents, int first, int last);
+  // Writes contents[first..last] at offsets first..last. Success, or PortFailed at `first` with
+  // one line naming the file, what was being stored ("the write of address 5") and the system's
+  // reason, and its error number.
+  [[nodiscard]] bus::BusResult Store(const bus::Image& contents, int first, int last);
 
   [[nodiscard]] const std::string& Path() const { return path_; }
 

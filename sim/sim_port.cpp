@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/sim_port.h"
 
+#include <cerrno>
 #include <limits>
 #include <utility>
 
@@ -103,10 +104,29 @@ bus::OpenedPort OpenSim(const bus::PortSpec& spec) {
   bus::OpenedPort opened;
   opened.lines = SimPort::Open(spec.SettingsAs<BoardOptions>(), spec.Text(), opened.error);
   if (!opened.lines) {
-    opened.error += "; name another board file with --port sim:FILE, or use --port sim for a "
-                    "board in memory";
+    opened.error += ". Name another board file with --port sim:FILE, or use --port sim for a "
+                    "board in memory.";
   }
   return opened;
+}
+
+// What to do when the board file did not take a write, by the system's error number.
+std::string StoreAdvice(int error_number) {
+  switch (error_number) {
+    case ENOSPC:
+    case EDQUOT:
+      return "Free space on the disk that holds the board file, or name another board file with "
+             "--port sim:FILE.";
+    case EFBIG:
+      return "Raise the file-size limit (ulimit -f), or name another board file with --port "
+             "sim:FILE.";
+    case EIO:
+      return "The disk that holds the board file failed to write it; check the disk (dmesg "
+             "shows its errors), or name a board file on another disk with --port sim:FILE.";
+    default:
+      return "Name another board file with --port sim:FILE, or use --port sim for a board in "
+             "memory.";
+  }
 }
 
 constexpr bus::PortParameter kParameters[] = {
@@ -144,10 +164,7 @@ std::string BoardRemedy(const BoardOptions& options, const bus::BusResult& resul
                         bool timing_violated) {
   using bus::BusDevice;
   using bus::BusFault;
-  if (result.fault == BusFault::PortFailed) {
-    return "Make room for the board file (free disk space, or raise the file-size limit shown "
-           "by ulimit -f), or name another one with --port sim:FILE.";
-  }
+  if (result.fault == BusFault::PortFailed) return StoreAdvice(result.error_number);
   if (result.fault == BusFault::BusHeldLow && options.sda_stuck_low) {
     return "The virtual board was started with sda=stuck-low, which shorts its SDA line to "
            "ground; leave that option out of --port.";

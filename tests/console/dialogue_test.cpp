@@ -426,7 +426,8 @@ TEST(BoardFileFailureTest, EntryOneReportsAWriteTheBoardFileCannotStore) {
   EXPECT_TRUE(run.exited);
   EXPECT_EQ(run.exit_status, 0);
   EXPECT_NE(run.out.find("\ncannot store the write of address 0 in board file \"board.bin\": " +
-                         std::string(std::strerror(EFBIG)) + " Make room for the board file"),
+                         std::string(std::strerror(EFBIG)) +
+                         ". Raise the file-size limit (ulimit -f)"),
             std::string::npos)
       << run.out.substr(run.out.size() > 600 ? run.out.size() - 600 : 0);
   EXPECT_EQ(ReadFileBytes(scratch.Work() / "board.bin"), BoardData());
