@@ -32,11 +32,12 @@ BusResult BusResult::PortFailure(std::string why) {
   return result;
 }
 
-BusResult BusResult::Failed(std::string what, int address) {
+BusResult BusResult::Failed(std::string what, int address, int error_number) {
   BusResult result;
   result.fault = BusFault::PortFailed;
   result.detail = std::move(what);
   result.address = address;
+  result.error_number = error_number;
   return result;
 }
 
@@ -60,7 +61,7 @@ std::string DescribeBusResult(const BusResult& result) {
     case BusFault::PortUnavailable:
       return result.detail;
     case BusFault::PortFailed:
-      return result.detail + (result.remedy.empty() ? "" : " " + result.remedy);
+      return result.detail + (result.remedy.empty() ? "" : ". " + result.remedy);
     case BusFault::BusHeldLow:
       return std::string("The bus is held low: SDA stayed low through nine clock pulses before ") +
              "talking to the " + DeviceName(result.device) +

@@ -37,12 +37,13 @@ struct BusResult {
   int address = -1;    // the word address a write stopped at; -1 for reads
   std::string detail;  // PortUnavailable, PortFailed: what failed, naming the port and the cause
   std::string remedy;  // what to check, as the port knows it; empty: the parallel port's advice
+  int error_number = 0;  // PortFailed: the system's error number behind it, 0 when there is none
 
   [[nodiscard]] bool ok() const { return fault == BusFault::None; }
 
   static BusResult Success() { return {}; }
   static BusResult PortFailure(std::string why);
-  static BusResult Failed(std::string what, int address = -1);
+  static BusResult Failed(std::string what, int address = -1, int error_number = 0);
   static BusResult Fault(BusFault fault, BusDevice device, BusStage stage, int address = -1);
 };
 
@@ -51,7 +52,8 @@ inline constexpr const char* kCableRemedy =
     "Check the DB25 cable, the board's power, and that the printer port is set to NORMAL mode.";
 
 // One line of text (no line break) that names the device, the address where a write stopped,
-// and the remedy (the port's own, else the parallel port's). Empty for a successful result.
+// and the remedy (the port's own, else the parallel port's), each its own sentence ("... File too
+// large. Raise ..."). Empty for a successful result.
 [[nodiscard]] std::string DescribeBusResult(const BusResult& result);
 
 [[nodiscard]] const char* DeviceName(BusDevice device);

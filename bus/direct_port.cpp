@@ -57,14 +57,14 @@ OpenedPort OpenDirect(const PortSpec& spec) {
 std::string IopermFailure(int reason) {
   std::string text = std::strerror(reason);
   if (reason == EPERM || reason == EACCES) {
-    return text + "; direct port access needs root (CAP_SYS_RAWIO): run as root or use --port "
-                  "ppdev";
+    return text + ". Direct port access needs root (CAP_SYS_RAWIO): run as root or use --port "
+                  "ppdev.";
   }
   if (reason == ENOSYS) {
-    return text + "; this system gives no direct port access (a container, or a kernel without "
-                  "ioperm): use --port ppdev";
+    return text + ". This system gives no direct port access (a container, or a kernel without "
+                  "ioperm): use --port ppdev.";
   }
-  return text + "; the kernel refused access to the port's I/O addresses; use --port ppdev";
+  return text + ". The kernel refused access to the port's I/O addresses; use --port ppdev.";
 }
 
 constexpr PortParameter kParameters[] = {
@@ -122,7 +122,8 @@ std::unique_ptr<DirectPort> DirectPort::Open(std::uint16_t address, std::string 
   const int lock_fd = calls.Open(lock_file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   if (lock_fd < 0) {
     error = std::string(std::strerror(errno)) + " (opening the lock file " + lock_file +
-            "); direct access needs a writable " + lock_folder + ": run as root or use --port ppdev";
+            "). Direct access needs a writable " + lock_folder +
+            ": run as root or use --port ppdev.";
     calls.Ioperm(address, kRegisterCount, 0);
     return nullptr;
   }

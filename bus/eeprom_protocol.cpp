@@ -33,6 +33,10 @@ BusResult SelectWithPolling(ParallelPortLines& lines, std::uint8_t select, BusDe
                             int address) {
   const std::uint64_t started = lines.NowNanoseconds();
   for (int attempts = 1;; ++attempts) {
+    // The limit is judged when an attempt begins, not when it ends: the device decides on its
+    // acknowledge during the select byte, which on a slow bus takes milliseconds, so only an
+    // attempt begun after the limit tells that the device was still busy then.
+    const bool timed_out = lines.NowNanoseconds() - started >= kSelectPollingLimitNanoseconds;
     // After a select that was not acknowledged SCL is still high, so this start is a repeated
     // start condition: no stop is sent between the attempts.
     if (lines.BusStart() == StartResult::BusHeldLow) {
@@ -43,7 +47,6 @@ BusResult SelectWithPolling(ParallelPortLines& lines, std::uint8_t select, BusDe
       lines.SclLow();
       return BusResult::Success();
     }
-    const bool timed_out = lines.NowNanoseconds() - started >= kSelectPollingLimitNanoseconds;
     if (attempts >= kSelectPollingMinimumAttempts && timed_out) {
       lines.SclLow();
       StopAndRelease(lines);
@@ -115,9 +118,10 @@ BusResult EepromProtocol::WriteAddresses(const Image& image, const AddressSet& a
     }
     lines_.BusStop();
     lines_.WriteCycleWait();
-    if (std::string failure = lines_.TakePortFailure(); !failure.empty()) {
+    if (BusResult failure = lines_.TakePortFailure(); !failure.ok()) {
       lines_.BusRelease();
-      return BusResult::Failed(std::move(failure), address);
+      failure.address = address;
+      return failure;
     }
   }
   lines_.BusRelease();

@@ -8,9 +8,10 @@
 //
 // WriteAddresses writes only the addresses of a set, with the same transaction per address.
 //
-// Both examine every acknowledge a device owes. Polling a select gives up once the device has not
-// acknowledged for 100 ms of the port's clock, after at least 3 attempts. A failure ends the
-// transaction with a stop and a release, and is returned; a failed read leaves the destination
+// Both examine every acknowledge a device owes. Polling a select gives up once an attempt begun
+// 100 ms of the port's clock or more after the first has not been acknowledged, after at least 3
+// attempts: a device that is ready within 100 ms always answers, at any bus speed. A failure ends
+// the transaction with a stop and a release, and is returned; a failed read leaves the destination
 // exactly as it was. Both always end with the bus idle (SDA high, SCL high).
 #pragma once
 
@@ -48,9 +49,10 @@ class EepromProtocol {
 
 // The parts both read transactions (EEPROM and switch chip) and the write share.
 
-// BusStart, the select byte and PollAck, repeated while the device does not acknowledge, for up
-// to 100 ms of port time and at least 3 attempts. On success SCL has been lowered and the
-// transaction goes on. On failure the bus has been stopped and released.
+// BusStart, the select byte and PollAck, repeated while the device does not acknowledge, until an
+// attempt begun 100 ms of port time or more after the first fails, and at least 3 attempts. On
+// success SCL has been lowered and the transaction goes on. On failure the bus has been stopped
+// and released.
 BusResult SelectWithPolling(ParallelPortLines& lines, std::uint8_t select, BusDevice device,
                             int address);
 

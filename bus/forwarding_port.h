@@ -21,7 +21,7 @@ class ForwardingPort : public Interface {
   [[nodiscard]] std::string Name() const override { return inner_->Name(); }
   BusResult Acquire() override { return inner_->Acquire(); }
   void Release() override { inner_->Release(); }
-  std::string TakeFailure() override { return inner_->TakeFailure(); }
+  BusResult TakeFailure() override { return inner_->TakeFailure(); }
   [[nodiscard]] std::string Remedy(const BusResult& result) const override {
     return inner_->Remedy(result);
   }

@@ -5,6 +5,7 @@
 #include <linux/i2c-dev.h>
 #include <linux/i2c.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -28,26 +29,48 @@ bool AllDigits(std::string_view text) {
 std::string OpenRemedy(int error_number, const std::string& device) {
   switch (error_number) {
     case ENOENT:
-      return "there is no " + device +
+      return "There is no " + device +
              ": load the i2c-dev module (modprobe i2c-dev), check that the adapter is plugged "
-             "in, and see --list-ports for the adapters this machine has";
+             "in, and see --list-ports for the adapters this machine has.";
     case EACCES:
     case EPERM:
-      return "add your user to the 'i2c' group that Debian's i2c-tools sets up (adduser $USER "
-             "i2c) and log in again, or run as root";
+      return "Add your user to the 'i2c' group that Debian's i2c-tools sets up (adduser $USER "
+             "i2c) and log in again, or run as root.";
     case ENODEV:
     case ENXIO:
-      return "the adapter behind " + device + " has gone; plug it in again";
+      return "The adapter behind " + device + " has gone; plug it in again.";
     case EISDIR:
-      return device + " is a folder; name an I2C adapter such as /dev/i2c-1 with --port i2c:DEVICE";
+      return device + " is a folder; name an I2C adapter such as /dev/i2c-1 with --port "
+                      "i2c:DEVICE.";
     default:
-      return "check the device " + device + " or name another adapter with --port i2c:DEVICE";
+      return "Check the device " + device + " or name another adapter with --port i2c:DEVICE.";
+  }
+}
+
+// What to do when the adapter failed a transfer, by the system's error number.
+std::string TransferAdvice(int error_number) {
+  switch (error_number) {
+    case ENODEV:
+    case ESHUTDOWN:
+      return "Check that the adapter is still plugged in, then try again.";
+    case EAGAIN:
+    case EBUSY:
+      return "The adapter stayed busy for the 100 ms the programs wait; let whatever else uses "
+             "its bus finish, then try again.";
+    case EOPNOTSUPP:
+    case EINVAL:
+    case EMSGSIZE:
+      return "The adapter's driver refused the transfer as one it cannot make; use another "
+             "adapter (--list-ports shows them).";
+    default:
+      return "Check the adapter and its wires, then try again; dmesg shows what its driver "
+             "reported.";
   }
 }
 
 std::string NotAnAdapter(const std::string& device) {
   return device + " is not an I2C adapter device; name one such as /dev/i2c-1 with --port "
-                  "i2c:DEVICE (--list-ports shows them)";
+                  "i2c:DEVICE (--list-ports shows them).";
 }
 
 bool ParseI2c(std::string_view argument, PortSpec& spec, std::string& error) {
@@ -82,8 +105,10 @@ constexpr PortParameter kParameters[] = {
 }  // namespace
 
 std::string I2cDeviceNode(std::string_view argument) {
-  if (AllDigits(argument)) return std::string(kNodePrefix) + std::string(argument);
-  return std::string(argument);
+  if (!AllDigits(argument)) return std::string(argument);
+  // A bus number is its digits' value, as every number of --port: 007 is bus 7.
+  const std::size_t first = std::min(argument.find_first_not_of('0'), argument.size() - 1);
+  return std::string(kNodePrefix) + std::string(argument.substr(first));
 }
 
 std::string I2cAdapterName(const std::string& device, const std::string& sysfs_root) {
@@ -103,14 +128,14 @@ std::unique_ptr<I2cDevAdapter> I2cDevAdapter::Open(const std::string& device, st
   const int fd = calls.Open(device.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK, 0);
   if (fd < 0) {
     const int reason = errno;
-    error = std::string(std::strerror(reason)) + "; " + OpenRemedy(reason, device);
+    error = std::string(std::strerror(reason)) + ". " + OpenRemedy(reason, device);
     return nullptr;
   }
   unsigned long functions = 0;
   if (calls.Ioctl(fd, I2C_FUNCS, &functions) != 0) {
     const int reason = errno;
     calls.Close(fd);
-    error = std::string(std::strerror(reason)) + " (asking the adapter what it can do); " +
+    error = std::string(std::strerror(reason)) + " (asking the adapter what it can do). " +
             (reason == ENOTTY || reason == EINVAL ? NotAnAdapter(device)
                                                   : OpenRemedy(reason, device));
     return nullptr;
@@ -165,9 +190,7 @@ BusResult I2cDevAdapter::Acquire() { return lock_.Take(name_); }
 void I2cDevAdapter::Release() { lock_.Give(); }
 
 std::string I2cDevAdapter::Remedy(const BusResult& result) const {
-  if (result.fault == BusFault::PortFailed) {
-    return "Check that the adapter is still plugged in, then try again.";
-  }
+  if (result.fault == BusFault::PortFailed) return TransferAdvice(result.error_number);
   return "Check the adapter's wires to the EEPROM (SDA to pin 5, SCL to pin 6, GND to pin 4), "
          "that the board is powered, and that the adapter's I/O voltage matches the board's.";
 }

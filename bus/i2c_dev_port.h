@@ -62,7 +62,7 @@ class I2cDevAdapter final : public I2cAdapter {
   std::uint64_t opened_;
 };
 
-// The device node a DEVICE argument names: "/dev/i2c-1" as it is, "1" as "/dev/i2c-1".
+// The device node a DEVICE argument names: "/dev/i2c-1" as it is, "1" (or "01") as "/dev/i2c-1".
 [[nodiscard]] std::string I2cDeviceNode(std::string_view argument);
 
 // The adapter's name as the kernel gives it ("i2c-tiny-usb at bus 001 device 005"), read from

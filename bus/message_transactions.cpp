@@ -19,7 +19,7 @@ BusResult AdapterFailed(const I2cAdapter& adapter, const std::string& what, int 
   std::string text = "the adapter " + adapter.Name() + " failed while " + what + ": " +
                      std::strerror(error_number);
   if (error_number == ENODEV) text += " (it has been unplugged)";
-  return BusResult::Failed(std::move(text), address);
+  return BusResult::Failed(std::move(text), address, error_number);
 }
 
 std::string Reading(BusDevice device) {
@@ -53,9 +53,11 @@ bool IsUnsupportedTransfer(int error_number) {
 int MessageTransactions::TransferPolled(std::span<I2cMessage> messages) {
   const std::uint64_t started = adapter_.NowNanoseconds();
   for (int attempts = 1;; ++attempts) {
+    // Judged when the transfer begins, as the line polling does: a transfer is a round trip to
+    // the adapter, and only one begun after the limit tells that the device was still busy then.
+    const bool timed_out = adapter_.NowNanoseconds() - started >= kSelectPollingLimitNanoseconds;
     const int error = adapter_.Transfer(messages);
     if (error == 0 || (!IsNotAcknowledged(error) && !IsTransient(error))) return error;
-    const bool timed_out = adapter_.NowNanoseconds() - started >= kSelectPollingLimitNanoseconds;
     if (attempts >= kSelectPollingMinimumAttempts && timed_out) return error;
   }
 }
@@ -72,8 +74,9 @@ BusResult MessageTransactions::WriteEeprom(const Image& image, const AddressSet&
         !sent.ok()) {
       return sent;
     }
-    if (std::string failure = adapter_.TakeFailure(); !failure.empty()) {
-      return BusResult::Failed(std::move(failure), address);
+    if (BusResult failure = adapter_.TakeFailure(); !failure.ok()) {
+      failure.address = address;
+      return failure;
     }
   }
   return BusResult::Success();

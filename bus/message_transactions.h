@@ -3,10 +3,10 @@
 //
 // The EEPROM answers at bus address 0x50 and the switch chip at 0x5F, as on the parallel port.
 // A write sends one message [address, byte] per word address; a message that is not
-// acknowledged (the EEPROM busy with the previous write cycle) is sent again, for at least 100 ms
-// of the adapter's clock and at least 3 attempts; so is one the adapter was too busy for a moment
-// to make. A read is one transfer of the address write
-// [0x00] and a 128-byte read with a repeated start, polled like a write. Many adapters cannot make
+// acknowledged (the EEPROM busy with the previous write cycle) is sent again until one sent 100 ms
+// of the adapter's clock or more after the first fails, and at least 3 times; so is one the
+// adapter was too busy for a moment to make. A read is one transfer of the address write [0x00]
+// and a 128-byte read with a repeated start, polled like a write. Many adapters cannot make
 // a transfer of that shape (one message per transfer, or short reads only): when the adapter
 // refuses it as unsupported or too long, the read falls back to the address write alone and then
 // current-address reads in chunks the adapter takes, halving the chunk until one is taken. What

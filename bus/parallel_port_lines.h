@@ -96,7 +96,7 @@ class ParallelPortLines {
 
   [[nodiscard]] std::uint64_t NowNanoseconds() const { return port_.NowNanoseconds(); }
   // A failure of the port's own since the last call (see PortBase::TakeFailure).
-  [[nodiscard]] std::string TakePortFailure() { return port_.TakeFailure(); }
+  [[nodiscard]] BusResult TakePortFailure() { return port_.TakeFailure(); }
 
  private:
   // The two register writes, each kept off the floor when there is one.

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bus/port_backends.h"
 
+#include <algorithm>
+
 #include "bus/timing_floor.h"
 
 namespace bus {
@@ -42,20 +44,31 @@ PortArgument SplitPortArgument(std::string_view argument) {
   return split;
 }
 
+DecimalOption ParseDecimalOption(std::string_view digits, std::uint64_t highest,
+                                 std::uint64_t& value) {
+  const auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
+  if (digits.empty() || !std::all_of(digits.begin(), digits.end(), is_digit)) {
+    return DecimalOption::NotDigits;
+  }
+  std::uint64_t number = 0;
+  for (const char c : digits) {
+    // Checked at each digit, so a long string of digits cannot wrap around.
+    const auto digit = static_cast<std::uint64_t>(c - '0');
+    if (number > highest / 10 || number * 10 + digit > highest) return DecimalOption::OutOfRange;
+    number = number * 10 + digit;
+  }
+  value = number;
+  return DecimalOption::Taken;
+}
+
 bool TakeSpeedOption(std::string_view option, PortSpec& spec, std::string& error) {
   if (!option.starts_with("khz=")) return false;
-  const std::string_view digits = option.substr(4);
-  unsigned value = 0;
-  bool valid = !digits.empty() && digits.size() <= 6;
-  for (const char c : digits) {
-    valid = valid && c >= '0' && c <= '9';
-    if (valid) value = value * 10 + static_cast<unsigned>(c - '0');
-  }
-  if (!valid || value > kFastestBusKhz) {
+  std::uint64_t value = 0;
+  if (ParseDecimalOption(option.substr(4), kFastestBusKhz, value) != DecimalOption::Taken) {
     error = std::string(option) + " is not a bus speed from 0 to 400 kHz";
     return true;
   }
-  spec.bus_khz = value;
+  spec.bus_khz = static_cast<unsigned>(value);
   return true;
 }
 

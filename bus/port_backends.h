@@ -8,6 +8,7 @@
 // text are both driven by the table, so adding a backend is adding a file and a row.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
@@ -52,7 +53,7 @@ struct PortBackend {
   bool (*parse)(std::string_view argument, PortSpec& spec, std::string& error);
   std::span<const PortParameter> parameters;
   // Opens the port `spec` names. On failure sets `error` of the result to the system's reason and
-  // the usual remedy ("Permission denied; add your ..."); OpenPort puts the port's name in front.
+  // the usual remedy ("Permission denied. Add your ..."); OpenPort puts the port's name in front.
   OpenedPort (*open)(const PortSpec& spec);
 };
 
@@ -66,6 +67,13 @@ struct PortArgument {
   std::vector<std::string_view> options;  // each may be empty (two commas, a comma at the end)
 };
 [[nodiscard]] PortArgument SplitPortArgument(std::string_view argument);
+
+// A number in --port: decimal digits, leading zeros allowed (a number is its digits' value), at
+// most `highest`. Sets `value` only when it is Taken; a string of digits of any length is judged
+// by its value, never wrapped around.
+enum class DecimalOption { Taken, NotDigits, OutOfRange };
+[[nodiscard]] DecimalOption ParseDecimalOption(std::string_view digits, std::uint64_t highest,
+                                               std::uint64_t& value);
 
 // The option every port whose lines the programs drive takes: khz=N, the bus speed whose phase
 // minimums the timing floor keeps (0 to 400; 0 turns the floor off). True when `option` is one

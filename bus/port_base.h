@@ -35,8 +35,9 @@ class PortBase {
   virtual void Release() {}
 
   // A failure of the port's own since the last call, outside the bus (the virtual board could not
-  // store a write in its board file): one line naming what failed and why; empty if none.
-  virtual std::string TakeFailure() { return {}; }
+  // store a write in its board file): PortFailed, naming what failed and why, with the system's
+  // error number; Success if none.
+  virtual BusResult TakeFailure() { return BusResult::Success(); }
 
   // What the user should check when an operation on this port failed as `result` says.
   [[nodiscard]] virtual std::string Remedy(const BusResult& result) const;

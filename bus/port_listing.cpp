@@ -7,11 +7,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
+#include "bus/direct_port.h"
 #include "bus/i2c_dev_port.h"
 
 namespace bus {
@@ -27,16 +30,25 @@ struct Node {
   std::string path;
 };
 
+// The number N of a node named <prefix>N, or nothing when N is not digits or too large for an
+// int (a node such as i2c-99999999999 is no port any driver makes).
+std::optional<int> NodeNumber(const std::string& name, const std::string& prefix) {
+  if (!name.starts_with(prefix)) return std::nullopt;
+  const std::string digits = name.substr(prefix.size());
+  if (!AllDigits(digits)) return std::nullopt;
+  int number = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+  if (error != std::errc{} || end != digits.data() + digits.size()) return std::nullopt;
+  return number;
+}
+
 // The nodes <dev>/<prefix>N, in the order of N.
 std::vector<Node> NodesNamed(const std::string& dev, const std::string& prefix) {
   std::vector<Node> nodes;
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(dev, error)) {
-    const std::string name = entry.path().filename().string();
-    if (!name.starts_with(prefix) || name.size() == prefix.size()) continue;
-    const std::string digits = name.substr(prefix.size());
-    if (!AllDigits(digits)) continue;
-    nodes.push_back({std::stoi(digits), entry.path().string()});
+    const std::optional<int> number = NodeNumber(entry.path().filename().string(), prefix);
+    if (number) nodes.push_back({*number, entry.path().string()});
   }
   std::sort(nodes.begin(), nodes.end(), [](const Node& a, const Node& b) { return a.number < b.number; });
   return nodes;
@@ -75,12 +87,15 @@ std::vector<ListedPort> FindPorts(const SystemRoots& roots) {
   for (const Node& node : NodesNamed(roots.dev, "parport")) {
     const std::string name = "parport" + std::to_string(node.number);
     ports.push_back({"ppdev:" + node.path, "parallel port " + name, AccessTo(node.path, "lp")});
-    // The registers of the same port, for the direct backend.
+    // The registers of the same port, for the direct backend, when the kernel gives an address
+    // that backend takes.
     std::string base = FirstLine(roots.proc + "/sys/dev/parport/" + name + "/base-addr");
     base = base.substr(0, base.find_first_of(" \t"));
-    if (AllDigits(base)) {
+    std::uint16_t address = 0;
+    std::string refused;
+    if (AllDigits(base) && ParseDirectAddress(base, address, refused)) {
       char spec[32];
-      std::snprintf(spec, sizeof spec, "direct:0x%lx", std::stoul(base));
+      std::snprintf(spec, sizeof spec, "direct:0x%x", static_cast<unsigned>(address));
       ports.push_back({spec, "the registers of " + name + ", by port instructions",
                        ::geteuid() == 0 ? "you may open it" : "needs root (CAP_SYS_RAWIO)"});
     }

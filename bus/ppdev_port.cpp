@@ -19,25 +19,25 @@ std::string Remedy(int error_number, const std::string& device) {
   switch (error_number) {
     case EACCES:
     case EPERM:
-      return "add your user to the 'lp' group (adduser $USER lp) and log in again, or run as root";
+      return "Add your user to the 'lp' group (adduser $USER lp) and log in again, or run as root.";
     case ENOENT:
-      return "load the parport_pc and ppdev modules (modprobe ppdev) or name another port with "
-             "--port";
+      return "Load the parport_pc and ppdev modules (modprobe ppdev) or name another port with "
+             "--port.";
     case ENXIO:
     case ENODEV:
-      return "no parallel port behind " + device +
-             "; check that the port is enabled in the BIOS setup and that parport_pc is loaded";
+      return "No parallel port behind " + device +
+             "; check that the port is enabled in the BIOS setup and that parport_pc is loaded.";
     case EBUSY:
-      return "another driver holds the port; unload it (e.g. rmmod lp) or close the program "
-             "using it";
+      return "Another driver holds the port; unload it (e.g. rmmod lp) or close the program "
+             "using it.";
     case ENOTTY:
     case EINVAL:
       return device + " is not a parallel-port device; name one such as /dev/parport0 with "
-                      "--port ppdev:DEVICE";
+                      "--port ppdev:DEVICE.";
     case EISDIR:
-      return "name a parallel-port device node such as /dev/parport0 with --port ppdev:DEVICE";
+      return "Name a parallel-port device node such as /dev/parport0 with --port ppdev:DEVICE.";
     default:
-      return "check the device " + device + " or name another port with --port";
+      return "Check the device " + device + " or name another port with --port.";
   }
 }
 
@@ -48,7 +48,7 @@ std::string Failure(const char* step, int error_number, const std::string& devic
     text += step;
     text += ')';
   }
-  return text + "; " + Remedy(error_number, device);
+  return text + ". " + Remedy(error_number, device);
 }
 
 bool ParsePpdev(std::string_view argument, PortSpec& spec, std::string& error) {

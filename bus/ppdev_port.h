@@ -32,7 +32,7 @@ struct PpdevSettings {
 class PpdevPort final : public Port {
  public:
   // Opens `device` and checks that it can be claimed. On failure returns nullptr with `error`
-  // set to the system's reason and the usual remedy, e.g. "Permission denied; add your user to
+  // set to the system's reason and the usual remedy, e.g. "Permission denied. Add your user to
   // the 'lp' group ...". `busy_bound` is how long an operation waits for another program.
   static std::unique_ptr<PpdevPort> Open(const std::string& device, std::string name,
                                          std::string& error,

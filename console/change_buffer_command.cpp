@@ -31,7 +31,8 @@ std::optional<int> AskAddress(ConsoleSession& session) {
   }
 }
 
-// The new byte: the low 8 bits of a hexadecimal number, asked for until one comes.
+// The new byte: the low 8 bits of a hexadecimal number, which may carry a sign ("-1": ff),
+// asked for until one comes.
 std::optional<std::uint8_t> AskByte(ConsoleSession& session) {
   for (;;) {
     session.out.Write("Enter the byte in HEX format.\n");

@@ -111,18 +111,20 @@ HexRead ReadHexToken(InputReader& in) {
   if (!in.SkipWhiteSpace()) {
     return {};
   }
+  const bool negative = TakeSign(in);
   if (in.Peek() == '0' && (in.Peek(1) == 'x' || in.Peek(1) == 'X')) {
     in.Get();
     in.Get();
   }
   if (HexDigitValue(in.Peek()) < 0) {
-    return {RefuseToken(in), 0};  // "0x", "0xg", "-5", "zz"
+    return {RefuseToken(in), 0};  // "0x", "0xg", "--1", "-", "zz"
   }
   std::uint32_t value = 0;
   while (HexDigitValue(in.Peek()) >= 0) {
     value = value * 16u + static_cast<std::uint32_t>(HexDigitValue(in.Get()));
   }
-  return {FinishToken(in), value};
+  // Negated modulo 2^32, as a two's complement machine holds it: "-1" ends in the byte ff.
+  return {FinishToken(in), negative ? 0u - value : value};
 }
 
 CharRead ReadNonSpace(InputReader& in) {

@@ -50,8 +50,9 @@ struct WordRead {
 // A token of an optional sign and decimal digits, nothing else.
 [[nodiscard]] DecimalRead ReadDecimalToken(InputReader& in);
 
-// A token of hexadecimal digits of either case after an optional 0x or 0X prefix, with at least
-// one digit and nothing else.
+// A token of an optional sign, an optional 0x or 0X prefix and hexadecimal digits of either case,
+// with at least one digit and nothing else ("-1", "+1f", "-0x1"). A negative number is given
+// modulo 2^32, so its low 8 bits are the byte a two's complement machine stores ("-1": ff).
 [[nodiscard]] HexRead ReadHexToken(InputReader& in);
 
 // The next byte that is not white space.

@@ -3,7 +3,9 @@
 // input and standard output, or the batch operations of the command line.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "bus/bus_connection.h"
@@ -27,6 +29,18 @@ void WriteText(std::FILE* stream, const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stream);
 }
 
+// Prints the text of --help, --version or --list-ports and gives the exit status: 0 when all of
+// it reached standard output, else 1 after saying why on standard error.
+int ShowText(const std::string& text) {
+  errno = 0;
+  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0) {
+    return 0;
+  }
+  const std::string reason = std::strerror(errno);
+  WriteText(stderr, "30p: cannot write standard output: " + reason + "\n");
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -38,14 +52,11 @@ int main(int argc, char** argv) {
       WriteText(stderr, console::RefusalText(parsed.error));
       return kRefusedExitStatus;
     case console::OptionsAction::ShowHelp:
-      WriteText(stdout, console::HelpText());
-      return 0;
+      return ShowText(console::HelpText());
     case console::OptionsAction::ShowVersion:
-      WriteText(stdout, std::string("30p ") + PLOVER_VERSION + "\n");
-      return 0;
+      return ShowText(std::string("30p ") + PLOVER_VERSION + "\n");
     case console::OptionsAction::ListPorts:
-      WriteText(stdout, bus::PortListing(bus::FindPorts()));
-      return 0;
+      return ShowText(bus::PortListing(bus::FindPorts()));
     case console::OptionsAction::Run:
     case console::OptionsAction::RunBatch:
       break;

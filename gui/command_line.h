@@ -14,9 +14,10 @@ namespace plover {
 
 enum class CommandLineAction {
   Run,          // start the program
-  ShowHelp,     // print `text` on standard output, exit 0
-  ShowVersion,  // print `text` on standard output, exit 0
-  ListPorts,    // print `text` (the ports this machine offers) on standard output, exit 0
+  // These three print `text` on standard output and exit 0, or 1 when it cannot be written.
+  ShowHelp,
+  ShowVersion,
+  ListPorts,    // `text` is the ports this machine offers
   Refuse,       // print `text` on standard error, exit 2
 };
 

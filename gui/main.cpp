@@ -4,7 +4,9 @@
 #include <QDialog>
 #include <QPixmap>
 #include <QTimer>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "bus/process_guards.h"
 #include "gui/command_line.h"
@@ -17,9 +19,21 @@
 
 namespace {
 
-void Print(std::FILE* stream, const QString& text) {
+// Whether all of `text` reached `stream`.
+bool Print(std::FILE* stream, const QString& text) {
   const QByteArray bytes = text.toLocal8Bit();
-  std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+  const auto size = static_cast<std::size_t>(bytes.size());
+  return std::fwrite(bytes.constData(), 1, size, stream) == size && std::fflush(stream) == 0;
+}
+
+// Prints the text of --help, --version or --list-ports and gives the exit status: 0 when all of
+// it reached standard output, else 1 after saying why on standard error.
+int ShowText(const QString& text) {
+  errno = 0;
+  if (Print(stdout, text)) return 0;
+  const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+  Print(stderr, QStringLiteral("plover: cannot write standard output: %1\n").arg(reason));
+  return 1;
 }
 
 // The prompts of a screenshot run, where nobody is there to answer: the first modal dialog is
@@ -70,8 +84,7 @@ int main(int argc, char** argv) {
     case plover::CommandLineAction::ShowHelp:
     case plover::CommandLineAction::ShowVersion:
     case plover::CommandLineAction::ListPorts:
-      Print(stdout, command_line.text);
-      return 0;
+      return ShowText(command_line.text);
     case plover::CommandLineAction::Refuse:
       Print(stderr, command_line.text);
       return plover::kBadCommandLineExit;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <utility>
 
@@ -47,16 +48,59 @@ bool ReadAll(int fd, std::uint8_t* data, std::size_t size) {
   return TransferAll(::pread, fd, data, size);
 }
 
+// What the symbolic link `path` holds; empty when `path` is no symbolic link.
+std::string LinkText(const std::string& path) {
+  std::string text(PATH_MAX, '\0');
+  const ssize_t length = ::readlink(path.c_str(), text.data(), text.size());
+  if (length <= 0 || static_cast<std::size_t>(length) >= text.size()) return {};
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+// The file `path` names once the symbolic links it ends in are followed, the one open(2) with
+// O_CREAT would create: a link's relative text is read from the link's own folder.
+std::string LinkEnd(std::string path) {
+  for (int hops = 0; hops < 40; ++hops) {  // the kernel's own limit on links in a row
+    const std::string text = LinkText(path);
+    if (text.empty()) break;
+    if (text.front() == '/') {
+      path = text;
+    } else {
+      const std::size_t slash = path.rfind('/');
+      path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + text;
+    }
+  }
+  return path;
+}
+
+// Creates the missing board file `path`, or where it is a symbolic link to a file that does not
+// exist, that file (as a shell's > would). `created` names the file made; -1 with `error` set
+// when none could be made.
+int CreateBoardFile(const std::string& path, std::string& created, std::string& error) {
+  const std::string target = LinkEnd(path);
+  const int fd = ::open(target.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NONBLOCK, 0666);
+  if (fd >= 0) {
+    created = target;
+  } else if (target == path) {
+    error = "cannot open board file " + Quoted(path) + ": " + Reason();
+  } else {
+    const std::string reason = Reason();
+    error = "board file " + Quoted(path) + " is a symbolic link to " + Quoted(LinkText(path)) +
+            ", which cannot be created: " + reason;
+  }
+  return fd;
+}
+
 }  // namespace
 
 std::unique_ptr<BoardFile> BoardFile::Open(const std::string& path, bus::Image& contents,
                                            std::string& error) {
-  bool created = false;
+  std::string created;  // the file this open made, if it made one
   // Not blocking: a FIFO or a device must be refused, not waited on.
   int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0 && errno == ENOENT) {
-    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NONBLOCK, 0666);
-    created = fd >= 0;
+    fd = CreateBoardFile(path, created, error);
+    if (fd < 0) return nullptr;
   }
   if (fd < 0) {
     error = "cannot open board file " + Quoted(path) + ": " + Reason();
@@ -66,7 +110,7 @@ std::unique_ptr<BoardFile> BoardFile::Open(const std::string& path, bus::Image& 
   auto fail = [&](std::string message) {
     error = std::move(message);
     ::close(fd);
-    if (created) ::unlink(path.c_str());
+    if (!created.empty()) ::unlink(created.c_str());
     return nullptr;
   };
 
@@ -102,17 +146,19 @@ std::unique_ptr<BoardFile> BoardFile::Open(const std::string& path, bus::Image& 
 
 BoardFile::~BoardFile() { ::close(fd_); }
 
-std::string BoardFile::Store(const bus::Image& contents, int first, int last) {
+bus::BusResult BoardFile::Store(const bus::Image& contents, int first, int last) {
   const auto from = static_cast<std::size_t>(first);
   if (WriteAll(fd_, contents.data() + from, static_cast<std::size_t>(last - first + 1),
                static_cast<off_t>(from))) {
-    return {};
+    return bus::BusResult::Success();
   }
-  const std::string reason = Reason();
+  const int error_number = errno;
   const std::string what = first == last ? "the write of address " + std::to_string(first)
                                          : "the write of addresses " + std::to_string(first) +
                                                " to " + std::to_string(last);
-  return "cannot store " + what + " in board file " + Quoted(path_) + ": " + reason;
+  return bus::BusResult::Failed("cannot store " + what + " in board file " + Quoted(path_) +
+                                    ": " + std::strerror(error_number),
+                                first, error_number);
 }
 
 }  // namespace sim

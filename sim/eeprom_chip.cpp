@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/eeprom_chip.h"
 
+#include <utility>
+
 #include "sim/board_file.h"
 
 namespace sim {
@@ -72,20 +74,18 @@ void EepromChip::OnStop() {
   page_mask_ = 0;
   ready_at_ = clock_ + write_cycle_nanoseconds_;
   if (file_ != nullptr) {
-    std::string failure = file_->Store(written, first, last);
-    if (!failure.empty()) {
+    bus::BusResult failure = file_->Store(written, first, last);
+    if (!failure.ok()) {
       // What the file does not hold, the EEPROM does not hold either.
-      if (store_failure_.empty()) store_failure_ = std::move(failure);
+      if (store_failure_.ok()) store_failure_ = std::move(failure);
       return;
     }
   }
   memory_ = written;
 }
 
-std::string EepromChip::TakeStoreFailure() {
-  std::string failure = std::move(store_failure_);
-  store_failure_.clear();
-  return failure;
+bus::BusResult EepromChip::TakeStoreFailure() {
+  return std::exchange(store_failure_, bus::BusResult::Success());
 }
 
 }  // namespace sim

@@ -13,8 +13,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
+#include "bus/bus_result.h"
 #include "bus/image.h"
 #include "sim/two_wire_slave.h"
 
@@ -35,8 +35,8 @@ class EepromChip final : public TwoWireSlave {
   [[nodiscard]] const bus::Image& Contents() const { return memory_; }
   [[nodiscard]] bool Busy() const { return clock_ < ready_at_; }
   [[nodiscard]] std::uint64_t ReadyAtNanoseconds() const { return ready_at_; }
-  // The first store into the board file that failed since the last call; empty if none.
-  std::string TakeStoreFailure();
+  // The first store into the board file that failed since the last call; Success if none.
+  bus::BusResult TakeStoreFailure();
 
  private:
   Reply OnByte(std::uint8_t value, bool select) override;
@@ -49,7 +49,7 @@ class EepromChip final : public TwoWireSlave {
   const std::uint64_t& clock_;
   BoardFile* const file_;
   std::uint64_t ready_at_ = 0;
-  std::string store_failure_;
+  bus::BusResult store_failure_;
   std::uint8_t counter_ = 0;        // the 7-bit address counter
   bool expect_word_address_ = false;
   bool writing_ = false;            // a write select was acknowledged in this transaction

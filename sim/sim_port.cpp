@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/sim_port.h"
 
+#include <cerrno>
 #include <limits>
 #include <utility>
 
@@ -11,24 +12,31 @@ namespace {
 
 bool ParseMicroseconds(std::string_view text, std::uint32_t& value, std::string& error) {
   std::uint64_t number = 0;
-  bool valid = !text.empty();
-  for (const char c : text) {
-    if (c < '0' || c > '9') {
-      valid = false;
-      break;
-    }
-    number = number * 10 + static_cast<std::uint64_t>(c - '0');
-    if (number > std::numeric_limits<std::uint32_t>::max()) {
+  switch (bus::ParseDecimalOption(text, std::numeric_limits<std::uint32_t>::max(), number)) {
+    case bus::DecimalOption::Taken:
+      value = static_cast<std::uint32_t>(number);
+      return true;
+    case bus::DecimalOption::OutOfRange:
       error = "twr=" + std::string(text) + " is too large (at most 4294967295 microseconds)";
       return false;
-    }
+    case bus::DecimalOption::NotDigits:
+      break;
   }
-  if (!valid) {
-    error = "twr=" + std::string(text) + " is not a number of microseconds";
-    return false;
+  error = "twr=" + std::string(text) + " is not a number of microseconds";
+  return false;
+}
+
+// timing=100 or timing=400, the digits read as khz= reads them.
+bool ParseTimingCheck(std::string_view option, unsigned& khz, std::string& error) {
+  std::uint64_t value = 0;
+  if (bus::ParseDecimalOption(option.substr(7), 400, value) == bus::DecimalOption::Taken &&
+      (value == 100 || value == 400)) {
+    khz = static_cast<unsigned>(value);
+    return true;
   }
-  value = static_cast<std::uint32_t>(number);
-  return true;
+  error = std::string(option) + ": the chips check standard mode (timing=100) or fast mode "
+          "(timing=400)";
+  return false;
 }
 
 bool ParseOption(std::string_view option, BoardOptions& board, std::string& error) {
@@ -42,12 +50,8 @@ bool ParseOption(std::string_view option, BoardOptions& board, std::string& erro
     board.switch_present = false;
   } else if (option == "sda=stuck-low") {
     board.sda_stuck_low = true;
-  } else if (option == "timing=100" || option == "timing=400") {
-    board.timing_khz = option == "timing=100" ? 100 : 400;
   } else if (option.starts_with("timing=")) {
-    error = std::string(option) + ": the chips check standard mode (timing=100) or fast mode "
-            "(timing=400)";
-    return false;
+    return ParseTimingCheck(option, board.timing_khz, error);
   } else if (option.starts_with("twr=")) {
     return ParseMicroseconds(option.substr(4), board.write_cycle_microseconds, error);
   } else {
@@ -100,10 +104,29 @@ bus::OpenedPort OpenSim(const bus::PortSpec& spec) {
   bus::OpenedPort opened;
   opened.lines = SimPort::Open(spec.SettingsAs<BoardOptions>(), spec.Text(), opened.error);
   if (!opened.lines) {
-    opened.error += "; name another board file with --port sim:FILE, or use --port sim for a "
-                    "board in memory";
+    opened.error += ". Name another board file with --port sim:FILE, or use --port sim for a "
+                    "board in memory.";
   }
   return opened;
+}
+
+// What to do when the board file did not take a write, by the system's error number.
+std::string StoreAdvice(int error_number) {
+  switch (error_number) {
+    case ENOSPC:
+    case EDQUOT:
+      return "Free space on the disk that holds the board file, or name another board file with "
+             "--port sim:FILE.";
+    case EFBIG:
+      return "Raise the file-size limit (ulimit -f), or name another board file with --port "
+             "sim:FILE.";
+    case EIO:
+      return "The disk that holds the board file failed to write it; check the disk (dmesg "
+             "shows its errors), or name a board file on another disk with --port sim:FILE.";
+    default:
+      return "Name another board file with --port sim:FILE, or use --port sim for a board in "
+             "memory.";
+  }
 }
 
 constexpr bus::PortParameter kParameters[] = {
@@ -141,10 +164,7 @@ std::string BoardRemedy(const BoardOptions& options, const bus::BusResult& resul
                         bool timing_violated) {
   using bus::BusDevice;
   using bus::BusFault;
-  if (result.fault == BusFault::PortFailed) {
-    return "Make room for the board file (free disk space, or raise the file-size limit shown "
-           "by ulimit -f), or name another one with --port sim:FILE.";
-  }
+  if (result.fault == BusFault::PortFailed) return StoreAdvice(result.error_number);
   if (result.fault == BusFault::BusHeldLow && options.sda_stuck_low) {
     return "The virtual board was started with sda=stuck-low, which shorts its SDA line to "
            "ground; leave that option out of --port.";
@@ -166,11 +186,13 @@ std::string BoardRemedy(const BoardOptions& options, const bus::BusResult& resul
            "bus; leave that option out of --port.";
   }
   const std::uint64_t write_cycle = std::uint64_t{options.write_cycle_microseconds} * 1000;
-  if (result.device == BusDevice::Eeprom && write_cycle >= bus::kSelectPollingLimitNanoseconds) {
+  // A write cycle of up to 100 ms always ends within the polling; a longer one only as far as the
+  // last attempt reaches, which depends on the bus speed.
+  if (result.device == BusDevice::Eeprom && write_cycle > bus::kSelectPollingLimitNanoseconds) {
     return "The virtual board's EEPROM was started with twr=" +
            std::to_string(options.write_cycle_microseconds) +
            ": its write cycle is longer than the 100 ms the programs wait for the EEPROM to "
-           "answer again; give twr a value below 100000 microseconds.";
+           "answer again; give twr a value of at most 100000 microseconds.";
   }
   return "The virtual board did not answer as a board would; run the operation again with "
          "--trace FILE and report it with the trace.";

@@ -37,7 +37,7 @@ class SimPort final : public bus::Port {
     return bus::LineLevels{board_->Scl(), board_->Sda()};
   }
   [[nodiscard]] std::string Name() const override { return name_; }
-  std::string TakeFailure() override { return board_->TakeStoreFailure(); }
+  bus::BusResult TakeFailure() override { return board_->TakeStoreFailure(); }
   bus::BusResult Acquire() override {
     board_->BeginOperation();
     return bus::BusResult::Success();

@@ -212,6 +212,6 @@ std::string VirtualBoard::TakeTimingNote() {
   return impl_->timing ? impl_->timing->TakeNote() : std::string();
 }
 
-std::string VirtualBoard::TakeStoreFailure() { return impl_->eeprom.TakeStoreFailure(); }
+bus::BusResult VirtualBoard::TakeStoreFailure() { return impl_->eeprom.TakeStoreFailure(); }
 
 }  // namespace sim

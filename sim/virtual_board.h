@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 
+#include "bus/bus_result.h"
 #include "bus/image.h"
 #include "sim/board_options.h"
 
@@ -65,9 +66,9 @@ class VirtualBoard {
   // Whether the EEPROM's internal write cycle is still running, and when it ends.
   [[nodiscard]] bool EepromBusy() const;
   [[nodiscard]] std::uint64_t EepromReadyAtNanoseconds() const;
-  // The first failure to store a write in the board file since the last call (names the file,
-  // the address and the system's reason); empty if none.
-  std::string TakeStoreFailure();
+  // The first failure to store a write in the board file since the last call (PortFailed: names
+  // the file, the address and the system's reason, with its error number); Success if none.
+  bus::BusResult TakeStoreFailure();
 
  private:
   VirtualBoard(const BoardOptions& options, const bus::Image& contents,

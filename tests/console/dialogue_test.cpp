@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <cstdlib>
@@ -116,7 +117,8 @@ std::vector<DialogueCase> Cases() {
       {.name = "change_n_then_y", .before = {dat}},
       {.name = "change_rejected_entries", .before = {dat}},
       {.name = "change_whole_tokens", .before = {dat},
-       .after = {{"edited.dat", DefaultDataWith({{5, 0x2a}, {6, 0x3f}})}}},
+       .after = {{"edited.dat",
+                   DefaultDataWith({{5, 0x2a}, {6, 0x3f}, {7, 0xff}, {8, 0x1f}, {9, 0xff}})}}},
       {.name = "change_eof_at_address", .before = {dat}},
       {.name = "change_eof_at_byte", .before = {dat}},
       {.name = "change_eof_at_answer", .before = {dat}},
@@ -368,6 +370,20 @@ INSTANTIATE_TEST_SUITE_P(
                     {kUsage}, {}}),
     [](const ::testing::TestParamInfo<OptionsCase>& info) { return info.param.name; });
 
+// What --help, --version and --list-ports print must reach standard output: when it cannot be
+// written, 30p says why and ends with status 1.
+TEST(FullOutputTest, TextThatCannotBeWrittenEndsWithStatusOne) {
+  for (const char* option : {"--help", "--version", "--list-ports"}) {
+    ScratchFolder scratch;
+    const RunResult run = RunProgram(
+        "/bin/sh", {"-c", "exec \"$0\" \"$1\" >/dev/full", PLOVER_30P_PROGRAM, option}, "",
+        scratch);
+    EXPECT_EQ(run.exit_status, 1) << option;
+    EXPECT_EQ(run.err, "30p: cannot write standard output: " +
+                           std::string(std::strerror(ENOSPC)) + "\n") << option;
+  }
+}
+
 // A trace through a link to the board file is the board file: refused before the board is
 // powered, and the board file keeps its bytes.
 TEST(TraceOptionTest, ALinkToTheBoardFileIsRefusedAsTheBoardFile) {
@@ -426,7 +442,8 @@ TEST(BoardFileFailureTest, EntryOneReportsAWriteTheBoardFileCannotStore) {
   EXPECT_TRUE(run.exited);
   EXPECT_EQ(run.exit_status, 0);
   EXPECT_NE(run.out.find("\ncannot store the write of address 0 in board file \"board.bin\": " +
-                         std::string(std::strerror(EFBIG)) + " Make room for the board file"),
+                         std::string(std::strerror(EFBIG)) +
+                         ". Raise the file-size limit (ulimit -f)"),
             std::string::npos)
       << run.out.substr(run.out.size() > 600 ? run.out.size() - 600 : 0);
   EXPECT_EQ(ReadFileBytes(scratch.Work() / "board.bin"), BoardData());

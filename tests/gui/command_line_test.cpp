@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
 
 #include "gui/resource_ids.h"
 #include "ports/port_table.h"
@@ -126,6 +128,21 @@ TEST(CommandLine, TheProgramRefusesAnEmptyPortWithExitStatusTwo) {
               "Try 'plover --help' for more information.\n");
     EXPECT_TRUE(plover.readAllStandardOutput().isEmpty());
     EXPECT_FALSE(QFile::exists(picture));
+  }
+}
+
+// What --help, --version and --list-ports print must reach standard output: when it cannot be
+// written, plover says why and ends with status 1.
+TEST(CommandLine, TextThatCannotBeWrittenEndsWithStatusOne) {
+  for (const char* option : {"--help", "--version", "--list-ports"}) {
+    QProcess plover;
+    plover.setStandardOutputFile(QStringLiteral("/dev/full"));
+    plover.start(QStringLiteral(PLOVER_PROGRAM), {QString::fromUtf8(option)});
+    ASSERT_TRUE(plover.waitForFinished(30000)) << option;
+    EXPECT_EQ(plover.exitCode(), 1) << option;
+    EXPECT_EQ(plover.readAllStandardError().toStdString(),
+              "plover: cannot write standard output: " + std::string(std::strerror(ENOSPC)) + "\n")
+        << option;
   }
 }
 

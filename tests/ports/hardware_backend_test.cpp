@@ -76,21 +76,21 @@ INSTANTIATE_TEST_SUITE_P(
     Steps, PpdevStepFailureTest,
     testing::Values(
         StepFailure{"open", EACCES,
-                    "; add your user to the 'lp' group (adduser $USER lp) and log in again, or "
-                    "run as root",
+                    ". Add your user to the 'lp' group (adduser $USER lp) and log in again, or "
+                    "run as root.",
                     {"open /dev/parport3"}},
         StepFailure{"flock", ENOLCK,
-                    " (locking the port); check the device /dev/parport3 or name another port "
-                    "with --port",
+                    " (locking the port). Check the device /dev/parport3 or name another port "
+                    "with --port.",
                     {"open /dev/parport3", "flock exclusive", "close"}},
         StepFailure{"PPCLAIM", ENXIO,
-                    " (claiming the port); no parallel port behind /dev/parport3; check that the "
-                    "port is enabled in the BIOS setup and that parport_pc is loaded",
+                    " (claiming the port). No parallel port behind /dev/parport3; check that the "
+                    "port is enabled in the BIOS setup and that parport_pc is loaded.",
                     {"open /dev/parport3", "flock exclusive", "ioctl PPCLAIM", "flock unlock",
                      "close"}},
         StepFailure{"PPSETMODE", EINVAL,
-                    " (setting compatibility mode); /dev/parport3 is not a parallel-port device; "
-                    "name one such as /dev/parport0 with --port ppdev:DEVICE",
+                    " (setting compatibility mode). /dev/parport3 is not a parallel-port device; "
+                    "name one such as /dev/parport0 with --port ppdev:DEVICE.",
                     {"open /dev/parport3", "flock exclusive", "ioctl PPCLAIM", kCompat,
                      "ioctl PPRELEASE", "flock unlock", "close"}}),
     [](const testing::TestParamInfo<StepFailure>& info) { return std::string(info.param.step); });
@@ -149,8 +149,8 @@ TEST(DirectBackendTest, MapsTheRegistersAndLocksTheAddressForEachOperation) {
   calls.fail["ioperm"] = EPERM;
   EXPECT_EQ(bus::DirectPort::Open(0x278, "direct:0x278", error, calls, scratch.path()), nullptr);
   EXPECT_EQ(error, std::string(std::strerror(EPERM)) +
-                       "; direct port access needs root (CAP_SYS_RAWIO): run as root or use "
-                       "--port ppdev");
+                       ". Direct port access needs root (CAP_SYS_RAWIO): run as root or use "
+                       "--port ppdev.");
   EXPECT_EQ(calls.Take(), (Calls{"ioperm 278 3 on"}));
 }
 

@@ -44,23 +44,23 @@ std::string Refusal(const std::string& text) {
 TEST(OpenPortTest, MissingDeviceNodeSuggestsLoadingTheModules) {
   EXPECT_EQ(Refusal("ppdev:/nonexistent/parport9"),
             std::string("cannot open port ppdev:/nonexistent/parport9: ") + std::strerror(ENOENT) +
-                "; load the parport_pc and ppdev modules (modprobe ppdev) or name another port "
-                "with --port");
+                ". Load the parport_pc and ppdev modules (modprobe ppdev) or name another port "
+                "with --port.");
 }
 
 TEST(OpenPortTest, DeviceThatIsNoParallelPortIsNamedAsSuch) {
   EXPECT_EQ(Refusal("ppdev:/dev/null"),
             std::string("cannot open port ppdev:/dev/null: ") + std::strerror(ENOTTY) +
-                " (claiming the port); /dev/null is not a parallel-port device; name one such as "
-                "/dev/parport0 with --port ppdev:DEVICE");
+                " (claiming the port). /dev/null is not a parallel-port device; name one such as "
+                "/dev/parport0 with --port ppdev:DEVICE.");
 }
 
 TEST(OpenPortTest, DirectoryIsRefused) {
   ScratchDirectory scratch;
   EXPECT_EQ(Refusal("ppdev:" + scratch.path()),
             "cannot open port ppdev:" + scratch.path() + ": " + std::strerror(EISDIR) +
-                "; name a parallel-port device node such as /dev/parport0 with --port "
-                "ppdev:DEVICE");
+                ". Name a parallel-port device node such as /dev/parport0 with --port "
+                "ppdev:DEVICE.");
 }
 
 TEST(OpenPortTest, DeviceWithoutPermissionSuggestsTheLpGroup) {
@@ -73,8 +73,8 @@ TEST(OpenPortTest, DeviceWithoutPermissionSuggestsTheLpGroup) {
   ASSERT_EQ(::chmod(node.c_str(), 0), 0);
   EXPECT_EQ(Refusal("ppdev:" + node),
             "cannot open port ppdev:" + node + ": " + std::strerror(EACCES) +
-                "; add your user to the 'lp' group (adduser $USER lp) and log in again, or run as "
-                "root");
+                ". Add your user to the 'lp' group (adduser $USER lp) and log in again, or run as "
+                "root.");
 }
 
 TEST(OpenPortTest, BoardFileOfWrongSizeIsRefusedAndLeftUntouched) {
@@ -91,6 +91,23 @@ TEST(OpenPortTest, BoardFileThatIsADirectoryIsRefused) {
   ScratchDirectory scratch;
   const std::string message = Refusal("sim:" + scratch.path());
   EXPECT_EQ(message.rfind("cannot open port sim:" + scratch.path() + ": ", 0), 0u) << message;
+}
+
+// A board file that is a symbolic link to a missing file: the file is made through the link where
+// its folder exists; where it cannot be made, the link, what it points at and the cause are named.
+TEST(OpenPortTest, BoardFileThatIsADanglingLink) {
+  ScratchDirectory scratch;
+  ASSERT_EQ(::symlink("made.bin", scratch.File("to-made.bin").c_str()), 0);
+  EXPECT_TRUE(Open("sim:" + scratch.File("to-made.bin")).ok());
+  EXPECT_EQ(ReadFile(scratch.File("made.bin")), std::string(128, '\xff'));
+
+  const std::string link = scratch.File("d.bin");
+  ASSERT_EQ(::symlink("missing/x.bin", link.c_str()), 0);
+  EXPECT_EQ(Refusal("sim:" + link),
+            "cannot open port sim:" + link + ": board file \"" + link +
+                "\" is a symbolic link to \"missing/x.bin\", which cannot be created: " +
+                std::strerror(ENOENT) + ". Name another board file with --port sim:FILE, or use "
+                "--port sim for a board in memory.");
 }
 
 TEST(OpenPortTest, SimPortIsNamedByItsCanonicalPortSpec) {
@@ -166,13 +183,13 @@ TEST(OpenPortTest, DirectPortWithoutRawIoSuggestsRootOrPpdev) {
   }
   if (message->find(std::strerror(ENOSYS)) != std::string::npos) {
     EXPECT_EQ(*message, std::string("cannot open port direct:0x378: ") + std::strerror(ENOSYS) +
-                            "; this system gives no direct port access (a container, or a kernel "
-                            "without ioperm): use --port ppdev");
+                            ". This system gives no direct port access (a container, or a kernel "
+                            "without ioperm): use --port ppdev.");
     GTEST_SKIP() << "this system has no ioperm, so permission is never asked for";
   }
   EXPECT_EQ(*message, std::string("cannot open port direct:0x378: ") + std::strerror(EPERM) +
-                          "; direct port access needs root (CAP_SYS_RAWIO): run as root or use "
-                          "--port ppdev");
+                          ". Direct port access needs root (CAP_SYS_RAWIO): run as root or use "
+                          "--port ppdev.");
 }
 
 #endif

@@ -25,16 +25,22 @@ TEST(PortListingTest, ListsEachPortWithTheValueThatSelectsIt) {
   Make(roots.dev + "/i2c-10");
   Make(roots.dev + "/i2c-1");
   Make(roots.dev + "/i2c-x");  // not an adapter's node
+  // Numbers no port can have are left out: nodes past an int, an address past 0xFFFD.
+  Make(roots.dev + "/i2c-99999999999");
+  Make(roots.dev + "/parport4294967296");
+  Make(roots.dev + "/parport1");
+  Make(roots.proc + "/sys/dev/parport/parport1/base-addr", "99999999999999999999999\n");
   Make(roots.sys + "/class/i2c-dev/i2c-1/name", "i2c-tiny-usb at bus 001 device 005\n");
 
   const std::vector<bus::ListedPort> ports = bus::FindPorts(roots);
   std::vector<std::string> specs;
   for (const bus::ListedPort& port : ports) specs.push_back(port.spec);
   EXPECT_EQ(specs, (std::vector<std::string>{"ppdev:" + roots.dev + "/parport0", "direct:0x378",
+                                             "ppdev:" + roots.dev + "/parport1",
                                              "i2c:" + roots.dev + "/i2c-1",
                                              "i2c:" + roots.dev + "/i2c-10", "sim[:FILE]"}));
-  EXPECT_EQ(ports[2].description, "i2c-tiny-usb at bus 001 device 005");
-  EXPECT_EQ(ports[3].description, "I2C adapter 10");
+  EXPECT_EQ(ports[3].description, "i2c-tiny-usb at bus 001 device 005");
+  EXPECT_EQ(ports[4].description, "I2C adapter 10");
   EXPECT_EQ(ports[0].access, "you may open it");
   EXPECT_EQ(ports[1].access, ::geteuid() == 0 ? "you may open it" : "needs root (CAP_SYS_RAWIO)");
 

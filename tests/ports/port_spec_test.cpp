@@ -137,6 +137,12 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"sim,timing=200",
                 "timing=200: the chips check standard mode (timing=100) or fast mode (timing=400)"},
         Refusal{"sim,khz=99999999999", "khz=99999999999 is not a bus speed from 0 to 400 kHz"},
+        Refusal{"sim,khz=0000000401", "khz=0000000401 is not a bus speed from 0 to 400 kHz"},
+        Refusal{"sim,khz=18446744073709551716",
+                "khz=18446744073709551716 is not a bus speed from 0 to 400 kHz"},
+        Refusal{"sim,timing=0200",
+                "timing=0200: the chips check standard mode (timing=100) or fast mode "
+                "(timing=400)"},
         Refusal{"direct:", "the address is missing after 'direct:'"},
         Refusal{"direct:0xZZ",
                 "the address '0xZZ' is not a number (hexadecimal 0x378 or decimal 888)"},
@@ -287,6 +293,14 @@ INSTANTIATE_TEST_SUITE_P(
                     Canonical{"sim:board.bin", "sim:board.bin"},
                     Canonical{"sim:b.bin,sda=stuck-low,twr=100,switch=absent,eeprom=absent",
                               "sim:b.bin,eeprom=absent,switch=absent,twr=100,sda=stuck-low"},
-                    Canonical{"sim,twr=0", "sim,twr=0"}));
+                    Canonical{"sim,twr=0", "sim,twr=0"},
+                    // Leading zeros: every number is its digits' value.
+                    Canonical{"ppdev,khz=000000100", "ppdev:/dev/parport0"},
+                    Canonical{"direct,khz=0400", "direct:0x378,khz=400"},
+                    Canonical{"sim,khz=0000000000000000000000000000", "sim,khz=0"},
+                    Canonical{"sim,twr=00000000000000000000000000007", "sim,twr=7"},
+                    Canonical{"sim,timing=0400,khz=00400", "sim,timing=400,khz=400"},
+                    Canonical{"i2c:007", "i2c:/dev/i2c-7"}));
+
 
 }  // namespace

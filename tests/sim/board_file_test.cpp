@@ -56,7 +56,7 @@ TEST_F(SimBoardFile, WithoutAFileTheBoardIsErasedInMemory) {
   ASSERT_NE(board, nullptr);
   EXPECT_EQ(std::vector<std::uint8_t>(board->EepromContents().begin(), board->EepromContents().end()),
             kErased);
-  EXPECT_EQ(board->TakeStoreFailure(), "");
+  EXPECT_TRUE(board->TakeStoreFailure().ok());
 }
 
 TEST_F(SimBoardFile, MissingOrEmptyFileIsAnErasedEeprom) {
@@ -126,7 +126,7 @@ TEST_F(SimBoardFile, WriteIsStoredAtItsStopWhileTheEepromIsBusy) {
   EXPECT_EQ(ReadFile(), expected);
   master.Write(0xBE, 0x00, {0x77});  // switch registers are not kept in the file
   EXPECT_EQ(ReadFile(), expected);
-  EXPECT_EQ(board->TakeStoreFailure(), "");
+  EXPECT_TRUE(board->TakeStoreFailure().ok());
 }
 
 TEST_F(SimBoardFile, FailureToStoreIsReported) {
@@ -142,9 +142,11 @@ TEST_F(SimBoardFile, FailureToStoreIsReported) {
   // the address and the system's reason, once.
   EXPECT_EQ(board->EepromContents()[0], 0xFF);
   EXPECT_EQ(ReadFile(), kErased);
-  EXPECT_EQ(board->TakeStoreFailure(), "cannot store the write of address 0 in board file \"" +
-                                           options_.file + "\": " + std::strerror(EFBIG));
-  EXPECT_EQ(board->TakeStoreFailure(), "");
+  const bus::BusResult failure = board->TakeStoreFailure();
+  EXPECT_EQ(failure.detail, "cannot store the write of address 0 in board file \"" +
+                                options_.file + "\": " + std::strerror(EFBIG));
+  EXPECT_EQ(failure.error_number, EFBIG);
+  EXPECT_TRUE(board->TakeStoreFailure().ok());
 }
 
 }  // namespace

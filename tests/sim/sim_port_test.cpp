@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "bus/bus_connection.h"
 #include "sim/sim_port.h"
@@ -77,8 +79,26 @@ INSTANTIATE_TEST_SUITE_P(
                    "The EEPROM did not acknowledge its device select while writing address 1. "
                    "The virtual board's EEPROM was started with twr=150000: its write cycle is "
                    "longer than the 100 ms the programs wait for the EEPROM to answer again; "
-                   "give twr a value below 100000 microseconds."}),
+                   "give twr a value of at most 100000 microseconds."}),
     [](const testing::TestParamInfo<BoardFault>& info) { return std::string(info.param.name); });
+
+// A write the board file did not take: the system's reason ends its sentence, and the advice that
+// follows fits that reason.
+TEST(BoardFileFailureTest, TheAdviceFitsTheReason) {
+  const std::pair<int, std::string> advice_by_reason[] = {
+      {ENOSPC, "Free space on the disk"}, {EDQUOT, "Free space on the disk"},
+      {EFBIG, "Raise the file-size limit (ulimit -f)"},
+      {EIO, "The disk that holds the board file failed to write it; check the disk"},
+      {EROFS, "Name another board file with --port sim:FILE, or use --port sim"}};
+  for (const auto& [error_number, advice] : advice_by_reason) {
+    bus::BusResult result =
+        bus::BusResult::Failed("cannot store ...: " + std::string(std::strerror(error_number)), 3,
+                               error_number);
+    result.remedy = sim::BoardRemedy(sim::BoardOptions{}, result, false);
+    EXPECT_EQ(bus::DescribeBusResult(result).rfind(result.detail + ". " + advice, 0), 0u)
+        << bus::DescribeBusResult(result);
+  }
+}
 
 TEST(BoardFileFailureTest, AWriteTheBoardFileCannotStoreFailsAtThatAddress) {
   const std::filesystem::path folder =
@@ -102,8 +122,8 @@ TEST(BoardFileFailureTest, AWriteTheBoardFileCannotStoreFailsAtThatAddress) {
   EXPECT_EQ(bus::DescribeBusResult(result),
             "cannot store the write of address 0 in board file \"" + options.file + "\": " +
                 std::strerror(EFBIG) +
-                " Make room for the board file (free disk space, or raise the file-size limit "
-                "shown by ulimit -f), or name another one with --port sim:FILE.");
+                ". Raise the file-size limit (ulimit -f), or name another board file with --port "
+                "sim:FILE.");
   // Nothing was kept: the EEPROM reads back as it was.
   bus::Image after;
   ASSERT_TRUE(connection.ReadEeprom(after).ok());
