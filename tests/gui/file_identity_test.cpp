@@ -8,8 +8,6 @@
 #include <QStringList>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -21,181 +19,141 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// How the checked name reaches the other file `x`, and whether `x` exists beforehand.
+// How the checked name reaches the other file X: `made` is made first ("LINK>TARGET" a symbolic
+// link, "HARD=TARGET" a hard link, "DIR/" a folder), then the checked name is `checked` with X
+// put in for "X".
 struct NameKind {
   const char* name;
-  bool x_exists;
-  std::function<std::string(const std::string& x)> make;  // makes links, gives the checked name
+  const char* checked;
+  const char* made = "";
+  bool x_exists = true;
   bool same = true;
 };
 
-// The other file, and the command lines of each program that put `checked` against it.
+// The other file, and each program's arguments with "C" for the checked name and "X" for it;
+// no arguments where the program has no such pair.
 struct FilePair {
   const char* name;
-  std::string x;
-  std::function<std::vector<std::string>(const std::string& checked, const std::string& x)> console;
-  std::function<std::optional<std::vector<std::string>>(const std::string& checked,
-                                                        const std::string& x)>
-      windowed;
+  const char* x;  // empty: the default data file, 30p.dat for 30p and default.dat for plover
+  std::vector<std::string> console;
+  std::vector<std::string> windowed;
 };
 
 void PrintTo(const NameKind& kind, std::ostream* os) { *os << kind.name; }
 void PrintTo(const FilePair& pair, std::ostream* os) { *os << pair.name; }
 
-std::vector<NameKind> Kinds() {
-  return {
-      {"same_name_not_there", false, [](const std::string& x) { return x; }},
-      {"same_name", true, [](const std::string& x) { return x; }},
-      {"other_spelling", true,
-       [](const std::string& x) {
-         fs::create_directory("sub");
-         return "./sub/../" + x;
-       }},
-      {"absolute_not_there", false,
-       [](const std::string& x) { return (fs::current_path() / x).string(); }},
-      {"hard_link", true,
-       [](const std::string& x) {
-         fs::create_hard_link(x, "hard");
-         return std::string("hard");
-       }},
-      {"symbolic_link", true,
-       [](const std::string& x) {
-         fs::create_symlink(x, "soft");
-         return std::string("soft");
-       }},
-      {"dangling_link", false,
-       [](const std::string& x) {
-         fs::create_symlink(x, "dangling");
-         return std::string("dangling");
-       }},
-      {"link_to_its_folder", false,
-       [](const std::string& x) {
-         fs::create_directory_symlink(".", "alias");
-         return "alias/" + x;
-       }},
-      {"another_file", false, [](const std::string&) { return std::string("other.bin"); },
-       false},
-  };
-}
-
-std::vector<FilePair> Pairs() {
-  using Args = std::vector<std::string>;
-  return {
-      {"trace_board_file", "x.bin",
-       [](const std::string& c, const std::string& x) {
-         return Args{"--port", "sim:" + x, "--trace", c};
-       },
-       [](const std::string& c, const std::string& x) {
-         return std::optional<Args>({"--port", "sim:" + x, "--trace", c});
-       }},
-      {"trace_device_node", "i2c-node",
-       [](const std::string& c, const std::string& x) {
-         return Args{"--port", "i2c:" + x, "--trace", c};
-       },
-       [](const std::string& c, const std::string& x) {
-         return std::optional<Args>({"--port", "i2c:" + x, "--trace", c});
-       }},
-      {"trace_default_data", "",  // 30p.dat for the menu, default.dat for plover
-       [](const std::string& c, const std::string&) { return Args{"--port", "sim", "--trace", c}; },
-       [](const std::string& c, const std::string&) {
-         return std::optional<Args>({"--port", "sim", "--trace", c});
-       }},
-      {"trace_data_file", "x.bin",
-       [](const std::string& c, const std::string& x) {
-         return Args{"--port", "sim", "--trace", c, "--verify", x};
-       },
-       [](const std::string& c, const std::string& x) {
-         return std::optional<Args>({"--port", "sim", "--trace", c, x});
-       }},
-      {"trace_batch_output", "x.bin",
-       [](const std::string& c, const std::string& x) {
-         return Args{"--port", "sim", "--trace", c, "--read", x};
-       },
-       [](const std::string&, const std::string&) { return std::optional<Args>(); }},
-      {"output_board_file", "x.bin",
-       [](const std::string& c, const std::string& x) {
-         return Args{"--port", "sim:" + x, "--read", c};
-       },
-       [](const std::string&, const std::string&) { return std::optional<Args>(); }},
-      {"output_device_node", "i2c-node",
-       [](const std::string& c, const std::string& x) {
-         return Args{"--port", "i2c:./" + x, "--read-switch", c};  // another spelling
-       },
-       [](const std::string&, const std::string&) { return std::optional<Args>(); }},
-  };
-}
-
-// Runs each program's check in a fresh folder as the current folder, and goes back afterwards.
-class FileIdentityTest : public ::testing::TestWithParam<std::tuple<NameKind, FilePair>> {
- protected:
-  void SetUp() override { original_ = fs::current_path(); }
-  void TearDown() override {
-    fs::current_path(original_);
-    fs::remove_all(folder_);
-  }
-
-  // Makes the other file `x` (when the kind wants it there) and the links; the checked name.
-  std::string Prepare(const NameKind& kind, const std::string& x) {
-    fs::current_path(original_);
-    folder_ = fs::temp_directory_path() / ("identity-" + std::to_string(::getpid()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    fs::current_path(folder_);
-    if (kind.x_exists) std::ofstream(x) << std::string(128, 'x');
-    return kind.make(x);
-  }
-
- private:
-  fs::path original_;
-  fs::path folder_;
+const NameKind kKinds[] = {
+    {"same_name_not_there", "X", "", false},
+    {"same_name", "X"},
+    {"other_spelling", "./sub/../X", "sub/"},
+    {"hard_link", "hard", "hard=X"},
+    {"symbolic_link", "soft", "soft>X"},
+    {"dangling_link", "dangling", "dangling>X", false},
+    {"link_to_its_folder", "alias/X", "alias>.", false},
+    {"another_file", "other.bin", "", false, false},
 };
 
-bool ConsoleRefuses(const std::vector<std::string>& arguments, std::string& error) {
-  std::vector<const char*> argv{"30p"};
-  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-  const console::OptionsResult result =
-      console::ParseOptions(static_cast<int>(argv.size()), argv.data());
-  error = result.error;
-  return result.action == console::OptionsAction::Refuse;
+const FilePair kPairs[] = {
+    {"trace_board_file",
+     "x.bin",
+     {"--port", "sim:X", "--trace", "C"},
+     {"--port", "sim:X", "--trace", "C"}},
+    {"trace_device_node",
+     "i2c-node",
+     {"--port", "i2c:X", "--trace", "C"},
+     {"--port", "i2c:X", "--trace", "C"}},
+    {"trace_default_data",
+     "",
+     {"--port", "sim", "--trace", "C"},
+     {"--port", "sim", "--trace", "C"}},
+    {"trace_data_file",
+     "x.bin",
+     {"--port", "sim", "--trace", "C", "--verify", "X"},
+     {"--port", "sim", "--trace", "C", "X"}},
+    {"trace_batch_output", "x.bin", {"--port", "sim", "--trace", "C", "--read", "X"}, {}},
+    {"output_board_file", "x.bin", {"--port", "sim:X", "--read", "C"}, {}},
+    {"output_device_node", "i2c-node", {"--port", "i2c:./X", "--read-switch", "C"}, {}},
+};
+
+std::string Replaced(std::string text, const std::string& x) {
+  for (std::size_t at; (at = text.find('X')) != std::string::npos;) text.replace(at, 1, x);
+  return text;
 }
 
-bool WindowedRefuses(const std::vector<std::string>& arguments, std::string& error) {
+// Makes X (when the kind wants it there) and the kind's link or folder in a fresh current folder;
+// gives the checked name.
+std::string Prepare(const NameKind& kind, const std::string& x) {
+  const fs::path folder = fs::temp_directory_path() / ("identity-" + std::to_string(::getpid()));
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  fs::current_path(folder);
+  if (kind.x_exists) std::ofstream(x) << std::string(128, 'x');
+  const std::string made = Replaced(kind.made, x);
+  if (const auto link = made.find('>'); link != std::string::npos) {
+    fs::create_symlink(made.substr(link + 1), made.substr(0, link));
+  } else if (const auto hard = made.find('='); hard != std::string::npos) {
+    fs::create_hard_link(made.substr(hard + 1), made.substr(0, hard));
+  } else if (!made.empty()) {
+    fs::create_directory(made);
+  }
+  return Replaced(kind.checked, x);
+}
+
+std::vector<std::string> Arguments(const std::vector<std::string>& pattern,
+                                   const std::string& checked, const std::string& x) {
+  std::vector<std::string> arguments;
+  for (const std::string& word : pattern)
+    arguments.push_back(word == "C" ? checked : Replaced(word, x));
+  return arguments;
+}
+
+// Refused, and the message, by 30p's and by plover's option checks.
+std::pair<bool, std::string> ConsoleCheck(const std::vector<std::string>& arguments) {
+  std::vector<const char*> argv{"30p"};
+  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+  const auto result = console::ParseOptions(static_cast<int>(argv.size()), argv.data());
+  return {result.action == console::OptionsAction::Refuse, result.error};
+}
+
+std::pair<bool, std::string> WindowedCheck(const std::vector<std::string>& arguments) {
   QStringList list{QStringLiteral("plover")};
   for (const std::string& argument : arguments) list << QString::fromStdString(argument);
   const plover::CommandLine line = plover::ParseCommandLine(list);
-  error = line.text.toStdString();
-  return line.action == plover::CommandLineAction::Refuse;
+  return {line.action == plover::CommandLineAction::Refuse, line.text.toStdString()};
 }
 
-void Check(const NameKind& kind, const std::string& x, bool refused, const std::string& error,
-           const char* program) {
-  if (kind.same) {
-    EXPECT_TRUE(refused) << program << " took it";
-    EXPECT_NE(error.find(" is the "), std::string::npos) << program << ": " << error;
-  } else {
-    EXPECT_FALSE(refused) << program << ": " << error;
+class FileIdentityTest : public ::testing::TestWithParam<std::tuple<NameKind, FilePair>> {
+ protected:
+  void TearDown() override {
+    const fs::path folder = fs::current_path();
+    fs::current_path(original_);
+    fs::remove_all(folder);
   }
-  EXPECT_EQ(fs::exists(x), kind.x_exists) << program << " made or removed " << x;
-}
+  const fs::path original_ = fs::current_path();
+};
 
 TEST_P(FileIdentityTest, BothProgramsTellTheFilesApart) {
   const auto& [kind, pair] = GetParam();
-  std::string error;
-  const std::string console_x = pair.x.empty() ? "30p.dat" : pair.x;
-  const std::string checked = Prepare(kind, console_x);
-  Check(kind, console_x, ConsoleRefuses(pair.console(checked, console_x), error), error, "30p");
-
-  const std::string windowed_x = pair.x.empty() ? "default.dat" : pair.x;
-  if (const auto arguments = pair.windowed(Prepare(kind, windowed_x), windowed_x)) {
-    Check(kind, windowed_x, WindowedRefuses(*arguments, error), error, "plover");
+  for (const bool windowed : {false, true}) {
+    const char* program = windowed ? "plover" : "30p";
+    const auto& pattern = windowed ? pair.windowed : pair.console;
+    if (pattern.empty()) continue;
+    const std::string x = *pair.x ? pair.x : windowed ? "default.dat" : "30p.dat";
+    const std::vector<std::string> arguments = Arguments(pattern, Prepare(kind, x), x);
+    const auto [refused, message] = windowed ? WindowedCheck(arguments) : ConsoleCheck(arguments);
+    EXPECT_EQ(refused, kind.same) << program << ": " << message;
+    EXPECT_EQ(message.find(" is the ") != std::string::npos, kind.same)
+        << program << ": " << message;
+    EXPECT_EQ(fs::exists(x), kind.x_exists) << program << " made or removed " << x;
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, FileIdentityTest,
-    ::testing::Combine(::testing::ValuesIn(Kinds()), ::testing::ValuesIn(Pairs())),
-    [](const ::testing::TestParamInfo<FileIdentityTest::ParamType>& info) {
-      return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
-    });
+INSTANTIATE_TEST_SUITE_P(Names, FileIdentityTest,
+                         ::testing::Combine(::testing::ValuesIn(kKinds),
+                                            ::testing::ValuesIn(kPairs)),
+                         [](const ::testing::TestParamInfo<FileIdentityTest::ParamType>& info) {
+                           return std::string(std::get<0>(info.param).name) + "_" +
+                                  std::get<1>(info.param).name;
+                         });
 
 }  // namespace
