@@ -22,7 +22,7 @@
 #include "console/console_bus.h"
 #include "console/console_output.h"
 #include "console/partial_image.h"
-#include "sim/sim_port.h"
+#include "ports/sim_port.h"
 #include "sim/virtual_board.h"
 
 namespace {

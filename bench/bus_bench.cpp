@@ -15,12 +15,12 @@
 
 #include "bus/bus_connection.h"
 #include "bus/eeprom_protocol.h"
-#include "bus/port_backends.h"
+#include "bus/port_spec.h"
 #include "bus/port_spec.h"
 #include "bus/timing_floor.h"
 #include "bus/trace_port.h"
 #include "ports/port_table.h"
-#include "sim/sim_port.h"
+#include "ports/sim_port.h"
 #include "sim/virtual_board.h"
 
 namespace {

@@ -15,7 +15,7 @@
 
 #include <memory>
 
-#include "bus/i2c_dev_port.h"
+#include "ports/i2c_dev_port.h"
 #include "bus/message_transactions.h"
 #include "tests/support/fake_i2c_system.h"
 

@@ -1,13 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bus/port_spec.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 
-#include "bus/direct_port.h"
-#include "bus/port_backends.h"
-#include "bus/ppdev_port.h"
+#include "bus/timing_floor.h"
 
 namespace bus {
 namespace {
@@ -15,7 +11,6 @@ namespace {
 constexpr std::size_t kFormIndent = 2;
 constexpr std::size_t kParameterIndent = 6;
 constexpr std::size_t kColumnGap = 2;
-constexpr std::string_view kNoPortForm = "(no --port)";
 
 void AppendColumns(std::string& out, std::size_t indent, std::string_view left,
                    std::size_t description_column, std::string_view description) {
@@ -28,16 +23,7 @@ void AppendColumns(std::string& out, std::size_t indent, std::string_view left,
   out += description;
 }
 
-std::string DefaultDescription() {
-  std::string text = "ppdev:";
-  text += kDefaultPpdevDevice;
-#if PLOVER_HAVE_DIRECT_PORT
-  text += " if it exists, else direct:0x378";
-#endif
-  return text;
-}
-
-PortSpecResult Refuse(PortTable table, std::string_view text, const std::string& what) {
+PortSpecResult Refuse(const PortTable& table, std::string_view text, const std::string& what) {
   PortSpecResult result;
   result.error = "invalid port specification '" + std::string(text) + "': " + what +
                  "\naccepted forms of --port SPEC:\n" + PortSpecUsageOf(table);
@@ -50,7 +36,7 @@ bool PortSpec::DrivesLines() const {
   return backend != nullptr && backend->access == PortAccess::Lines;
 }
 
-PortSpecResult ParsePortSpecIn(PortTable table, std::string_view text) {
+PortSpecResult ParsePortSpecIn(const PortTable& table, std::string_view text) {
   if (text.empty()) {
     return Refuse(table, text, "it is empty");
   }
@@ -78,24 +64,8 @@ PortSpecResult ParsePortSpecIn(PortTable table, std::string_view text) {
   return Refuse(table, text, "there is no port kind '" + std::string(name) + "'");
 }
 
-PortSpec DefaultPortSpec() {
-  std::string ignored;
-  PortSpec spec;
-  spec.backend = &PpdevBackend();
-  PpdevBackend().parse("", spec, ignored);
-#if PLOVER_HAVE_DIRECT_PORT
-  struct stat status {};
-  if (::stat(kDefaultPpdevDevice, &status) != 0) {
-    spec = PortSpec{};
-    spec.backend = &DirectBackend();
-    DirectBackend().parse("", spec, ignored);
-  }
-#endif
-  return spec;
-}
-
-std::string PortSpecUsageOf(PortTable table) {
-  std::size_t column = kFormIndent + kNoPortForm.size();
+std::string PortSpecUsageOf(const PortTable& table) {
+  std::size_t column = kFormIndent + table.no_port.text.size();
   for (const PortBackend* backend : table) {
     column = std::max(column, kFormIndent + backend->form.size());
     for (const PortParameter& parameter : backend->parameters) {
@@ -111,8 +81,86 @@ std::string PortSpecUsageOf(PortTable table) {
       AppendColumns(usage, kParameterIndent, parameter.text, column, parameter.description);
     }
   }
-  AppendColumns(usage, kFormIndent, kNoPortForm, column, DefaultDescription());
+  AppendColumns(usage, kFormIndent, table.no_port.text, column, table.no_port.description);
   return usage;
+}
+
+OpenedPort OpenPort(const PortSpec& spec) {
+  OpenedPort opened;
+  if (spec.backend == nullptr) {
+    opened.error = "cannot open port: no port was named";
+    return opened;
+  }
+  if (!spec.backend->available) {
+    opened.error = "cannot open port " + spec.Text() + ": " + std::string(spec.backend->name) +
+                   " ports are not available on this machine";
+    return opened;
+  }
+  opened = spec.backend->open(spec);
+  if (!opened.ok()) {
+    if (opened.error.empty()) opened.error = "the port could not be opened";
+    opened.error = "cannot open port " + spec.Text() + ": " + opened.error;
+  }
+  return opened;
+}
+
+PortArgument SplitPortArgument(std::string_view argument) {
+  PortArgument split;
+  if (!argument.empty() && argument.front() == ':') {
+    argument.remove_prefix(1);
+    const std::size_t comma = argument.find(',');
+    split.main = argument.substr(0, comma);
+    argument = comma == std::string_view::npos ? std::string_view() : argument.substr(comma);
+  }
+  while (!argument.empty()) {
+    argument.remove_prefix(1);  // the comma
+    const std::size_t comma = argument.find(',');
+    split.options.push_back(argument.substr(0, comma));
+    if (comma == std::string_view::npos) break;
+    argument = argument.substr(comma);
+  }
+  return split;
+}
+
+DecimalOption ParseDecimalOption(std::string_view digits, std::uint64_t highest,
+                                 std::uint64_t& value) {
+  const auto is_digit = [](char c) { return c >= '0' && c <= '9'; };
+  if (digits.empty() || !std::all_of(digits.begin(), digits.end(), is_digit)) {
+    return DecimalOption::NotDigits;
+  }
+  std::uint64_t number = 0;
+  for (const char c : digits) {
+    // Checked at each digit, so a long string of digits cannot wrap around.
+    const auto digit = static_cast<std::uint64_t>(c - '0');
+    if (number > highest / 10 || number * 10 + digit > highest) return DecimalOption::OutOfRange;
+    number = number * 10 + digit;
+  }
+  value = number;
+  return DecimalOption::Taken;
+}
+
+bool TakeSpeedOption(std::string_view option, PortSpec& spec, std::string& error) {
+  if (!option.starts_with("khz=")) return false;
+  std::uint64_t value = 0;
+  if (ParseDecimalOption(option.substr(4), kFastestBusKhz, value) != DecimalOption::Taken) {
+    error = std::string(option) + " is not a bus speed from 0 to 400 kHz";
+    return true;
+  }
+  spec.bus_khz = static_cast<unsigned>(value);
+  return true;
+}
+
+bool TakeOnlySpeedOptions(const std::vector<std::string_view>& options, PortSpec& spec,
+                          std::string_view refusal, std::string& error) {
+  for (const std::string_view option : options) {
+    if (!TakeSpeedOption(option, spec, error)) error = refusal;
+    if (!error.empty()) return false;
+  }
+  return true;
+}
+
+std::string SpeedText(const PortSpec& spec) {
+  return spec.bus_khz == kDefaultBusKhz ? std::string() : ",khz=" + std::to_string(spec.bus_khz);
 }
 
 }  // namespace bus

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "bus/bus_connection.h"
-#include "bus/port_listing.h"
-#include "bus/process_guards.h"
+#include "ports/port_listing.h"
+#include "startup/process_guards.h"
 #include "console/batch_run.h"
 #include "console/console_output.h"
 #include "console/input_reader.h"

@@ -7,11 +7,12 @@
 
 #include "bus/port_spec.h"
 #include "console/batch_options.h"
+#include "ports/port_table.h"
 
 namespace console {
 
 struct Options {
-  bus::PortSpec port = bus::DefaultPortSpec();
+  bus::PortSpec port = ports::DefaultPortSpec();
   std::string trace_file;  // empty: no trace
   BatchPlan batch;         // RunBatch: the operations and their options
 };

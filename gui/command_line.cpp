@@ -5,7 +5,7 @@
 #include <QFile>
 #include <vector>
 
-#include "bus/port_listing.h"
+#include "ports/port_listing.h"
 #include "bus/port_spec.h"
 #include "bus/trace_checks.h"
 #include "gui/resource_ids.h"
@@ -141,7 +141,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   if (parser.isSet(port_option) && parser.value(port_option).isEmpty()) {
     return Refuse(QStringLiteral("--port needs a port specification"));
   }
-  result.bus.port = bus::DefaultPortSpec();
+  result.bus.port = ports::DefaultPortSpec();
   if (parser.isSet(port_option)) {
     const bus::PortSpecResult port = ports::ParsePortSpec(parser.value(port_option).toStdString());
     if (!port.spec) return Refuse(QString::fromStdString(port.error));

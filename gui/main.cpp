@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "bus/process_guards.h"
+#include "startup/process_guards.h"
 #include "gui/command_line.h"
 #include "gui/main_frame.h"
 #include "gui/plover_app.h"

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The table of port backends both programs offer, and `--port SPEC` parsed against it.
+// The table of port backends both programs offer, the port used without --port, and `--port SPEC`
+// parsed against the table.
 //
-// The bus layer has the hardware backends and knows nothing of the virtual board; the virtual
-// board has its own backend. This is where the two are put together, in the order --help lists
-// them.
+// Each backend is one file of this folder with one row; a backend that needs a library from
+// outside is built only where that library is found, and has a row only then. This is the one
+// place that names them, in the order --help and --list-ports show them.
 #pragma once
 
 #include <string>
@@ -13,13 +14,17 @@
 
 namespace ports {
 
-// ppdev, direct, i2c, sim: every backend, available here or not.
-[[nodiscard]] bus::PortTable PortBackends();
+// Every backend built, available on this machine or not, and the line for no --port.
+[[nodiscard]] const bus::PortTable& PortBackends();
 
 // Parses SPEC against the table; an empty SPEC is refused.
 [[nodiscard]] bus::PortSpecResult ParsePortSpec(std::string_view text);
 
 // The accepted forms of --port SPEC, one per line, without a line break at the end.
 [[nodiscard]] std::string PortSpecUsage();
+
+// The port used without --port: ppdev:/dev/parport0 where that device node exists, otherwise
+// direct:0x378 (on x86).
+[[nodiscard]] bus::PortSpec DefaultPortSpec();
 
 }  // namespace ports

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "bus/eeprom_protocol.h"
-#include "sim/sim_port.h"
+#include "ports/sim_port.h"
 #include "bus/switch_register_dump.h"
 #include "sim/virtual_board.h"
 

@@ -7,7 +7,7 @@
 
 #include "bus/image.h"
 #include "sim/board_options.h"
-#include "sim/sim_port.h"
+#include "ports/sim_port.h"
 #include "sim/virtual_board.h"
 
 namespace console_test {

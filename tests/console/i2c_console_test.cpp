@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "bus/i2c_dev_port.h"
+#include "ports/i2c_dev_port.h"
 #include "console/run_console.h"
 #include "dialogue_runner.h"
 #include "tests/support/fake_i2c_system.h"

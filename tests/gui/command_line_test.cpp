@@ -27,7 +27,7 @@ QStringList Args(std::initializer_list<const char*> rest) {
 TEST(CommandLine, NoArgumentsRunsOnTheDefaultPortWithWindowedTiming) {
   const auto line = ParseCommandLine(Args({}));
   EXPECT_EQ(line.action, CommandLineAction::Run);
-  EXPECT_EQ(line.bus.port.Text(), bus::DefaultPortSpec().Text());
+  EXPECT_EQ(line.bus.port.Text(), ports::DefaultPortSpec().Text());
   EXPECT_TRUE(line.bus.trace_file.empty());
   EXPECT_EQ(line.bus.timing, bus::TimingPolicy::Windowed);
   EXPECT_TRUE(line.file.isEmpty());

@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "ports/port_table.h"
-#include "sim/sim_port.h"
+#include "ports/sim_port.h"
 #include "gui/modify_dlg.h"
 #include "gui/resource_ids.h"
 #include "gui/verify_dlg.h"

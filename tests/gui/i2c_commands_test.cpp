@@ -5,7 +5,7 @@
 #include <QDir>
 #include <memory>
 
-#include "bus/i2c_dev_port.h"
+#include "ports/i2c_dev_port.h"
 #include "gui/resource_ids.h"
 #include "gui/verify_dlg.h"
 #include "plover_fixture.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "bus/system_calls.h"
+#include "ports/system_calls.h"
 
 namespace ports_test {
 

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "bus/direct_port.h"
-#include "bus/ppdev_port.h"
+#include "ports/direct_port.h"
+#include "ports/ppdev_port.h"
 #include "tests/ports/fake_system_calls.h"
-#include "tests/ports/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include <optional>
 #include <string>
 
-#include "bus/port_backends.h"
+#include "bus/port_spec.h"
 #include "bus/port_spec.h"
 #include "ports/port_table.h"
-#include "tests/ports/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "bus/port_listing.h"
-#include "tests/ports/test_files.h"
+#include "ports/port_listing.h"
+#include "tests/support/test_files.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "bus/direct_port.h"
-#include "bus/port_backends.h"
+#include "ports/direct_port.h"
 #include "bus/port_spec.h"
-#include "bus/ppdev_port.h"
+#include "bus/port_spec.h"
+#include "ports/ppdev_port.h"
 #include "ports/port_table.h"
 #include "sim/board_options.h"
-#include "tests/ports/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -217,7 +217,7 @@ TEST(PortSpecTest, UsageNamesTheThreeBackendsAndTheSimOptions) {
 TEST(PortSpecTest, DefaultIsThePpdevDeviceWhereItExistsOtherwiseDirect) {
   struct stat status {};
   const bool device_exists = ::stat("/dev/parport0", &status) == 0;
-  const PortSpec spec = bus::DefaultPortSpec();
+  const PortSpec spec = ports::DefaultPortSpec();
   if (device_exists) {
     EXPECT_EQ(spec.Text(), "ppdev:/dev/parport0");
   } else {

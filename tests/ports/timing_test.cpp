@@ -13,7 +13,7 @@
 #include "bus/bus_connection.h"
 #include "bus/timing_floor.h"
 #include "ports/port_table.h"
-#include "tests/ports/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace {
 

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "bus/port_backends.h"
 #include "bus/port_spec.h"
-#include "ports/port_table.h"
+#include "bus/port_spec.h"
+#include "tests/support/sim_spec.h"
 #include "bus/trace_port.h"
-#include "tests/ports/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ using ports_test::ReadFile;
 using ports_test::ScratchDirectory;
 
 std::unique_ptr<bus::Port> SimPort(const std::string& text = "sim") {
-  bus::OpenedPort opened = bus::OpenPort(*ports::ParsePortSpec(text).spec);
+  bus::OpenedPort opened = bus::OpenPort(*test_support::ParseSimSpec(text).spec);
   EXPECT_NE(opened.lines, nullptr) << opened.error;
   return std::move(opened.lines);
 }

@@ -17,10 +17,10 @@
 #include <string_view>
 
 #include "bus/port.h"
-#include "bus/port_backends.h"
-#include "bus/port_clock.h"
-#include "bus/port_lock.h"
-#include "bus/system_calls.h"
+#include "bus/port_spec.h"
+#include "ports/port_clock.h"
+#include "ports/port_lock.h"
+#include "ports/system_calls.h"
 
 namespace bus {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "sim/sim_port.h"
+#include "ports/sim_port.h"
 
 #include <cerrno>
 #include <limits>
@@ -129,6 +129,11 @@ std::string StoreAdvice(int error_number) {
   }
 }
 
+// The virtual board is always there.
+std::vector<bus::ListedPort> FindSim(const bus::SystemRoots&) {
+  return {{"sim[:FILE]", "the virtual board, in memory or in a board file", "always there", {}}};
+}
+
 constexpr bus::PortParameter kParameters[] = {
     {"FILE", "the EEPROM's 128 bytes, created erased if missing"},
     {"eeprom=absent", "no EEPROM on the bus"},
@@ -200,11 +205,18 @@ std::string BoardRemedy(const BoardOptions& options, const bus::BusResult& resul
 
 const bus::PortBackend& SimBackend() {
   static const bus::PortBackend backend{
-      "sim",       "sim[:FILE][,OPTION...]",
-      "the virtual board (in memory without FILE)",
-      true,        bus::PortAccess::Lines,
-      ParseSim,    kParameters,
-      OpenSim};
+      .name = "sim",
+      .form = "sim[:FILE][,OPTION...]",
+      .description = "the virtual board (in memory without FILE)",
+      .available = true,
+      .access = bus::PortAccess::Lines,
+      .parse = ParseSim,
+      .parameters = kParameters,
+      .open = OpenSim,
+      .find = FindSim,
+      .none_found = {},
+      .example = "sim,twr=100",
+  };
   return backend;
 }
 

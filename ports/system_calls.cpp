@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "bus/system_calls.h"
+#include "ports/system_calls.h"
 
 #include "bus/port_base.h"
 

@@ -16,9 +16,9 @@
 #include <string_view>
 
 #include "bus/i2c_adapter.h"
-#include "bus/port_backends.h"
-#include "bus/port_lock.h"
-#include "bus/system_calls.h"
+#include "bus/port_spec.h"
+#include "ports/port_lock.h"
+#include "ports/system_calls.h"
 
 namespace bus {
 

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "bus/direct_port.h"
+#include "ports/direct_port.h"
+
+#include "ports/device_nodes.h"
 
 #include <fcntl.h>
 
@@ -65,6 +67,27 @@ std::string IopermFailure(int reason) {
                   "ioperm): use --port ppdev.";
   }
   return text + ". The kernel refused access to the port's I/O addresses; use --port ppdev.";
+}
+
+// The registers of every /dev/parportN whose address the kernel gives, when this backend takes it.
+std::vector<ListedPort> FindDirect(const SystemRoots& roots) {
+  std::vector<ListedPort> ports;
+  for (const DeviceNode& node : NodesNamed(roots.dev, "parport")) {
+    const std::string name = "parport" + std::to_string(node.number);
+    std::string base = FirstLine(roots.proc + "/sys/dev/parport/" + name + "/base-addr");
+    base = base.substr(0, base.find_first_of(" \t"));
+    std::uint16_t address = 0;
+    std::string refused;
+    if (base.empty() || base.find_first_not_of("0123456789") != std::string::npos ||
+        !ParseDirectAddress(base, address, refused)) {
+      continue;
+    }
+    char spec[32];
+    std::snprintf(spec, sizeof spec, "direct:0x%x", static_cast<unsigned>(address));
+    ports.push_back({spec, "the registers of " + name + ", by port instructions",
+                     ::geteuid() == 0 ? "you may open it" : "needs root (CAP_SYS_RAWIO)", name});
+  }
+  return ports;
 }
 
 constexpr PortParameter kParameters[] = {
@@ -166,15 +189,20 @@ void DirectPort::WaitUntil(std::uint64_t nanoseconds) { clock_.WaitUntil(nanosec
 
 const PortBackend& DirectBackend() {
   static const PortBackend backend{
-      "direct",
-      "direct[:ADDRESS][,khz=N]",
-      PLOVER_HAVE_DIRECT_PORT ? "x86 port instructions, needs root (CAP_SYS_RAWIO)"
-                              : "x86 port instructions (unavailable: not an x86 machine)",
-      PLOVER_HAVE_DIRECT_PORT != 0,
-      PortAccess::Lines,
-      ParseDirect,
-      kParameters,
-      OpenDirect};
+      .name = "direct",
+      .form = "direct[:ADDRESS][,khz=N]",
+      .description = PLOVER_HAVE_DIRECT_PORT
+                         ? "x86 port instructions, needs root (CAP_SYS_RAWIO)"
+                         : "x86 port instructions (unavailable: not an x86 machine)",
+      .available = PLOVER_HAVE_DIRECT_PORT != 0,
+      .access = PortAccess::Lines,
+      .parse = ParseDirect,
+      .parameters = kParameters,
+      .open = OpenDirect,
+      .find = FindDirect,
+      .none_found = {},  // the parallel ports' own row says how to get one
+      .example = "direct:0x278",
+  };
   return backend;
 }
 

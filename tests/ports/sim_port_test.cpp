@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "bus/bus_connection.h"
-#include "sim/sim_port.h"
+#include "ports/sim_port.h"
 #include "tests/support/no_file_growth.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "bus/process_guards.h"
+#include "startup/process_guards.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "bus/ppdev_port.h"
+#include "ports/ppdev_port.h"
+
+#include "ports/device_nodes.h"
 
 #include <fcntl.h>
 #include <linux/parport.h>
@@ -76,6 +78,16 @@ OpenedPort OpenPpdev(const PortSpec& spec) {
   opened.lines = PpdevPort::Open(spec.SettingsAs<PpdevSettings>().device, spec.Text(),
                                  opened.error);
   return opened;
+}
+
+// Every /dev/parportN.
+std::vector<ListedPort> FindPpdev(const SystemRoots& roots) {
+  std::vector<ListedPort> ports;
+  for (const DeviceNode& node : NodesNamed(roots.dev, "parport")) {
+    const std::string name = "parport" + std::to_string(node.number);
+    ports.push_back({"ppdev:" + node.path, "parallel port " + name, AccessTo(node.path, "lp"), name});
+  }
+  return ports;
 }
 
 constexpr PortParameter kParameters[] = {
@@ -198,9 +210,19 @@ void PpdevPort::WaitUntil(std::uint64_t nanoseconds) { clock_.WaitUntil(nanoseco
 
 const PortBackend& PpdevBackend() {
   static const PortBackend backend{
-      "ppdev",        "ppdev[:DEVICE][,khz=N]", "the Linux parallel-port device (ppdev)",
-      true,           PortAccess::Lines, ParsePpdev,
-      kParameters,    OpenPpdev};
+      .name = "ppdev",
+      .form = "ppdev[:DEVICE][,khz=N]",
+      .description = "the Linux parallel-port device (ppdev)",
+      .available = true,
+      .access = PortAccess::Lines,
+      .parse = ParsePpdev,
+      .parameters = kParameters,
+      .open = OpenPpdev,
+      .find = FindPpdev,
+      .none_found = "No parallel port: there is no /dev/parport*; load the drivers (modprobe "
+                    "parport_pc ppdev) if the machine has one.",
+      .example = "ppdev:/dev/parport3",
+  };
   return backend;
 }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tests/ports/test_files.h"
+#include "tests/support/test_files.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "bus/bus_result.h"
-#include "bus/system_calls.h"
+#include "ports/system_calls.h"
 
 namespace bus {
 

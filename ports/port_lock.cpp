@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "bus/port_lock.h"
+#include "ports/port_lock.h"
 
 #include <pthread.h>
 #include <signal.h>

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "bus/port.h"
-#include "bus/port_backends.h"
+#include "bus/port_spec.h"
 #include "sim/board_options.h"
 #include "sim/virtual_board.h"
 

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "bus/i2c_dev_port.h"
+#include "ports/i2c_dev_port.h"
+
+#include "ports/device_nodes.h"
 
 #include <fcntl.h>
 #include <linux/i2c-dev.h>
@@ -96,6 +98,18 @@ OpenedPort OpenI2c(const PortSpec& spec) {
   opened.adapter =
       I2cDevAdapter::Open(spec.SettingsAs<I2cSettings>().device, spec.Text(), opened.error);
   return opened;
+}
+
+// Every /dev/i2c-N, named as sysfs names its adapter.
+std::vector<ListedPort> FindI2c(const SystemRoots& roots) {
+  std::vector<ListedPort> ports;
+  for (const DeviceNode& node : NodesNamed(roots.dev, "i2c-")) {
+    std::string name = I2cAdapterName(node.path, roots.sys);
+    if (name.empty()) name = "I2C adapter " + std::to_string(node.number);
+    ports.push_back({"i2c:" + node.path, name, AccessTo(node.path, "i2c"),
+                     "i2c-" + std::to_string(node.number)});
+  }
+  return ports;
 }
 
 constexpr PortParameter kParameters[] = {
@@ -197,9 +211,19 @@ std::string I2cDevAdapter::Remedy(const BusResult& result) const {
 
 const PortBackend& I2cBackend() {
   static const PortBackend backend{
-      "i2c",       "i2c:DEVICE", "an I2C adapter through the Linux i2c-dev interface",
-      true,        PortAccess::Messages, ParseI2c,
-      kParameters, OpenI2c};
+      .name = "i2c",
+      .form = "i2c:DEVICE",
+      .description = "an I2C adapter through the Linux i2c-dev interface",
+      .available = true,
+      .access = PortAccess::Messages,
+      .parse = ParseI2c,
+      .parameters = kParameters,
+      .open = OpenI2c,
+      .find = FindI2c,
+      .none_found = "No I2C adapter: there is no /dev/i2c-*; plug one in and load the i2c-dev "
+                    "module (modprobe i2c-dev).",
+      .example = "i2c:7",
+  };
   return backend;
 }
 

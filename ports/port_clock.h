@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "bus/system_calls.h"
+#include "ports/system_calls.h"
 
 namespace bus {
 

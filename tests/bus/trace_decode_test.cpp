@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "bus/bus_connection.h"
-#include "bus/port_backends.h"
 #include "bus/port_spec.h"
-#include "ports/port_table.h"
+#include "bus/port_spec.h"
+#include "tests/support/sim_spec.h"
 #include "bus/trace_port.h"
-#include "tests/ports/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ TEST(TraceDecodeTest, DecodersSeeTheImageWrittenByteByByteAndReadSequentially) {
   ports_test::ScratchDirectory scratch;
   const std::string trace = scratch.File("eeprom.vcd");
   {
-    bus::OpenedPort opened = bus::OpenPort(*ports::ParsePortSpec("sim,twr=50").spec);
+    bus::OpenedPort opened = bus::OpenPort(*test_support::ParseSimSpec("sim,twr=50").spec);
     ASSERT_NE(opened.lines, nullptr) << opened.error;
     bus::TraceOpenResult traced = bus::OpenTrace(std::move(opened.lines), trace);
     ASSERT_NE(traced.port, nullptr) << traced.error;

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ports/device_nodes.h"
+
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+namespace bus {
+namespace {
+
+// The number N of a node named <prefix>N, or nothing when N is not digits or too large for an
+// int.
+std::optional<int> NodeNumber(const std::string& name, const std::string& prefix) {
+  if (!name.starts_with(prefix)) return std::nullopt;
+  const std::string digits = name.substr(prefix.size());
+  if (digits.empty() ||
+      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return std::nullopt;
+  }
+  int number = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+  if (error != std::errc{} || end != digits.data() + digits.size()) return std::nullopt;
+  return number;
+}
+
+std::string GroupOf(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return {};
+  const group* owner = ::getgrgid(info.st_gid);
+  return owner != nullptr ? owner->gr_name : std::to_string(info.st_gid);
+}
+
+}  // namespace
+
+std::vector<DeviceNode> NodesNamed(const std::string& dev, const std::string& prefix) {
+  std::vector<DeviceNode> nodes;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(dev, error)) {
+    const std::optional<int> number = NodeNumber(entry.path().filename().string(), prefix);
+    if (number) nodes.push_back({*number, entry.path().string()});
+  }
+  std::sort(nodes.begin(), nodes.end(),
+            [](const DeviceNode& a, const DeviceNode& b) { return a.number < b.number; });
+  return nodes;
+}
+
+std::string AccessTo(const std::string& path, const std::string& usual_group) {
+  if (::access(path.c_str(), R_OK | W_OK) == 0) return "you may open it";
+  const int reason = errno;
+  if (reason != EACCES && reason != EPERM) return std::strerror(reason);
+  std::string group = GroupOf(path);
+  if (group.empty() || group == "root") group = usual_group;
+  return "permission denied: add your user to the '" + group + "' group (adduser $USER " + group +
+         ") and log in again, or run as root";
+}
+
+std::string FirstLine(const std::string& path) {
+  std::ifstream in(path);
+  std::string line;
+  std::getline(in, line);
+  return line;
+}
+
+}  // namespace bus

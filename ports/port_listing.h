@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// `--list-ports`: the ports this machine offers, each with the --port value that selects it and
+// whether this user may open it, as each backend of the table finds its own.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "bus/port_spec.h"
+
+namespace bus {
+
+// What every available row of the table finds, the ports of one device together (a parallel
+// port's ppdev node beside its registers for direct), in the order of the rows otherwise.
+[[nodiscard]] std::vector<ListedPort> FindPorts(const SystemRoots& roots = {});
+
+// The text --list-ports prints: one line per port in columns, and for each row that found none
+// and says how to get one, that line.
+[[nodiscard]] std::string PortListing(const std::vector<ListedPort>& ports);
+
+}  // namespace bus
