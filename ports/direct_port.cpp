@@ -52,7 +52,8 @@ bool ParseDirect(std::string_view argument, PortSpec& spec, std::string& error) 
 OpenedPort OpenDirect(const PortSpec& spec) {
   OpenedPort opened;
   opened.lines =
-      DirectPort::Open(spec.SettingsAs<DirectSettings>().address, spec.Text(), opened.error);
+      DirectPort::Open(spec.SettingsAs<DirectSettings>().address, spec.Text(), opened.error,
+                       SystemCallsInUse());
   return opened;
 }
 

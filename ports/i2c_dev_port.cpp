@@ -96,7 +96,8 @@ bool ParseI2c(std::string_view argument, PortSpec& spec, std::string& error) {
 OpenedPort OpenI2c(const PortSpec& spec) {
   OpenedPort opened;
   opened.adapter =
-      I2cDevAdapter::Open(spec.SettingsAs<I2cSettings>().device, spec.Text(), opened.error);
+      I2cDevAdapter::Open(spec.SettingsAs<I2cSettings>().device, spec.Text(), opened.error,
+                          SystemCallsInUse());
   return opened;
 }
 

@@ -22,7 +22,8 @@ std::vector<ListedPort> FindPorts(const SystemRoots& roots) {
   std::vector<std::size_t> place(ports.size());
   for (std::size_t index = 0; index < ports.size(); ++index) {
     const std::string& device = ports[index].device;
-    place[index] = device.empty() ? index : first_of_device.try_emplace(device, index).first->second;
+    place[index] =
+        device.empty() ? index : first_of_device.try_emplace(device, index).first->second;
   }
   std::vector<std::size_t> order(ports.size());
   for (std::size_t index = 0; index < order.size(); ++index) order[index] = index;

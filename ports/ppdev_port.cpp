@@ -76,7 +76,7 @@ bool ParsePpdev(std::string_view argument, PortSpec& spec, std::string& error) {
 OpenedPort OpenPpdev(const PortSpec& spec) {
   OpenedPort opened;
   opened.lines = PpdevPort::Open(spec.SettingsAs<PpdevSettings>().device, spec.Text(),
-                                 opened.error);
+                                 opened.error, SystemCallsInUse());
   return opened;
 }
 

@@ -39,4 +39,19 @@ class SystemCalls {
 // The operating system's own calls.
 [[nodiscard]] SystemCalls& RealSystemCalls();
 
+// The calls the rows of the table open their ports with: the system's own, or, while a test holds
+// a SystemCallsOverride, that test's fake, so every row can be driven on a fake system.
+[[nodiscard]] SystemCalls& SystemCallsInUse();
+
+class SystemCallsOverride {
+ public:
+  explicit SystemCallsOverride(SystemCalls& calls);
+  ~SystemCallsOverride();
+  SystemCallsOverride(const SystemCallsOverride&) = delete;
+  SystemCallsOverride& operator=(const SystemCallsOverride&) = delete;
+
+ private:
+  SystemCalls* previous_;
+};
+
 }  // namespace bus

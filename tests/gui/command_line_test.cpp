@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "gui/resource_ids.h"
+#include "ports/port_listing.h"
 #include "ports/port_table.h"
 
 namespace {
@@ -93,6 +94,18 @@ TEST(CommandLine, ListPortsNamesTheVirtualBoardAtLeast) {
   EXPECT_EQ(line.action, CommandLineAction::ListPorts);
   EXPECT_TRUE(line.text.startsWith(QStringLiteral("Ports on this machine"))) << line.text.toStdString();
   EXPECT_TRUE(line.text.contains(QStringLiteral("sim[:FILE]")));
+}
+
+// Both programs' --list-ports print exactly what the rows of the table find on this machine.
+TEST(CommandLine, BothProgramsListWhatEachRowFinds) {
+  const QByteArray expected = QByteArray::fromStdString(bus::PortListing(bus::FindPorts()));
+  for (const char* program : {PLOVER_PROGRAM, PLOVER_30P_PROGRAM}) {
+    QProcess run;
+    run.start(QString::fromUtf8(program), {QStringLiteral("--list-ports")});
+    ASSERT_TRUE(run.waitForFinished(30000)) << program;
+    EXPECT_EQ(run.exitCode(), 0) << program;
+    EXPECT_EQ(run.readAllStandardOutput(), expected) << program;
+  }
 }
 
 TEST(CommandLine, RefusesUnknownOptionsAndTwoFiles) {

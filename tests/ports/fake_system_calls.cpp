@@ -2,6 +2,8 @@
 #include "tests/ports/fake_system_calls.h"
 
 #include <fcntl.h>
+#include <linux/i2c-dev.h>
+#include <linux/i2c.h>
 #include <linux/parport.h>
 #include <linux/ppdev.h>
 #include <poll.h>
@@ -32,6 +34,8 @@ std::string RequestName(unsigned long request) {
     case PPWDATA: return "PPWDATA";
     case PPWCONTROL: return "PPWCONTROL";
     case PPRSTATUS: return "PPRSTATUS";
+    case I2C_FUNCS: return "I2C_FUNCS";
+    case I2C_RDWR: return "I2C_RDWR";
     default: return "ioctl " + std::to_string(request);
   }
 }
@@ -64,6 +68,7 @@ int FakeSystemCalls::Ioctl(int, unsigned long request, void* argument) {
   if (request == PPWDATA || request == PPWCONTROL) {
     line += " " + Hex(*static_cast<unsigned char*>(argument));
   }
+  if (request == I2C_FUNCS) *static_cast<unsigned long*>(argument) = I2C_FUNC_I2C;
   if (request == PPRSTATUS) {
     *static_cast<unsigned char*>(argument) = status;
     line += " -> " + Hex(status);

@@ -30,7 +30,8 @@ class FakeSystemCalls : public bus::SystemCalls {
   bool lock_held_elsewhere = false;        // every flock(LOCK_EX | LOCK_NB) finds the lock taken
   bool claim_blocks = false;               // PPCLAIM blocks until a signal interrupts it
   bool real_files = false;                 // open, close and flock act on real files
-  std::uint8_t status = 0x7F;              // what status reads and inb return
+  std::uint8_t status = 0x7F;              // what status reads and inb return (an I2C adapter
+                                           // offers plain transfers, and every one passes)
   std::uint64_t now = 0;                   // the clock, in nanoseconds
 
   // The calls since the last Take, and forget them.
