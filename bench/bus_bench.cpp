@@ -16,7 +16,6 @@
 #include "bus/bus_connection.h"
 #include "bus/eeprom_protocol.h"
 #include "bus/port_spec.h"
-#include "bus/port_spec.h"
 #include "bus/timing_floor.h"
 #include "bus/trace_port.h"
 #include "ports/port_table.h"

@@ -15,8 +15,8 @@
 
 #include <memory>
 
-#include "ports/i2c_dev_port.h"
 #include "bus/message_transactions.h"
+#include "ports/i2c_dev_port.h"
 #include "tests/support/fake_i2c_system.h"
 
 namespace {

@@ -9,13 +9,13 @@
 #include <string>
 
 #include "bus/bus_connection.h"
-#include "ports/port_listing.h"
-#include "startup/process_guards.h"
 #include "console/batch_run.h"
 #include "console/console_output.h"
 #include "console/input_reader.h"
 #include "console/options.h"
 #include "console/run_console.h"
+#include "ports/port_listing.h"
+#include "startup/process_guards.h"
 
 #ifndef PLOVER_VERSION
 #define PLOVER_VERSION "unknown"

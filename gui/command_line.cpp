@@ -5,11 +5,11 @@
 #include <QFile>
 #include <vector>
 
-#include "ports/port_listing.h"
 #include "bus/port_spec.h"
 #include "bus/trace_checks.h"
 #include "gui/resource_ids.h"
 #include "gui/resources.h"
+#include "ports/port_listing.h"
 #include "ports/port_table.h"
 
 #ifndef PLOVER_VERSION

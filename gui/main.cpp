@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "startup/process_guards.h"
 #include "gui/command_line.h"
 #include "gui/main_frame.h"
 #include "gui/plover_app.h"
@@ -16,6 +15,7 @@
 #include "gui/resources.h"
 #include "gui/shell/command_ids.h"
 #include "gui/shell/user_prompts.h"
+#include "startup/process_guards.h"
 
 namespace {
 

@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ports/direct_port.h"
 
-#include "ports/device_nodes.h"
-
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <utility>
+
+#include "ports/device_nodes.h"
 
 namespace bus {
 namespace {

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ports/i2c_dev_port.h"
 
-#include "ports/device_nodes.h"
-
 #include <fcntl.h>
 #include <linux/i2c-dev.h>
 #include <linux/i2c.h>
@@ -13,6 +11,8 @@
 #include <fstream>
 #include <utility>
 #include <vector>
+
+#include "ports/device_nodes.h"
 
 namespace bus {
 namespace {

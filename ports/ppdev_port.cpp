@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ports/ppdev_port.h"
 
-#include "ports/device_nodes.h"
-
 #include <fcntl.h>
 #include <linux/parport.h>
 #include <linux/ppdev.h>
@@ -12,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 #include <utility>
+
+#include "ports/device_nodes.h"
 
 namespace bus {
 namespace {

@@ -13,9 +13,8 @@
 
 #include "bus/bus_connection.h"
 #include "bus/port_spec.h"
-#include "bus/port_spec.h"
-#include "tests/support/sim_spec.h"
 #include "bus/trace_port.h"
+#include "tests/support/sim_spec.h"
 #include "tests/support/test_files.h"
 
 namespace {

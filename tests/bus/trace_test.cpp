@@ -14,9 +14,8 @@
 #include <vector>
 
 #include "bus/port_spec.h"
-#include "bus/port_spec.h"
-#include "tests/support/sim_spec.h"
 #include "bus/trace_port.h"
+#include "tests/support/sim_spec.h"
 #include "tests/support/test_files.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "bus/eeprom_protocol.h"
-#include "ports/sim_port.h"
 #include "bus/switch_register_dump.h"
+#include "ports/sim_port.h"
 #include "sim/virtual_board.h"
 
 namespace bus {

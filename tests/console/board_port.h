@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "bus/image.h"
-#include "sim/board_options.h"
 #include "ports/sim_port.h"
+#include "sim/board_options.h"
 #include "sim/virtual_board.h"
 
 namespace console_test {

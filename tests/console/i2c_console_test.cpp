@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "ports/i2c_dev_port.h"
 #include "console/run_console.h"
 #include "dialogue_runner.h"
+#include "ports/i2c_dev_port.h"
 #include "tests/support/fake_i2c_system.h"
 
 namespace {

@@ -9,12 +9,12 @@
 #include <QPushButton>
 #include <QtTest/QTest>
 
-#include "ports/port_table.h"
 #include "gui/resource_ids.h"
 #include "gui/shell/application.h"
 #include "gui/shell/document.h"
 #include "gui/shell/scroll_view.h"
 #include "plover_fixture.h"
+#include "ports/port_table.h"
 
 namespace {
 

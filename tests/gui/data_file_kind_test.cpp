@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "ports/port_table.h"
 #include "bus/port_spec.h"
 #include "gui/resource_ids.h"
 #include "plover_fixture.h"
+#include "ports/port_table.h"
 
 namespace {
 

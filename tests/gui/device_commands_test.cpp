@@ -11,12 +11,12 @@
 #include <QPushButton>
 #include <memory>
 
-#include "ports/port_table.h"
-#include "ports/sim_port.h"
 #include "gui/modify_dlg.h"
 #include "gui/resource_ids.h"
 #include "gui/verify_dlg.h"
 #include "plover_fixture.h"
+#include "ports/port_table.h"
+#include "ports/sim_port.h"
 #include "recording_surface.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <QDir>
 #include <memory>
 
-#include "ports/i2c_dev_port.h"
 #include "gui/resource_ids.h"
 #include "gui/verify_dlg.h"
 #include "plover_fixture.h"
+#include "ports/i2c_dev_port.h"
 #include "recording_surface.h"
 #include "tests/support/fake_i2c_system.h"
 

@@ -4,9 +4,9 @@
 // current file name" can be told apart.
 #include <QDir>
 
-#include "ports/port_table.h"
 #include "gui/resource_ids.h"
 #include "plover_fixture.h"
+#include "ports/port_table.h"
 
 namespace {
 

@@ -15,12 +15,12 @@
 
 #include "bus/bus_connection.h"
 #include "bus/eeprom_protocol.h"
-#include "ports/i2c_dev_port.h"
 #include "bus/message_trace.h"
 #include "bus/message_transactions.h"
+#include "ports/i2c_dev_port.h"
 #include "ports/port_table.h"
-#include "tests/support/test_files.h"
 #include "tests/support/fake_i2c_system.h"
+#include "tests/support/test_files.h"
 
 namespace {
 

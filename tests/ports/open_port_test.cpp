@@ -14,7 +14,6 @@
 #include <string>
 
 #include "bus/port_spec.h"
-#include "bus/port_spec.h"
 #include "ports/port_table.h"
 #include "tests/support/test_files.h"
 

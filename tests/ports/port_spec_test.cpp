@@ -6,11 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "bus/port_spec.h"
 #include "ports/direct_port.h"
-#include "bus/port_spec.h"
-#include "bus/port_spec.h"
-#include "ports/ppdev_port.h"
 #include "ports/port_table.h"
+#include "ports/ppdev_port.h"
 #include "sim/board_options.h"
 #include "tests/support/test_files.h"
 

@@ -13,9 +13,9 @@
 #include <memory>
 
 #include "bus/image.h"
+#include "ports/sim_port.h"
 #include "ports/system_calls.h"
 #include "sim/board_options.h"
-#include "ports/sim_port.h"
 
 namespace test_support {
 
