@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "bus/port_base.h"
 
@@ -26,6 +27,10 @@ class I2cAdapter : public PortBase {
   // not acknowledged, EAGAIN or EBUSY when the adapter was busy, EOPNOTSUPP, EINVAL or EMSGSIZE
   // when it cannot make a transfer of this shape, ENODEV when it has gone.
   virtual int Transfer(std::span<I2cMessage> messages) = 0;
+
+  // What the last transfer put on the adapter's own link (a USB bridge's bytes sent and
+  // received), one line per exchange, for the trace; empty for an adapter that shows nothing.
+  virtual std::string TakeWireNote() { return {}; }
 };
 
 }  // namespace bus

@@ -58,6 +58,15 @@ class TraceAdapter final : public ForwardingPort<I2cAdapter> {
       line += std::string(" ! ") + (name != nullptr ? name : "error") + " " + std::strerror(error);
     }
     line += '\n';
+    // The adapter's own bytes for this transfer, indented under it.
+    const std::string wire = inner_->TakeWireNote();
+    std::size_t start = 0;
+    while (start < wire.size()) {
+      const std::size_t end = wire.find('\n', start);
+      line += "    " + wire.substr(start, end == std::string::npos ? end : end - start) + "\n";
+      if (end == std::string::npos) break;
+      start = end + 1;
+    }
     file_->Append(line);
   }
 
