@@ -3,6 +3,9 @@
 
 #include <sys/stat.h>
 
+#if PLOVER_WITH_CH341A
+#include "ports/ch341a_port.h"
+#endif
 #include "ports/direct_port.h"
 #include "ports/i2c_dev_port.h"
 #include "ports/ppdev_port.h"
@@ -27,6 +30,9 @@ const bus::PortTable& PortBackends() {
       &bus::PpdevBackend(),
       &bus::DirectBackend(),
       &bus::I2cBackend(),
+#if PLOVER_WITH_CH341A
+      &bus::Ch341aBackend(),
+#endif
       &sim::SimBackend(),
   };
   static const std::string kDefault = DefaultDescription();
