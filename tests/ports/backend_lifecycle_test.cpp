@@ -15,6 +15,10 @@
 #include "ports/system_calls.h"
 #include "tests/ports/fake_system_calls.h"
 #include "tests/support/test_files.h"
+#if PLOVER_WITH_CH341A
+#include "ports/libusb_calls.h"
+#include "tests/support/fake_ch341a.h"
+#endif
 
 namespace {
 
@@ -46,6 +50,10 @@ TEST_P(BackendLifecycleTest, ParsesOpensProbesClosesAndFindsItsPorts) {
   EXPECT_FALSE(ports::ParsePortSpec(std::string(row.example) + ",no-such-option").spec);
 
   ports_test::FakeSystemCalls system;
+#if PLOVER_WITH_CH341A
+  test_support::FakeCh341a ch341a({}, bus::Image{});
+  const bus::LibusbCallsOverride ch341a_seam(ch341a);
+#endif
   {
     const bus::SystemCallsOverride seam(system);
     bus::BusConnection bus({*parsed.spec, {}, bus::TimingPolicy::Windowed});
@@ -65,6 +73,13 @@ TEST_P(BackendLifecycleTest, ParsesOpensProbesClosesAndFindsItsPorts) {
                                   roots.proc + "/sys/dev/parport/parport0/base-addr"}) {
     std::filesystem::create_directories(std::filesystem::path(file).parent_path());
     std::ofstream(file) << "888\n";
+  }
+  // One USB device: a CH341A in its I2C/SPI mode at USB port 1-2.
+  for (const auto& [file, value] : {std::pair{"idVendor", "1a86"}, {"idProduct", "5512"},
+                                    {"busnum", "1"}, {"devnum", "5"}}) {
+    const std::string folder = roots.sys + "/bus/usb/devices/1-2";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/" + file) << value << "\n";
   }
   const std::vector<bus::ListedPort> found = row.find(roots);
   EXPECT_FALSE(found.empty());
