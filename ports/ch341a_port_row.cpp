@@ -49,10 +49,15 @@ bool ParseCh341a(std::string_view argument, PortSpec& spec, std::string& error) 
   const PortArgument split = SplitPortArgument(argument);
   Ch341aSettings settings;
   if (split.main) {
+    if (split.main->empty()) {
+      error = "the USB port path is missing after ch341a: (name one such as 1-2.3, or leave "
+              "out the ':' for the only programmer plugged in)";
+      return false;
+    }
     if (!IsPortPath(*split.main)) {
-      error = "'" + std::string(*split.main) +
-              "' is not a USB port path: ch341a:WHERE takes one such as 1-2 or 1-2.3, as "
-              "lsusb -t and --list-ports show it";
+      error = std::string(*split.main)
+                  .append(" is not a USB port path: ch341a:WHERE takes one such as 1-2 or "
+                          "1-2.3, as lsusb -t and --list-ports show it");
       return false;
     }
     settings.where = *split.main;
@@ -60,8 +65,9 @@ bool ParseCh341a(std::string_view argument, PortSpec& spec, std::string& error) 
   for (const std::string_view option : split.options) {
     if (!ParseSpeed(option, settings.khz, error)) return false;
   }
-  spec.text = "ch341a" + (settings.where.empty() ? "" : ":" + settings.where) +
-              (settings.khz == 100 ? "" : ",khz=" + std::to_string(settings.khz));
+  spec.text = "ch341a";
+  if (!settings.where.empty()) spec.text.append(":").append(settings.where);
+  if (settings.khz != 100) spec.text.append(",khz=").append(std::to_string(settings.khz));
   spec.settings = settings;
   return true;
 }
@@ -114,7 +120,7 @@ std::vector<ListedPort> FindCh341a(const SystemRoots& roots) {
 
 constexpr PortParameter kParameters[] = {
     {"WHERE", "USB port path (1-2.3, as lsusb -t shows it); needed with several"},
-    {"khz=20|100|400|750", "bus speed: 100 (default); 400 for 2.5 V and up; 750 exceeds a 24C01's"},
+    {"khz=20|100|400|750", "bus speed: 100 (default), 20, 400; 750 is above a 24C01's 400"},
 };
 
 }  // namespace

@@ -48,6 +48,8 @@ struct Run {
   bool batch;
 };
 
+void PrintTo(const Run& run, std::ostream* out) { *out << run.name; }
+
 class Ch341aConsoleTest : public testing::TestWithParam<Run> {};
 
 TEST_P(Ch341aConsoleTest, WritesReadsVerifiesAndDumpsThroughTheProgrammer) {

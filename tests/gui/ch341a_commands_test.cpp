@@ -21,6 +21,8 @@ struct Case {
   long unplugged_after;  // -1: stays plugged in
 };
 
+void PrintTo(const Case& run, std::ostream* out) { *out << run.name; }
+
 class Ch341aCommandsTest : public PloverTest, public testing::WithParamInterface<Case> {
  public:
   void Connect() {

@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The ch341a road's cost, through the real ch341a backend on the fake CH341A (whose bus is the
+// virtual board's):
+//
+//   BM_Ch341aWriteEeprom / BM_Ch341aReadEeprom   host time of a full write and a full read, and
+//                    per operation the USB round trips (bulk writes, each answered by the chip),
+//                    the bytes sent and received, and `bus_ms`: the simulated time a user would
+//                    wait with 1 ms per round trip (a full-speed device answers in the next 1 ms
+//                    frame) and the EEPROM's 5 ms write cycle.
+//
+// On a real programmer each round trip takes one to two USB frames, so the round trips, not host
+// time, are what a user waits for.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "bus/message_transactions.h"
+#include "ports/ch341a_port.h"
+#include "tests/support/fake_ch341a.h"
+
+namespace {
+
+bus::Image Pattern() {
+  bus::Image image{};
+  for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + 3);
+  return image;
+}
+
+template <typename Operation>
+void RunOperation(benchmark::State& state, Operation operation) {
+  test_support::FakeCh341aSettings settings;
+  settings.round_trip_nanoseconds = 1'000'000;
+  test_support::FakeCh341a chip(settings, bus::Image{});
+  std::string error;
+  auto adapter = bus::Ch341aAdapter::Open({}, "ch341a", error, chip);
+  if (!adapter) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  bus::MessageTransactions transactions(*adapter);
+  long operations = 0;
+  const long writes_before = chip.bulk_writes;
+  const long sent_before = chip.bytes_written;
+  const long received_before = chip.bytes_read;
+  const std::uint64_t started = chip.Now();
+  for (auto _ : state) {
+    if (!operation(transactions).ok()) {
+      state.SkipWithError("the operation failed");
+      return;
+    }
+    (void)adapter->TakeWireNote();
+    ++operations;
+  }
+  const auto per_operation = [&](double total) { return total / static_cast<double>(operations); };
+  state.counters["round_trips"] =
+      per_operation(static_cast<double>(chip.bulk_writes - writes_before));
+  state.counters["bytes_out"] =
+      per_operation(static_cast<double>(chip.bytes_written - sent_before));
+  state.counters["bytes_in"] =
+      per_operation(static_cast<double>(chip.bytes_read - received_before));
+  state.counters["bus_ms"] = per_operation(static_cast<double>(chip.Now() - started) / 1e6);
+}
+
+void BM_Ch341aWriteEeprom(benchmark::State& state) {
+  const bus::Image image = Pattern();
+  RunOperation(state, [&](bus::MessageTransactions& bus) {
+    return bus.WriteEeprom(image, bus::AllAddresses());
+  });
+}
+BENCHMARK(BM_Ch341aWriteEeprom)->Unit(benchmark::kMillisecond);
+
+void BM_Ch341aReadEeprom(benchmark::State& state) {
+  bus::Image image{};
+  RunOperation(state, [&](bus::MessageTransactions& bus) { return bus.ReadEeprom(image); });
+}
+BENCHMARK(BM_Ch341aReadEeprom)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
