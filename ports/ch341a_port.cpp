@@ -156,9 +156,10 @@ struct Ch341aAdapter::Handles {
   // Opens the programmer, takes its interface and sets the speed; an error message or empty.
   std::string Take(const Ch341aSettings& settings);
   std::string OpenDevice(const std::string& where);
-  std::string ClaimInterface(const std::string& where);
+  std::string ClaimInterface();
 
   LibusbCalls& calls;
+  std::string port_path;  // of the programmer opened
   libusb_context* context = nullptr;
   libusb_device_handle* handle = nullptr;
   bool claimed = false;
@@ -175,20 +176,20 @@ std::string Ch341aAdapter::Handles::OpenDevice(const std::string& where) {
   const std::vector<Candidate> candidates = Candidates(calls, list, count);
   libusb_device* device = Choose(candidates, where, error);
   if (device != nullptr) {
-    std::string chosen = where;
     for (const Candidate& candidate : candidates) {
-      if (candidate.device == device) chosen = candidate.where;
+      if (candidate.device == device) port_path = candidate.where;
     }
     if (const int opened = calls.Open(device, &handle); opened != 0) {
       handle = nullptr;
-      error = OpenFailure(opened, chosen);
+      error = OpenFailure(opened, port_path);
     }
   }
   calls.FreeDeviceList(list, 1);
   return error;
 }
 
-std::string Ch341aAdapter::Handles::ClaimInterface(const std::string& where) {
+std::string Ch341aAdapter::Handles::ClaimInterface() {
+  const std::string& where = port_path;
   if (calls.KernelDriverActive(handle, kInterface) == 1) {
     const int detached = calls.DetachKernelDriver(handle, kInterface);
     if (detached == 0) {
@@ -224,9 +225,7 @@ std::unique_ptr<Ch341aAdapter> Ch341aAdapter::Open(const Ch341aSettings& setting
     return nullptr;
   }
   error = handles->OpenDevice(settings.where);
-  if (error.empty()) {
-    error = handles->ClaimInterface(settings.where.empty() ? "(the only one)" : settings.where);
-  }
+  if (error.empty()) error = handles->ClaimInterface();
   if (!error.empty()) return nullptr;
   std::unique_ptr<Ch341aAdapter> adapter(new Ch341aAdapter(std::move(handles), std::move(name),
                                                            calls));
@@ -240,10 +239,7 @@ std::unique_ptr<Ch341aAdapter> Ch341aAdapter::Open(const Ch341aSettings& setting
     return nullptr;
   }
   // An answer a previous program left unread would be taken for this one's: read it away.
-  std::uint8_t stale[kCh341aPacketSize];
-  int ignored = 0;
-  calls.BulkTransfer(adapter->handles_->handle, kBulkIn, stale, sizeof stale, &ignored,
-                     kDrainTimeoutMilliseconds);
+  adapter->Drain();
   adapter->wire_note_.clear();
   return adapter;
 }
@@ -264,9 +260,19 @@ void Ch341aAdapter::Note(char direction, std::span<const std::uint8_t> bytes) {
   wire_note_ += '\n';
 }
 
+void Ch341aAdapter::Drain() {
+  std::uint8_t stale[kCh341aPacketSize];
+  int ignored = 0;
+  calls_.BulkTransfer(handles_->handle, kBulkIn, stale, sizeof stale, &ignored,
+                      kDrainTimeoutMilliseconds);
+  unread_ = false;
+}
+
 int Ch341aAdapter::Exchange(std::span<const std::uint8_t> commands,
                             std::span<std::uint8_t> answer) {
   if (gone_) return ENODEV;
+  // An exchange that failed may have left part of its answer in the chip.
+  if (unread_) Drain();
   std::vector<std::uint8_t> out(commands.begin(), commands.end());
   int sent = 0;
   Note('>', commands);
@@ -285,6 +291,7 @@ int Ch341aAdapter::Exchange(std::span<const std::uint8_t> commands,
   }
   if (!answer.empty()) Note('<', answer.first(received));
   if (result == LIBUSB_ERROR_NO_DEVICE) gone_ = true;
+  if (result != 0) unread_ = true;
   return result == 0 ? 0 : ErrnoOfLibusb(result);
 }
 

@@ -54,6 +54,8 @@ class Ch341aAdapter final : public I2cAdapter {
 
   // Sends `commands` as one bulk write and reads `answer.size()` bytes back; 0 or an errno.
   int Exchange(std::span<const std::uint8_t> commands, std::span<std::uint8_t> answer);
+  // Reads away an answer nobody took, waiting briefly for one.
+  void Drain();
   void Note(char direction, std::span<const std::uint8_t> bytes);
 
   std::unique_ptr<Handles> handles_;
@@ -61,7 +63,8 @@ class Ch341aAdapter final : public I2cAdapter {
   LibusbCalls& calls_;
   std::uint64_t opened_;
   std::string wire_note_;
-  bool gone_ = false;
+  bool gone_ = false;    // the programmer was unplugged
+  bool unread_ = false;  // an exchange failed and may have left answer bytes behind
 };
 
 // The system's error number for a libusb error: ENODEV for a device that has gone, ETIME for a

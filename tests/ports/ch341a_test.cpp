@@ -54,6 +54,8 @@ const Case kCases[] = {
     {"Dump", With([](FakeCh341aSettings&) {}), "ch341a", Operation::Dump, ""},
     {"KernelDriverDetachedAndGivenBack", With([](auto& s) { s.kernel_driver = true; }), "ch341a",
      Operation::Read, ""},
+    {"AnswerLeftByAnotherProgram", With([](auto& s) { s.left_unread = 3; }), "ch341a",
+     Operation::Write, ""},
     {"OneOfTwoByWhere", With([](auto& s) { s.programmers = 2; }), "ch341a:1-3", Operation::Write,
      ""},
     {"TwoWithoutWhere", With([](auto& s) { s.programmers = 2; }), "ch341a", Operation::Read,
@@ -71,7 +73,7 @@ const Case kCases[] = {
      "Access denied (insufficient permissions) (opening the CH341A at USB port 1-2); install the "
      "project's udev rules (70-plover-usb-programmers.rules"},
     {"InterfaceBusy", With([](auto& s) { s.interface_busy = true; }), "ch341a", Operation::Read,
-     "the CH341A at USB port (the only one) is in use: another program or a kernel driver holds "
+     "the CH341A at USB port 1-2 is in use: another program or a kernel driver holds "
      "its interface"},
     {"EepromAbsentIsNeverReadAsFF", With([](auto& s) { s.board.eeprom_present = false; }),
      "ch341a", Operation::Read, "The EEPROM did not acknowledge"},

@@ -24,6 +24,7 @@ FakeCh341a::FakeCh341a(const FakeCh341aSettings& settings, const bus::Image& eep
     : settings_(settings),
       port_(std::make_unique<sim::SimPort>(
           std::make_unique<sim::VirtualBoard>(settings.board, eeprom), "sim")),
+      answers_(settings.left_unread, kNotAcknowledged),
       driver_bound_(settings.kernel_driver) {
   for (int i = 0; i <= settings.programmers; ++i) tokens_.push_back(i);
 }

@@ -25,6 +25,7 @@ struct FakeCh341aSettings {
   bool interface_busy = false;      // another program has claimed interface 0
   bool kernel_driver = false;       // a kernel driver holds interface 0 until detached
   long unplugged_after = -1;        // bulk writes before it is gone; -1: never
+  std::size_t left_unread = 0;      // answer bytes (0x80) a previous program did not read
   std::uint64_t round_trip_nanoseconds = 0;  // time each bulk write takes before the bus moves
   sim::BoardOptions board;          // the devices on its bus, the EEPROM's write cycle
 };
