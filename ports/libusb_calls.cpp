@@ -25,9 +25,6 @@ class RealCalls final : public LibusbCalls {
   int GetPortNumbers(libusb_device* device, std::uint8_t* numbers, int length) override {
     return libusb_get_port_numbers(device, numbers, length);
   }
-  std::uint8_t GetDeviceAddress(libusb_device* device) override {
-    return libusb_get_device_address(device);
-  }
   int Open(libusb_device* device, libusb_device_handle** handle) override {
     return libusb_open(device, handle);
   }

@@ -25,7 +25,6 @@ class LibusbCalls {
   virtual int GetDeviceDescriptor(libusb_device* device, libusb_device_descriptor* descriptor) = 0;
   virtual std::uint8_t GetBusNumber(libusb_device* device) = 0;
   virtual int GetPortNumbers(libusb_device* device, std::uint8_t* numbers, int length) = 0;
-  virtual std::uint8_t GetDeviceAddress(libusb_device* device) = 0;
   virtual int Open(libusb_device* device, libusb_device_handle** handle) = 0;
   virtual void Close(libusb_device_handle* handle) = 0;
   virtual int KernelDriverActive(libusb_device_handle* handle, int interface) = 0;

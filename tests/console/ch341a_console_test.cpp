@@ -1,14 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// 30p through a CH341A programmer: the fake CH341A under the real ch341a row, whose bus is the
-// virtual board's. The dialogue's entries 1, 5, 6 and 8, and a batch --write with its read-back
-// and a trace that shows the USB bytes under each transfer.
+// 30p through the ch341a row on the fake CH341A, whose bus is the virtual board's: the
+// dialogue's entries 1, 5, 6 and 8, and a batch --write with its read-back, each with a trace
+// whose USB bytes stand under the transfers.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-
-#include <fstream>
-#include <sstream>
-#include <string>
 
 #include "console/batch_run.h"
 #include "console/options.h"
@@ -16,85 +12,65 @@
 #include "dialogue_runner.h"
 #include "ports/libusb_calls.h"
 #include "tests/support/fake_ch341a.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
-bus::Image PowerUp() {
-  bus::Image image;
-  image.fill(0xEE);
-  return image;
-}
-
-// 30p.dat, the image both runs write: byte i is i * 3.
-std::string Data() {
-  std::string data;
-  for (int i = 0; i < 128; ++i) data.push_back(static_cast<char>(i * 3));
-  return data;
-}
-
-class DataFileOnly final : public console::FileOpener {
- public:
-  explicit DataFileOnly(std::string path) : path_(std::move(path)) {}
+// Every name, 30p.dat included, opens the one image file.
+struct OneFile final : console::FileOpener {
+  explicit OneFile(std::string file) : path(std::move(file)) {}
   int Open(const std::string&, int flags, mode_t mode) override {
-    return ::open(path_.c_str(), flags, mode);
+    return ::open(path.c_str(), flags, mode);
   }
-
- private:
-  std::string path_;
+  std::string path;
 };
 
-struct Run {
-  const char* name;
-  bool batch;
-};
-
-void PrintTo(const Run& run, std::ostream* out) { *out << run.name; }
-
-class Ch341aConsoleTest : public testing::TestWithParam<Run> {};
+class Ch341aConsoleTest : public testing::TestWithParam<bool> {};
 
 TEST_P(Ch341aConsoleTest, WritesReadsVerifiesAndDumpsThroughTheProgrammer) {
+  const bool batch = GetParam();
   console_test::ScratchFolder scratch;
   const std::string image = (scratch.Path() / "30p.dat").string();
   const std::string trace = (scratch.Path() / "usb.log").string();
-  console_test::WriteFileBytes(image, Data());
-  test_support::FakeCh341a chip({}, PowerUp());
+  bus::Image data{};
+  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 3);
+  console_test::WriteFileBytes(image, std::string(data.begin(), data.end()));
+  bus::Image power_up{};
+  power_up.fill(0xEE);
+  test_support::FakeCh341a chip({}, power_up);
   const bus::LibusbCallsOverride seam(chip);
-  const char* const argv[] = {"30p", "--port", "ch341a", "--trace", trace.c_str(),
-                              "--write", image.c_str()};
-  const console::OptionsResult parsed = console::ParseOptions(GetParam().batch ? 7 : 5, argv);
-  ASSERT_EQ(parsed.error, "");
-  bus::BusConnection bus(
-      bus::BusOptions{parsed.options.port, parsed.options.trace_file, bus::TimingPolicy::Console});
+  const char* const argv[] = {"30p", "--port", "ch341a", "--trace", trace.c_str(), "--write",
+                              image.c_str()};
+  const console::OptionsResult parsed = console::ParseOptions(batch ? 7 : 5, argv);
+  bus::BusConnection bus({parsed.options.port, parsed.options.trace_file});
   console::StringOutput out;
-  console::StringOutput err;
-  if (GetParam().batch) {
-    EXPECT_EQ(console::RunBatch(parsed.options.batch, bus, {out, err, false}), 0) << err.Text();
+  if (batch) {
+    EXPECT_EQ(console::RunBatch(parsed.options.batch, bus, {out, out, false}), 0) << out.Text();
   } else {
-    DataFileOnly files(image);
+    OneFile files(image);
     console::MemorySource source("\n1\n5\n6\n8\n9\n");
     console::InputReader in(source, &out);
-    EXPECT_EQ(console::RunConsole(in, out, bus, {false, &files}), 0);
+    console::RunConsole(in, out, bus, {false, &files});
     EXPECT_NE(out.Text().find("127  7d "), std::string::npos);      // entry 5
     EXPECT_NE(out.Text().find("Verify O.K.\n"), std::string::npos);  // entry 6
     EXPECT_NE(out.Text().rfind("127  ee "), std::string::npos);      // entry 8: the power-up image
+    EXPECT_EQ(out.Text().find("ERROR"), std::string::npos) << out.Text();
   }
   bus.Close();
-  const std::string data = Data();
-  EXPECT_EQ(chip.Board().EepromContents(),
-            bus::Image(*reinterpret_cast<const bus::Image*>(data.data())));
-  EXPECT_EQ(out.Text().find("ERROR"), std::string::npos) << out.Text();
-  std::ifstream log(trace);
-  std::stringstream text;
-  text << log.rdbuf();
-  // The last byte written with its USB bytes under it, then the read-back of the image.
-  const std::size_t last_write =
-      text.str().find("\n    > aa 74 80 a0 80 7f 80 7d 75 00\n    < 00 00 00\n");
-  EXPECT_NE(last_write, std::string::npos) << text.str();
-  EXPECT_NE(text.str().find("    > aa 74 80 a1 de c0 75 00\n", last_write), std::string::npos);
+  EXPECT_EQ(chip.Board().EepromContents(), data);
+  // The last byte written, checked byte by byte, then the read-back: the address and a first
+  // chunk in one packet, three more chunks of 31 bytes and the last 6, each select checked.
+  const std::string text = ports_test::ReadFile(trace);
+  std::size_t at = text.find("\n    > aa 74 80 a0 80 7f 80 7d 75 00\n    < 00 00 00\n");
+  for (const char* packet : {"> aa 74 80 a0 80 00 74 80 a1 dc c0 75 00\n    < 00 00 00 ",
+                             "> aa 74 80 a1 de c0 75 00\n    < 00 ",
+                             "> aa 74 80 a1 c5 c0 75 00\n    < 00 "}) {
+    at = at == std::string::npos ? at : text.find(packet, at);
+    EXPECT_NE(at, std::string::npos) << packet << " in\n" << text;
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(Runs, Ch341aConsoleTest,
-                         testing::Values(Run{"Dialogue", false}, Run{"BatchWriteAndVerify", true}),
-                         [](const testing::TestParamInfo<Run>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Runs, Ch341aConsoleTest, testing::Bool(),
+                         [](const auto& info) { return info.param ? "Batch" : "Dialogue"; });
 
 }  // namespace

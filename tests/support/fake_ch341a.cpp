@@ -12,11 +12,7 @@ namespace {
 
 using namespace bus::ch341a;
 
-// The device pointers handed out are the addresses of tokens; the token is the device's index.
 int IndexOf(libusb_device* device) { return *reinterpret_cast<int*>(device); }
-
-// The unrelated device every fake bus also has: a root hub's neighbour, another vendor's.
-constexpr int kOtherDevice = 0;
 
 }  // namespace
 
@@ -36,19 +32,18 @@ int FakeCh341a::Init(libusb_context** context) {
 }
 
 ssize_t FakeCh341a::GetDeviceList(libusb_context*, libusb_device*** list) {
-  *list = new libusb_device*[tokens_.size() + 1];
+  *list = new libusb_device*[tokens_.size() + 1]{};
   for (std::size_t i = 0; i < tokens_.size(); ++i) {
     (*list)[i] = reinterpret_cast<libusb_device*>(&tokens_[i]);
   }
-  (*list)[tokens_.size()] = nullptr;
   return static_cast<ssize_t>(tokens_.size());
 }
 
 int FakeCh341a::GetDeviceDescriptor(libusb_device* device, libusb_device_descriptor* descriptor) {
   *descriptor = {};
-  const bool programmer = IndexOf(device) != kOtherDevice;
-  descriptor->idVendor = programmer ? bus::kCh341aVendor : 0x046d;
-  descriptor->idProduct = !programmer              ? 0xc52b
+  const bool ours = IndexOf(device) != 0;
+  descriptor->idVendor = ours ? bus::kCh341aVendor : 0x046d;
+  descriptor->idProduct = !ours ? 0xc52b
                           : settings_.serial_mode ? bus::kCh341aSerialProduct
                                                   : bus::kCh341aI2cProduct;
   return 0;
@@ -60,10 +55,6 @@ int FakeCh341a::GetPortNumbers(libusb_device* device, std::uint8_t* numbers, int
   return 1;
 }
 
-std::uint8_t FakeCh341a::GetDeviceAddress(libusb_device* device) {
-  return static_cast<std::uint8_t>(4 + IndexOf(device));
-}
-
 int FakeCh341a::Open(libusb_device*, libusb_device_handle** handle) {
   if (settings_.permission_denied) return LIBUSB_ERROR_ACCESS;
   calls.push_back("open");
@@ -71,16 +62,10 @@ int FakeCh341a::Open(libusb_device*, libusb_device_handle** handle) {
   return 0;
 }
 
-int FakeCh341a::DetachKernelDriver(libusb_device_handle*, int) {
-  if (!driver_bound_) return LIBUSB_ERROR_NOT_FOUND;
-  calls.push_back("detach");
-  driver_bound_ = false;
-  return 0;
-}
-
-int FakeCh341a::AttachKernelDriver(libusb_device_handle*, int) {
-  calls.push_back("attach");
-  driver_bound_ = true;
+int FakeCh341a::Bind(bool bound, const char* call) {
+  if (driver_bound_ == bound) return LIBUSB_ERROR_NOT_FOUND;
+  calls.push_back(call);
+  driver_bound_ = bound;
   return 0;
 }
 
@@ -100,10 +85,8 @@ int FakeCh341a::BulkTransfer(libusb_device_handle*, unsigned char endpoint, unsi
   *transferred = 0;
   if (endpoint == 0x82) return Answer(data, length, transferred, timeout_milliseconds);
   ++bulk_writes;
-  if (settings_.unplugged_after >= 0 && bulk_writes > settings_.unplugged_after) {
-    return LIBUSB_ERROR_NO_DEVICE;
-  }
-  // One packet per bulk write: a longer write is what this chip is not trusted with.
+  if (Gone()) return LIBUSB_ERROR_NO_DEVICE;
+  // One packet per bulk write: a longer write is one this chip is not trusted with.
   if (endpoint != 0x02 || length > static_cast<int>(bus::kCh341aPacketSize)) {
     return LIBUSB_ERROR_IO;
   }
@@ -116,27 +99,23 @@ int FakeCh341a::BulkTransfer(libusb_device_handle*, unsigned char endpoint, unsi
 
 int FakeCh341a::Answer(unsigned char* data, int length, int* transferred,
                        unsigned timeout_milliseconds) {
-  if (settings_.unplugged_after >= 0 && bulk_writes > settings_.unplugged_after) {
-    return LIBUSB_ERROR_NO_DEVICE;
-  }
-  ++bulk_reads;
-  if (answers_.empty()) {
-    // Nothing to send: the chip NAKs the IN until the host gives up.
+  if (Gone()) return LIBUSB_ERROR_NO_DEVICE;
+  if (answers_.empty()) {  // nothing to send: the chip NAKs the IN until the host gives up
     port_->WaitUntil(port_->NowNanoseconds() + timeout_milliseconds * 1'000'000ULL);
     return LIBUSB_ERROR_TIMEOUT;
   }
-  const int count = std::min({length, static_cast<int>(bus::kCh341aPacketSize),
-                              static_cast<int>(answers_.size())});
+  const auto count = std::min<std::size_t>({static_cast<std::size_t>(length),
+                                            bus::kCh341aPacketSize, answers_.size()});
   std::copy_n(answers_.begin(), count, data);
-  answers_.erase(answers_.begin(), answers_.begin() + count);
-  *transferred = count;
-  bytes_read += count;
+  answers_.erase(answers_.begin(), answers_.begin() + static_cast<long>(count));
+  *transferred = static_cast<int>(count);
+  bytes_read += static_cast<long>(count);
   return 0;
 }
 
 // Runs the I2C stream commands of one packet until its end byte or its end.
 void FakeCh341a::RunPacket(const unsigned char* packet, int length) {
-  if (length < 1 || packet[0] != kStream) return;  // another command family: not an I2C packet
+  if (length < 1 || packet[0] != kStream) return;  // another command family
   bus::ParallelPortLines lines(*port_, bus::TimingPolicy::Windowed);
   for (int i = 1; i < length && packet[i] != kEnd; ++i) {
     const std::uint8_t command = packet[i];
@@ -148,26 +127,19 @@ void FakeCh341a::RunPacket(const unsigned char* packet, int length) {
       lines.BusRelease();
     } else if ((command & 0xFC) == kSet) {
       speed_code_ = command & 0x03;
-    } else if ((command & 0xF0) == 0x50 || (command & 0xF0) == 0x40) {
-      const std::uint64_t unit = (command & 0xF0) == 0x50 ? 1'000'000 : 1'000;
+    } else if ((command & 0xE0) == 0x40) {  // waits: 0x4n microseconds, 0x5n milliseconds
+      const std::uint64_t unit = (command & 0x10) != 0 ? 1'000'000 : 1'000;
       port_->WaitUntil(port_->NowNanoseconds() + (command & 0x0F) * unit);
-    } else if ((command & 0xC0) == kOut) {
-      // OUT of length 0 sends one byte and returns its acknowledge; OUT|n sends n, returns none.
-      const int bytes = count == 0 ? 1 : count;
-      for (int b = 0; b < bytes && i + 1 < length; ++b) {
+    } else if ((command & 0xC0) == kOut) {  // OUT|n: n bytes; OUT: one, with its status
+      for (int b = 0; b < std::max(count, 1) && i + 1 < length; ++b) {
         lines.SendByte(packet[++i]);
         const bool acknowledged = lines.ClockAck() == bus::Ack::Acknowledged;
         if (count == 0) answers_.push_back(acknowledged ? 0x00 : kNotAcknowledged);
       }
-    } else if ((command & 0xC0) == kIn) {
-      // IN|n reads n bytes, acknowledging each; IN of length 0 reads one and does not.
+    } else if ((command & 0xC0) == kIn) {  // IN|n: n bytes acknowledged; IN: one, not
       for (int b = 0; b < std::max(count, 1); ++b) {
         answers_.push_back(lines.ReceiveByte());
-        if (count == 0) {
-          lines.MasterNack();
-        } else {
-          lines.MasterAck();
-        }
+        count == 0 ? lines.MasterNack() : lines.MasterAck();
       }
     } else {
       return;  // a command this chip does not have ends the packet

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A fake CH341A under the ch341a backend's libusb calls, whose bus carries the virtual board's
-// own EEPROM and switch chip: it runs the I2C stream commands it is sent as the chip would, bit
-// by bit on a virtual board through the same line driver the parallel port uses, and queues the
-// status and data bytes the chip returns. The settings give it the troubles real ones have.
+// A fake CH341A under the ch341a backend's libusb calls: it runs the I2C stream commands it is
+// sent as the chip would, bit by bit on a virtual board through the parallel port's line driver,
+// so one model of the EEPROM and the switch chip answers every road; it queues the status and
+// data bytes the chip returns. The settings give it the troubles real ones have.
 #pragma once
 
 #include <cstdint>
@@ -14,20 +14,19 @@
 #include "bus/image.h"
 #include "ports/libusb_calls.h"
 #include "ports/sim_port.h"
-#include "sim/board_options.h"
 
 namespace test_support {
 
 struct FakeCh341aSettings {
-  int programmers = 1;              // plugged in, at USB port paths 1-2, 1-3, ...; 0: absent
+  int programmers = 1;              // plugged in, at USB port paths 1-2, 1-3, ...
   bool serial_mode = false;         // enumerates as 1a86:5523
   bool permission_denied = false;   // opening is refused
   bool interface_busy = false;      // another program has claimed interface 0
   bool kernel_driver = false;       // a kernel driver holds interface 0 until detached
   long unplugged_after = -1;        // bulk writes before it is gone; -1: never
-  std::size_t left_unread = 0;      // answer bytes (0x80) a previous program did not read
+  std::size_t left_unread = 0;      // answer bytes a previous program did not read
   std::uint64_t round_trip_nanoseconds = 0;  // time each bulk write takes before the bus moves
-  sim::BoardOptions board;          // the devices on its bus, the EEPROM's write cycle
+  sim::BoardOptions board;
 };
 
 class FakeCh341a final : public bus::LibusbCalls {
@@ -41,12 +40,11 @@ class FakeCh341a final : public bus::LibusbCalls {
   int GetDeviceDescriptor(libusb_device* device, libusb_device_descriptor* descriptor) override;
   std::uint8_t GetBusNumber(libusb_device*) override { return 1; }
   int GetPortNumbers(libusb_device* device, std::uint8_t* numbers, int length) override;
-  std::uint8_t GetDeviceAddress(libusb_device* device) override;
   int Open(libusb_device* device, libusb_device_handle** handle) override;
   void Close(libusb_device_handle*) override { calls.push_back("close"); }
   int KernelDriverActive(libusb_device_handle*, int) override { return driver_bound_ ? 1 : 0; }
-  int DetachKernelDriver(libusb_device_handle*, int) override;
-  int AttachKernelDriver(libusb_device_handle*, int) override;
+  int DetachKernelDriver(libusb_device_handle*, int) override { return Bind(false, "detach"); }
+  int AttachKernelDriver(libusb_device_handle*, int) override { return Bind(true, "attach"); }
   int ClaimInterface(libusb_device_handle*, int) override;
   int ReleaseInterface(libusb_device_handle*, int) override;
   int BulkTransfer(libusb_device_handle*, unsigned char endpoint, unsigned char* data, int length,
@@ -57,22 +55,24 @@ class FakeCh341a final : public bus::LibusbCalls {
   [[nodiscard]] const sim::VirtualBoard& Board() const { return port_->Board(); }
   [[nodiscard]] bool DriverBound() const { return driver_bound_; }
   [[nodiscard]] int SpeedCode() const { return speed_code_; }
-  // Answer bytes the chip holds that nobody has read.
   [[nodiscard]] std::size_t PendingAnswers() const { return answers_.size(); }
 
   std::vector<std::string> calls;  // "open", "claim", "detach", ... in order
   long bulk_writes = 0;
-  long bulk_reads = 0;
   long bytes_written = 0;
   long bytes_read = 0;
 
  private:
+  int Bind(bool bound, const char* call);
+  [[nodiscard]] bool Gone() const {
+    return settings_.unplugged_after >= 0 && bulk_writes > settings_.unplugged_after;
+  }
   void RunPacket(const unsigned char* packet, int length);
   int Answer(unsigned char* data, int length, int* transferred, unsigned timeout_milliseconds);
 
   FakeCh341aSettings settings_;
   std::unique_ptr<sim::SimPort> port_;
-  std::vector<int> tokens_;  // what the device pointers point at: one per device on the bus
+  std::vector<int> tokens_;  // the device pointers point at these: 0 another vendor's, then ours
   std::deque<std::uint8_t> answers_;
   bool driver_bound_;
   int speed_code_ = -1;
