@@ -124,8 +124,7 @@ std::string OpenFailure(int libusb_error, const std::string& where) {
   }
 }
 
-}  // namespace
-
+// The system's error number for a libusb error, never one that reads as a missing acknowledge.
 int ErrnoOfLibusb(int libusb_error) {
   switch (libusb_error) {
     case LIBUSB_ERROR_NO_DEVICE:
@@ -140,6 +139,9 @@ int ErrnoOfLibusb(int libusb_error) {
       return EPROTO;
   }
 }
+
+}  // namespace
+
 
 // What the open port holds, given back in the reverse order at close.
 struct Ch341aAdapter::Handles {
@@ -289,7 +291,7 @@ int Ch341aAdapter::Exchange(std::span<const std::uint8_t> commands,
                                  kTransferTimeoutMilliseconds);
     received += static_cast<std::size_t>(got);
   }
-  if (!answer.empty()) Note('<', answer.first(received));
+  if (received > 0) Note('<', answer.first(received));
   if (result == LIBUSB_ERROR_NO_DEVICE) gone_ = true;
   if (result != 0) unread_ = true;
   return result == 0 ? 0 : ErrnoOfLibusb(result);

@@ -67,10 +67,6 @@ class Ch341aAdapter final : public I2cAdapter {
   bool unread_ = false;  // an exchange failed and may have left answer bytes behind
 };
 
-// The system's error number for a libusb error: ENODEV for a device that has gone, ETIME for a
-// timeout, EBUSY, EACCES, else EPROTO. Never one that reads as a missing acknowledge.
-[[nodiscard]] int ErrnoOfLibusb(int libusb_error);
-
 // The row of the backend table.
 [[nodiscard]] const PortBackend& Ch341aBackend();
 
