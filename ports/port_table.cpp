@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 
 #include "ports/direct_port.h"
+#if PLOVER_WITH_FTDI
+#include "ports/ftdi_port.h"
+#endif
 #include "ports/i2c_dev_port.h"
 #include "ports/ppdev_port.h"
 #include "ports/sim_port.h"
@@ -27,6 +30,9 @@ const bus::PortTable& PortBackends() {
       &bus::PpdevBackend(),
       &bus::DirectBackend(),
       &bus::I2cBackend(),
+#if PLOVER_WITH_FTDI
+      &bus::FtdiBackend(),
+#endif
       &sim::SimBackend(),
   };
   static const std::string kDefault = DefaultDescription();
