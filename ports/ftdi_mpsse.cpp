@@ -94,8 +94,17 @@ void MpsseI2cStream::Start(bool repeated) {
 }
 
 void MpsseI2cStream::WriteByte(std::uint8_t value) {
-  if (!drive_only_zero_) Pins(false, true, 0);  // AD1 an output again, low, before the bits
-  Put({mpsse::kWriteBytesFalling, 0x00, 0x00, value});
+  if (drive_only_zero_) {
+    Put({mpsse::kWriteBytesFalling, 0x00, 0x00, value});
+  } else {
+    // A chip that drives SDA high as hard as low must not still drive the last bit high when the
+    // device takes SDA for its acknowledge: bits 7 to 1 are driven, bit 0 only when it is 0.
+    Pins(false, true, 0);
+    Put({mpsse::kWriteBitsFalling, 0x06, value});
+    const bool last_one = (value & 0x01) != 0;
+    if (last_one) Pins(false, false, 0);
+    Put({mpsse::kWriteBitsFalling, 0x00, static_cast<std::uint8_t>(last_one ? 0xFF : 0x00)});
+  }
   Pins(false, false, 0);  // let SDA go for the device's acknowledge
   Put({mpsse::kReadBitsRising, 0x00});
   clocked_bits_ += 9;
@@ -103,7 +112,7 @@ void MpsseI2cStream::WriteByte(std::uint8_t value) {
 }
 
 void MpsseI2cStream::ReadByte(bool last) {
-  Pins(false, false, 0);
+  // SDA is let go already: the byte before (the device select or a byte read) ended so.
   Put({mpsse::kReadBytesRising, 0x00, 0x00});
   // The acknowledge pulls SDA low; the last byte's is left high (released) for "no more".
   if (!last && !drive_only_zero_) Pins(false, true, 0);
