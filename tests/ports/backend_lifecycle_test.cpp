@@ -15,6 +15,9 @@
 #include "ports/system_calls.h"
 #include "tests/ports/fake_system_calls.h"
 #include "tests/support/test_files.h"
+#if PLOVER_WITH_FTDI
+#include "tests/support/fake_ftdi.h"
+#endif
 
 namespace {
 
@@ -46,6 +49,10 @@ TEST_P(BackendLifecycleTest, ParsesOpensProbesClosesAndFindsItsPorts) {
   EXPECT_FALSE(ports::ParsePortSpec(std::string(row.example) + ",no-such-option").spec);
 
   ports_test::FakeSystemCalls system;
+#if PLOVER_WITH_FTDI
+  test_support::FakeFtdi ftdi({}, bus::Image{});
+  const bus::FtdiCallsOverride ftdi_seam(ftdi);
+#endif
   {
     const bus::SystemCallsOverride seam(system);
     bus::BusConnection bus({*parsed.spec, {}, bus::TimingPolicy::Windowed});
@@ -65,6 +72,13 @@ TEST_P(BackendLifecycleTest, ParsesOpensProbesClosesAndFindsItsPorts) {
                                   roots.proc + "/sys/dev/parport/parport0/base-addr"}) {
     std::filesystem::create_directories(std::filesystem::path(file).parent_path());
     std::ofstream(file) << "888\n";
+  }
+  // One FTDI FT232H at USB port 1-2.
+  for (const auto& [name, value] : {std::pair{"idVendor", "0403"}, {"idProduct", "6014"},
+                                    {"busnum", "1"}, {"devnum", "5"}, {"serial", "FT0001"}}) {
+    const std::string folder = roots.sys + "/bus/usb/devices/1-2";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/" + name) << value << "\n";
   }
   const std::vector<bus::ListedPort> found = row.find(roots);
   EXPECT_FALSE(found.empty());
