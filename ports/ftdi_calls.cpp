@@ -18,7 +18,10 @@ std::string PortPathOf(libusb_device* device) {
   std::uint8_t ports[8];
   const int depth = libusb_get_port_numbers(device, ports, sizeof ports);
   std::string path = std::to_string(libusb_get_bus_number(device));
-  for (int i = 0; i < depth; ++i) path += (i == 0 ? "-" : ".") + std::to_string(ports[i]);
+  for (int i = 0; i < depth; ++i) {
+    path += i == 0 ? '-' : '.';
+    path += std::to_string(ports[i]);
+  }
   return path;
 }
 

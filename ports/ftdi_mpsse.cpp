@@ -45,17 +45,18 @@ MpsseTiming MpsseTimingAt(unsigned khz) {
 }
 
 std::vector<std::uint8_t> MpsseSetup(const MpsseTiming& timing, bool drive_only_zero) {
-  std::vector<std::uint8_t> bytes = {mpsse::kDivideBy5Off, mpsse::kAdaptiveClockOff,
-                                     mpsse::kThreePhaseOn};
+  std::vector<std::uint8_t> bytes;
+  const auto put = [&bytes](std::initializer_list<std::uint8_t> command) {
+    for (const std::uint8_t byte : command) bytes.push_back(byte);
+  };
+  put({mpsse::kDivideBy5Off, mpsse::kAdaptiveClockOff, mpsse::kThreePhaseOn});
   if (drive_only_zero) {
-    bytes.insert(bytes.end(),
-                 {mpsse::kDriveOnlyZero, mpsse::kScl | mpsse::kSdaOut | mpsse::kSdaIn, 0x00});
+    put({mpsse::kDriveOnlyZero, mpsse::kScl | mpsse::kSdaOut | mpsse::kSdaIn, 0x00});
   }
-  bytes.insert(bytes.end(),
-               {mpsse::kLoopbackOff, mpsse::kClockDivisor,
-                static_cast<std::uint8_t>(timing.divisor & 0xFF),
-                static_cast<std::uint8_t>(timing.divisor >> 8), mpsse::kSetLowPins,
-                PinValue(true, false, drive_only_zero), PinDirection(false, drive_only_zero)});
+  put({mpsse::kLoopbackOff, mpsse::kClockDivisor, static_cast<std::uint8_t>(timing.divisor & 0xFF),
+       static_cast<std::uint8_t>(timing.divisor >> 8)});
+  put({mpsse::kSetLowPins, PinValue(true, false, drive_only_zero),
+       PinDirection(false, drive_only_zero)});
   return bytes;
 }
 
@@ -76,7 +77,9 @@ void MpsseI2cStream::Pins(bool scl_high, bool sda_low, std::uint32_t nanoseconds
   const std::uint8_t value = PinValue(scl_high, sda_low, drive_only_zero_);
   const std::uint8_t direction = PinDirection(sda_low, drive_only_zero_);
   for (std::uint32_t i = 0; i < repeats; ++i) {
-    bytes_.insert(bytes_.end(), {mpsse::kSetLowPins, value, direction});
+    bytes_.push_back(mpsse::kSetLowPins);
+    bytes_.push_back(value);
+    bytes_.push_back(direction);
   }
   AppendHex(note_, mpsse::kSetLowPins);
   AppendHex(note_, value);
