@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <utility>
 #include <vector>
@@ -123,11 +124,13 @@ int UsbFailure(int result) {
              : EIO;
 }
 
-// A transfer's messages are ones the backend sends.
+// A transfer's messages are ones the backend sends: each fits one round trip.
 bool Sendable(std::span<const I2cMessage> messages) {
   return !messages.empty() &&
          std::all_of(messages.begin(), messages.end(), [](const I2cMessage& message) {
-           return message.data.size() <= kFtdiLongestMessage && message.address < 0x80;
+           // A read of no bytes would leave the device driving SDA into the stop.
+           return message.data.size() <= kFtdiLongestMessage && message.address < 0x80 &&
+                  !(message.read && message.data.empty());
          });
 }
 
