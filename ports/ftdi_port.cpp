@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -55,28 +56,28 @@ std::string ListOf(const std::vector<FtdiUsbDevice>& devices) {
   return text;
 }
 
-// The chip WHERE names, or the only one; false with `error` set when there is none or several.
-bool ChooseChip(FtdiCalls& calls, const std::string& where, FtdiUsbDevice& chosen,
-                std::string& error) {
+// The chip WHERE names, or the only one; nothing, with `error` set, when there is none or
+// several.
+std::optional<FtdiUsbDevice> ChooseChip(FtdiCalls& calls, const std::string& where,
+                                        std::string& error) {
   std::vector<FtdiUsbDevice> devices;
   if (const int result = calls.FindAll(devices); result < 0) {
     error = "libftdi could not look at the USB (result " + std::to_string(result) +
             "); check that the USB subsystem works (lsusb)";
-    return false;
+    return std::nullopt;
   }
   if (devices.empty()) {
     error = "no FTDI chip with an MPSSE engine (FT232H 0403:6014, FT2232H 0403:6010, FT4232H "
             "0403:6011) is on the USB: plug it in; check with lsusb";
-    return false;
+    return std::nullopt;
   }
   if (where.empty()) {
     if (devices.size() == 1) {
-      chosen = devices.front();
-      return true;
+      return devices.front();
     }
     error = std::to_string(devices.size()) + " FTDI chips are plugged in (" + ListOf(devices) +
             "): name one with --port ftdi:WHERE, its USB port path or serial number";
-    return false;
+    return std::nullopt;
   }
   const auto match = std::find_if(devices.begin(), devices.end(), [&](const FtdiUsbDevice& d) {
     return d.port_path == where || (!d.serial.empty() && d.serial == where);
@@ -84,10 +85,9 @@ bool ChooseChip(FtdiCalls& calls, const std::string& where, FtdiUsbDevice& chose
   if (match == devices.end()) {
     error = "no FTDI chip at USB port " + where + " or with serial number " + where +
             ": plug it in; check with lsusb (found: " + ListOf(devices) + ")";
-    return false;
+    return std::nullopt;
   }
-  chosen = *match;
-  return true;
+  return *match;
 }
 
 std::unique_ptr<FtdiChannel> OpenChannel(FtdiCalls& calls, const FtdiUsbDevice& device,
@@ -235,11 +235,13 @@ std::vector<ListedPort> FindFtdi(const SystemRoots& roots) {
     if (name.find(':') != std::string::npos || FirstLine(folder + "idVendor") != "0403") continue;
     const std::string product = FirstLine(folder + "idProduct");
     if (!IsOurProduct(product)) continue;
-    const std::string model = FtdiModel(static_cast<std::uint16_t>(std::stoi(product, nullptr, 16)));
+    const std::string model =
+        FtdiModel(static_cast<std::uint16_t>(std::stoi(product, nullptr, 16)));
     const std::string serial = FirstLine(folder + "serial");
+    const int bus_number = std::atoi(FirstLine(folder + "busnum").c_str());
+    const int device_number = std::atoi(FirstLine(folder + "devnum").c_str());
     char node[32];
-    std::snprintf(node, sizeof node, "/bus/usb/%03d/%03d", std::atoi(FirstLine(folder + "busnum").c_str()),
-                  std::atoi(FirstLine(folder + "devnum").c_str()));
+    std::snprintf(node, sizeof node, "/bus/usb/%03d/%03d", bus_number, device_number);
     ports.push_back({"ftdi:" + name, model + (serial.empty() ? "" : " serial " + serial),
                      UsbAccess(roots.dev + node), "usb " + name});
   }
@@ -271,8 +273,9 @@ std::string FtdiModel(std::uint16_t product) {
 
 std::unique_ptr<FtdiAdapter> FtdiAdapter::Open(const FtdiSettings& settings, std::string name,
                                                std::string& error, FtdiCalls& calls) {
-  FtdiUsbDevice device;
-  if (!ChooseChip(calls, settings.where, device, error)) return nullptr;
+  const std::optional<FtdiUsbDevice> chosen = ChooseChip(calls, settings.where, error);
+  if (!chosen) return nullptr;
+  const FtdiUsbDevice& device = *chosen;
   std::unique_ptr<FtdiChannel> channel = OpenChannel(calls, device, settings.channel, error);
   if (!channel) return nullptr;
   if (channel->SetBitmode(0, kBitmodeReset) < 0 ||

@@ -50,7 +50,9 @@ TEST_P(FtdiCommandsTest, DownloadAndVerify) {
   prompts_.OnModal([&drawn](QDialog& dialog) {
     RecordingSurface surface({0, 0, dialog.width(), dialog.height()});
     dynamic_cast<CVerifyDlg&>(dialog).OnPaint(surface);
-    for (const auto& text : surface.texts) drawn.push_back({text.text, {text.box.left, text.box.top}});
+    for (const auto& text : surface.texts) {
+      drawn.push_back({text.text, {text.box.left, text.box.top}});
+    }
     return shell::IDOK;
   });
   EXPECT_TRUE(RunCommand(ID_TOOLS_VERIFY));

@@ -109,7 +109,9 @@ class FakeFtdi::Engine {
   void Command(std::uint8_t op, const std::uint8_t* a, std::size_t bytes) {
     switch (op) {
       case 0x80: SetPins(a[0], a[1]); break;
-      case 0x81: pending_.push_back(static_cast<std::uint8_t>(value_ & ~0x04) | (Sda() ? 4 : 0)); break;
+      case 0x81:
+        pending_.push_back(static_cast<std::uint8_t>((value_ & ~0x04) | (Sda() ? 0x04 : 0)));
+        break;
       case 0x86: divisor_ = a[0] | (a[1] << 8); break;
       case 0x87:
         ready_.insert(ready_.end(), pending_.begin(), pending_.end());
@@ -164,7 +166,8 @@ class FakeFtdi::Engine {
   bool Sda() const { return chip_.board_->Sda(); }
 
   void Clock(bool high) {
-    value_ = static_cast<std::uint8_t>(high ? value_ | bus::mpsse::kScl : value_ & ~bus::mpsse::kScl);
+    value_ = static_cast<std::uint8_t>(high ? value_ | bus::mpsse::kScl
+                                            : value_ & ~bus::mpsse::kScl);
     Drive();
   }
 
