@@ -7,6 +7,9 @@
 #include "ports/ch341a_port.h"
 #endif
 #include "ports/direct_port.h"
+#if PLOVER_WITH_FTDI
+#include "ports/ftdi_port.h"
+#endif
 #include "ports/i2c_dev_port.h"
 #include "ports/ppdev_port.h"
 #include "ports/sim_port.h"
@@ -32,6 +35,9 @@ const bus::PortTable& PortBackends() {
       &bus::I2cBackend(),
 #if PLOVER_WITH_CH341A
       &bus::Ch341aBackend(),
+#endif
+#if PLOVER_WITH_FTDI
+      &bus::FtdiBackend(),
 #endif
       &sim::SimBackend(),
   };

@@ -61,6 +61,7 @@ struct VirtualBoard::Impl {
   bool pulse_seen = true;
   bool rise_pending = false;
   bool rise_sda = true;
+  std::uint64_t access_nanoseconds = kNanosecondsPerAccess;
 
   void Condition(bool stop) {
     if (stop) {
@@ -136,7 +137,7 @@ VirtualBoard::~VirtualBoard() = default;
 
 void VirtualBoard::WriteData(std::uint8_t value) {
   Impl& b = *impl_;
-  b.now += kNanosecondsPerAccess;
+  b.now += b.access_nanoseconds;
   const bool sda = (value & kDataSda) != 0;
   if (b.timing) {
     b.WriteDataChecked(sda);
@@ -161,7 +162,7 @@ void VirtualBoard::WriteData(std::uint8_t value) {
 
 void VirtualBoard::WriteControl(std::uint8_t value) {
   Impl& b = *impl_;
-  b.now += kNanosecondsPerAccess;
+  b.now += b.access_nanoseconds;
   const bool scl = (value & kControlScl) != 0;
   if (b.timing) {
     b.WriteControlChecked(scl);
@@ -181,7 +182,7 @@ void VirtualBoard::WriteControl(std::uint8_t value) {
 
 std::uint8_t VirtualBoard::ReadStatus() {
   Impl& b = *impl_;
-  b.now += kNanosecondsPerAccess;
+  b.now += b.access_nanoseconds;
   return b.bus_sda ? kStatusSda | kStatusOther : kStatusOther;
 }
 
@@ -198,6 +199,10 @@ std::uint64_t VirtualBoard::EepromReadyAtNanoseconds() const {
 
 void VirtualBoard::AdvanceTo(std::uint64_t nanoseconds) {
   if (nanoseconds > impl_->now) impl_->now = nanoseconds;
+}
+
+void VirtualBoard::SetAccessNanoseconds(std::uint64_t nanoseconds) {
+  impl_->access_nanoseconds = nanoseconds;
 }
 
 void VirtualBoard::BeginOperation() {

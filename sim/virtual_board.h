@@ -49,6 +49,10 @@ class VirtualBoard {
   [[nodiscard]] std::uint64_t NowNanoseconds() const;
   // Moves simulated time on to `nanoseconds` (never back): a wait of the port.
   void AdvanceTo(std::uint64_t nanoseconds);
+  // Sets how long each access takes (1 microsecond unless set): a driver that keeps its own pin
+  // timing (the fake of a USB bridge, whose edges may be closer than a microsecond) sets 0 and
+  // moves the clock to each edge with AdvanceTo.
+  void SetAccessNanoseconds(std::uint64_t nanoseconds);
 
   // With timing checks (timing=100|400): a bus operation begins, and its first timing violation
   // will be noted; TakeTimingNote gives a note not yet taken (empty if none, or without checks).

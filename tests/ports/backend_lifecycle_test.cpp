@@ -19,6 +19,9 @@
 #include "ports/libusb_calls.h"
 #include "tests/support/fake_ch341a.h"
 #endif
+#if PLOVER_WITH_FTDI
+#include "tests/support/fake_ftdi.h"
+#endif
 
 namespace {
 
@@ -54,6 +57,10 @@ TEST_P(BackendLifecycleTest, ParsesOpensProbesClosesAndFindsItsPorts) {
   test_support::FakeCh341a ch341a({}, bus::Image{});
   const bus::LibusbCallsOverride ch341a_seam(ch341a);
 #endif
+#if PLOVER_WITH_FTDI
+  test_support::FakeFtdi ftdi({}, bus::Image{});
+  const bus::FtdiCallsOverride ftdi_seam(ftdi);
+#endif
   {
     const bus::SystemCallsOverride seam(system);
     bus::BusConnection bus({*parsed.spec, {}, bus::TimingPolicy::Windowed});
@@ -80,6 +87,13 @@ TEST_P(BackendLifecycleTest, ParsesOpensProbesClosesAndFindsItsPorts) {
     const std::string folder = roots.sys + "/bus/usb/devices/1-2";
     std::filesystem::create_directories(folder);
     std::ofstream(folder + "/" + file) << value << "\n";
+  }
+  // One FTDI FT232H at USB port 1-3.
+  for (const auto& [name, value] : {std::pair{"idVendor", "0403"}, {"idProduct", "6014"},
+                                    {"busnum", "1"}, {"devnum", "6"}, {"serial", "FT0001"}}) {
+    const std::string folder = roots.sys + "/bus/usb/devices/1-3";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/" + name) << value << "\n";
   }
   const std::vector<bus::ListedPort> found = row.find(roots);
   EXPECT_FALSE(found.empty());
