@@ -79,41 +79,18 @@ OpenedPort OpenCh341a(const PortSpec& spec) {
   return opened;
 }
 
-std::uint16_t HexFile(const std::filesystem::path& file) {
-  return static_cast<std::uint16_t>(std::strtoul(FirstLine(file.string()).c_str(), nullptr, 16));
-}
-
-// Whether this user may open the device node of the programmer sysfs shows at `device`.
-std::string AccessToDevice(const std::string& dev, const std::filesystem::path& device) {
-  char node[32];
-  std::snprintf(node, sizeof node, "/bus/usb/%03lu/%03lu",
-                std::strtoul(FirstLine((device / "busnum").string()).c_str(), nullptr, 10),
-                std::strtoul(FirstLine((device / "devnum").string()).c_str(), nullptr, 10));
-  const std::string access = AccessTo(dev + node, "plugdev");
-  if (!access.starts_with("permission denied")) return access;
-  return "permission denied: install the project's udev rules "
-         "(lib/udev/rules.d/70-plover-usb-programmers.rules), reload them and join the plugdev "
-         "group";
-}
-
 // Every CH341A sysfs shows, in either mode, by its USB port path.
 std::vector<ListedPort> FindCh341a(const SystemRoots& roots) {
   std::vector<ListedPort> ports;
-  std::error_code error;
-  for (const auto& entry :
-       std::filesystem::directory_iterator(roots.sys + "/bus/usb/devices", error)) {
-    const std::filesystem::path device = entry.path();
-    if (HexFile(device / "idVendor") != kCh341aVendor) continue;
-    const std::uint16_t product = HexFile(device / "idProduct");
-    if (product != kCh341aI2cProduct && product != kCh341aSerialProduct) continue;
-    const std::string where = device.filename().string();
-    const bool serial = product == kCh341aSerialProduct;
-    ports.push_back({"ch341a:" + where,
+  for (const UsbDevice& device : UsbDevicesOf(roots, kCh341aVendor)) {
+    if (device.product != kCh341aI2cProduct && device.product != kCh341aSerialProduct) continue;
+    const bool serial = device.product == kCh341aSerialProduct;
+    ports.push_back({"ch341a:" + device.where,
                      serial ? "CH341A in its serial mode (USB 1a86:5523)"
                             : "CH341A USB programmer (USB 1a86:5512)",
                      serial ? "not usable in its serial mode: set the mode jumper to I2C/SPI"
-                            : AccessToDevice(roots.dev, device),
-                     "usb " + where});
+                            : device.access,
+                     "usb " + device.where});
   }
   return ports;
 }

@@ -3,8 +3,11 @@
 // open one, and small files of sysfs and procfs.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "bus/port_spec.h"
 
 namespace bus {
 
@@ -23,5 +26,16 @@ struct DeviceNode {
 
 // The first line of a small file, or nothing.
 [[nodiscard]] std::string FirstLine(const std::string& path);
+
+// A USB device as sysfs shows it under <sys>/bus/usb/devices.
+struct UsbDevice {
+  std::string where;          // its USB port path, "1-2.3": the same after a replug in one socket
+  std::uint16_t product = 0;  // idProduct
+  std::string serial;         // empty when it has none
+  std::string access;         // "you may open it", or why not: the project's udev rules and plugdev
+};
+
+// Every USB device of `vendor` (not its interfaces), in the order of their port paths.
+[[nodiscard]] std::vector<UsbDevice> UsbDevicesOf(const SystemRoots& roots, std::uint16_t vendor);
 
 }  // namespace bus

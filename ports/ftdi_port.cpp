@@ -213,40 +213,19 @@ OpenedPort OpenFtdi(const PortSpec& spec) {
   return opened;
 }
 
-// Whether this user may open the device node, with the project's remedy where not.
-std::string UsbAccess(const std::string& node) {
-  const std::string access = AccessTo(node, "plugdev");
-  if (!access.starts_with("permission denied")) return access;
-  return "permission denied: " + PermissionRemedy();
-}
-
-bool IsOurProduct(const std::string& product) {
-  return product == "6014" || product == "6010" || product == "6011";
+bool IsOurProduct(std::uint16_t product) {
+  return product == kFt232hProduct || product == kFt2232hProduct || product == kFt4232hProduct;
 }
 
 // Every FTDI chip of the three kinds, from sysfs, by its USB port path.
 std::vector<ListedPort> FindFtdi(const SystemRoots& roots) {
   std::vector<ListedPort> ports;
-  std::error_code ignored;
-  for (const auto& entry :
-       std::filesystem::directory_iterator(roots.sys + "/bus/usb/devices", ignored)) {
-    const std::string name = entry.path().filename().string();
-    const std::string folder = entry.path().string() + "/";
-    if (name.find(':') != std::string::npos || FirstLine(folder + "idVendor") != "0403") continue;
-    const std::string product = FirstLine(folder + "idProduct");
-    if (!IsOurProduct(product)) continue;
-    const std::string model =
-        FtdiModel(static_cast<std::uint16_t>(std::stoi(product, nullptr, 16)));
-    const std::string serial = FirstLine(folder + "serial");
-    const int bus_number = std::atoi(FirstLine(folder + "busnum").c_str());
-    const int device_number = std::atoi(FirstLine(folder + "devnum").c_str());
-    char node[32];
-    std::snprintf(node, sizeof node, "/bus/usb/%03d/%03d", bus_number, device_number);
-    ports.push_back({"ftdi:" + name, model + (serial.empty() ? "" : " serial " + serial),
-                     UsbAccess(roots.dev + node), "usb " + name});
+  for (const UsbDevice& device : UsbDevicesOf(roots, kFtdiVendor)) {
+    if (!IsOurProduct(device.product)) continue;
+    const std::string serial = device.serial.empty() ? "" : " serial " + device.serial;
+    ports.push_back({"ftdi:" + device.where, FtdiModel(device.product) + serial, device.access,
+                     "usb " + device.where});
   }
-  std::sort(ports.begin(), ports.end(),
-            [](const ListedPort& a, const ListedPort& b) { return a.spec < b.spec; });
   return ports;
 }
 
