@@ -121,21 +121,11 @@ class RealCalls final : public FtdiCalls {
   std::uint64_t Now() override { return MonotonicNanoseconds(); }
 };
 
-FtdiCalls* g_in_use = nullptr;
-
 }  // namespace
 
 FtdiCalls& RealFtdiCalls() {
   static RealCalls calls;
   return calls;
 }
-
-FtdiCalls& FtdiCallsInUse() { return g_in_use != nullptr ? *g_in_use : RealFtdiCalls(); }
-
-FtdiCallsOverride::FtdiCallsOverride(FtdiCalls& calls) : previous_(g_in_use) {
-  g_in_use = &calls;
-}
-
-FtdiCallsOverride::~FtdiCallsOverride() { g_in_use = previous_; }
 
 }  // namespace bus

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "ports/calls_override.h"
+
 namespace bus {
 
 inline constexpr std::uint16_t kFtdiVendor = 0x0403;
@@ -60,8 +62,8 @@ class FtdiCalls {
   // ftdi_set_interface (1: channel A, 2: B) and ftdi_usb_open_dev on the chip at `port_path`.
   // On failure nullptr, with `result` set to libftdi's negative result (errno kept) and `text`
   // to its message.
-  virtual std::unique_ptr<FtdiChannel> Open(const std::string& port_path, int channel,
-                                            int& result, std::string& text) = 0;
+  virtual std::unique_ptr<FtdiChannel> Open(const std::string& port_path, int channel, int& result,
+                                            std::string& text) = 0;
   // The monotonic clock in nanoseconds: the port's clock and the deadline of reads.
   virtual std::uint64_t Now() = 0;
 
@@ -75,17 +77,8 @@ class FtdiCalls {
 
 // The calls the ftdi row opens its ports with: libftdi1's own, or, while a test holds an
 // FtdiCallsOverride, that test's fake chip.
-[[nodiscard]] FtdiCalls& FtdiCallsInUse();
+inline FtdiCalls& FtdiCallsInUse() { return CallsOverride<FtdiCalls>::InUse(RealFtdiCalls()); }
 
-class FtdiCallsOverride {
- public:
-  explicit FtdiCallsOverride(FtdiCalls& calls);
-  ~FtdiCallsOverride();
-  FtdiCallsOverride(const FtdiCallsOverride&) = delete;
-  FtdiCallsOverride& operator=(const FtdiCallsOverride&) = delete;
-
- private:
-  FtdiCalls* previous_;
-};
+using FtdiCallsOverride = CallsOverride<FtdiCalls>;
 
 }  // namespace bus

@@ -52,21 +52,11 @@ class RealCalls final : public LibusbCalls {
   std::uint64_t Now() override { return MonotonicNanoseconds(); }
 };
 
-LibusbCalls* in_use = nullptr;
-
 }  // namespace
 
 LibusbCalls& RealLibusbCalls() {
   static RealCalls calls;
   return calls;
 }
-
-LibusbCalls& LibusbCallsInUse() { return in_use != nullptr ? *in_use : RealLibusbCalls(); }
-
-LibusbCallsOverride::LibusbCallsOverride(LibusbCalls& calls) : previous_(in_use) {
-  in_use = &calls;
-}
-
-LibusbCallsOverride::~LibusbCallsOverride() { in_use = previous_; }
 
 }  // namespace bus

@@ -12,6 +12,8 @@
 
 #include <cstdint>
 
+#include "ports/calls_override.h"
+
 namespace bus {
 
 class LibusbCalls {
@@ -50,17 +52,10 @@ class LibusbCalls {
 
 // The calls the rows of the table open their USB ports with: libusb's own, or, while a test holds
 // a LibusbCallsOverride, that test's fake.
-[[nodiscard]] LibusbCalls& LibusbCallsInUse();
+inline LibusbCalls& LibusbCallsInUse() {
+  return CallsOverride<LibusbCalls>::InUse(RealLibusbCalls());
+}
 
-class LibusbCallsOverride {
- public:
-  explicit LibusbCallsOverride(LibusbCalls& calls);
-  ~LibusbCallsOverride();
-  LibusbCallsOverride(const LibusbCallsOverride&) = delete;
-  LibusbCallsOverride& operator=(const LibusbCallsOverride&) = delete;
-
- private:
-  LibusbCalls* previous_;
-};
+using LibusbCallsOverride = CallsOverride<LibusbCalls>;
 
 }  // namespace bus

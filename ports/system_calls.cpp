@@ -66,14 +66,4 @@ SystemCalls& RealSystemCalls() {
   return calls;
 }
 
-namespace {
-SystemCalls* in_use = nullptr;
-}  // namespace
-
-SystemCalls& SystemCallsInUse() { return in_use != nullptr ? *in_use : RealSystemCalls(); }
-
-SystemCallsOverride::SystemCallsOverride(SystemCalls& calls) : previous_(in_use) { in_use = &calls; }
-
-SystemCallsOverride::~SystemCallsOverride() { in_use = previous_; }
-
 }  // namespace bus

@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+#include "ports/calls_override.h"
+
 namespace bus {
 
 class SystemCalls {
@@ -41,17 +43,10 @@ class SystemCalls {
 
 // The calls the rows of the table open their ports with: the system's own, or, while a test holds
 // a SystemCallsOverride, that test's fake, so every row can be driven on a fake system.
-[[nodiscard]] SystemCalls& SystemCallsInUse();
+inline SystemCalls& SystemCallsInUse() {
+  return CallsOverride<SystemCalls>::InUse(RealSystemCalls());
+}
 
-class SystemCallsOverride {
- public:
-  explicit SystemCallsOverride(SystemCalls& calls);
-  ~SystemCallsOverride();
-  SystemCallsOverride(const SystemCallsOverride&) = delete;
-  SystemCallsOverride& operator=(const SystemCallsOverride&) = delete;
-
- private:
-  SystemCalls* previous_;
-};
+using SystemCallsOverride = CallsOverride<SystemCalls>;
 
 }  // namespace bus
