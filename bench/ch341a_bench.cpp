@@ -14,17 +14,11 @@
 
 #include <memory>
 
-#include "bus/message_transactions.h"
+#include "bench/adapter_bench.h"
 #include "ports/ch341a_port.h"
 #include "tests/support/fake_ch341a.h"
 
 namespace {
-
-bus::Image Pattern() {
-  bus::Image image{};
-  for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + 3);
-  return image;
-}
 
 template <typename Operation>
 void RunOperation(benchmark::State& state, Operation operation) {
@@ -38,19 +32,12 @@ void RunOperation(benchmark::State& state, Operation operation) {
     return;
   }
   bus::MessageTransactions transactions(*adapter);
-  long operations = 0;
   const long writes_before = chip.bulk_writes;
   const long sent_before = chip.bytes_written;
   const long received_before = chip.bytes_read;
   const std::uint64_t started = chip.Now();
-  for (auto _ : state) {
-    if (!operation(transactions).ok()) {
-      state.SkipWithError("the operation failed");
-      return;
-    }
-    (void)adapter->TakeWireNote();
-    ++operations;
-  }
+  const long operations = bench_support::RunIterations(state, *adapter, transactions, operation);
+  if (operations == 0) return;
   const auto per_operation = [&](double total) { return total / static_cast<double>(operations); };
   state.counters["round_trips"] =
       per_operation(static_cast<double>(chip.bulk_writes - writes_before));
@@ -62,7 +49,7 @@ void RunOperation(benchmark::State& state, Operation operation) {
 }
 
 void BM_Ch341aWriteEeprom(benchmark::State& state) {
-  const bus::Image image = Pattern();
+  const bus::Image image = bench_support::Pattern();
   RunOperation(state, [&](bus::MessageTransactions& bus) {
     return bus.WriteEeprom(image, bus::AllAddresses());
   });

@@ -11,17 +11,11 @@
 
 #include <string>
 
-#include "bus/message_transactions.h"
+#include "bench/adapter_bench.h"
 #include "ports/ftdi_port.h"
 #include "tests/support/fake_ftdi.h"
 
 namespace {
-
-bus::Image Pattern() {
-  bus::Image image{};
-  for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + 3);
-  return image;
-}
 
 template <typename Operation>
 void RunOperation(benchmark::State& state, Operation operation) {
@@ -36,16 +30,10 @@ void RunOperation(benchmark::State& state, Operation operation) {
     return;
   }
   bus::MessageTransactions transactions(*adapter);
-  long operations = 0;
   const test_support::FakeFtdiCounts before = chip.Counts();
   const std::uint64_t started = chip.Now();
-  for (auto _ : state) {
-    if (!operation(transactions).ok()) {
-      state.SkipWithError("the operation failed");
-      return;
-    }
-    ++operations;
-  }
+  const long operations = bench_support::RunIterations(state, *adapter, transactions, operation);
+  if (operations == 0) return;
   const auto per = [&](long after, long from) {
     return static_cast<double>(after - from) / static_cast<double>(operations);
   };
@@ -57,7 +45,7 @@ void RunOperation(benchmark::State& state, Operation operation) {
 }
 
 void BM_FtdiWriteEeprom(benchmark::State& state) {
-  const bus::Image image = Pattern();
+  const bus::Image image = bench_support::Pattern();
   RunOperation(state, [&](bus::MessageTransactions& bus) {
     return bus.WriteEeprom(image, bus::AllAddresses());
   });

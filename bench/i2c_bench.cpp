@@ -15,7 +15,7 @@
 
 #include <memory>
 
-#include "bus/message_transactions.h"
+#include "bench/adapter_bench.h"
 #include "ports/i2c_dev_port.h"
 #include "tests/support/fake_i2c_system.h"
 
@@ -31,12 +31,6 @@ test_support::FakeAdapterSettings Habit(int kind) {
   return settings;
 }
 
-bus::Image Pattern() {
-  bus::Image image{};
-  for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + 3);
-  return image;
-}
-
 template <typename Operation>
 void RunOperation(benchmark::State& state, Operation operation) {
   test_support::FakeI2cSystem system(Habit(static_cast<int>(state.range(0))), bus::Image{});
@@ -47,17 +41,11 @@ void RunOperation(benchmark::State& state, Operation operation) {
     return;
   }
   bus::MessageTransactions transactions(*adapter);
-  long operations = 0;
   const long transfers_before = system.Transfers();
   const long messages_before = system.Messages();
   const std::uint64_t started = system.Now();
-  for (auto _ : state) {
-    if (!operation(transactions).ok()) {
-      state.SkipWithError("the operation failed");
-      return;
-    }
-    ++operations;
-  }
+  const long operations = bench_support::RunIterations(state, *adapter, transactions, operation);
+  if (operations == 0) return;
   state.counters["transfers"] =
       static_cast<double>(system.Transfers() - transfers_before) / static_cast<double>(operations);
   state.counters["messages"] =
@@ -67,7 +55,7 @@ void RunOperation(benchmark::State& state, Operation operation) {
 }
 
 void BM_I2cWriteEeprom(benchmark::State& state) {
-  const bus::Image image = Pattern();
+  const bus::Image image = bench_support::Pattern();
   RunOperation(state, [&](bus::MessageTransactions& bus) {
     return bus.WriteEeprom(image, bus::AllAddresses());
   });
