@@ -7,7 +7,6 @@
 #include "plover_fixture.h"
 #include "ports/libusb_calls.h"
 #include "ports/port_table.h"
-#include "recording_surface.h"
 #include "tests/support/fake_ch341a.h"
 
 namespace {
@@ -42,16 +41,7 @@ TEST_P(Ch341aCommandsTest, DownloadsAndVerifiesOrReportsTheUnpluggedProgrammer) 
     EXPECT_EQ(prompts_.message_boxes[0].icon, shell::MessageIcon::Stop);
   } else {
     EXPECT_EQ(chip.Board().EepromContents(), image);
-    std::vector<VerifyText> drawn;
-    prompts_.OnModal([&drawn](QDialog& dialog) {
-      RecordingSurface surface({0, 0, dialog.width(), dialog.height()});
-      dynamic_cast<CVerifyDlg&>(dialog).OnPaint(surface);
-      for (const auto& item : surface.texts) {
-        drawn.push_back({item.text, {item.box.left, item.box.top}});
-      }
-      return shell::IDOK;
-    });
-    EXPECT_TRUE(RunCommand(ID_TOOLS_VERIFY));
+    const std::vector<VerifyText> drawn = Verify();
     EXPECT_EQ(drawn, VerifyReportItems(image, image).texts);
     EXPECT_EQ(App().ReadBackImage, image);
   }

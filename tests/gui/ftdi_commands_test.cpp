@@ -8,7 +8,6 @@
 #include "gui/verify_dlg.h"
 #include "plover_fixture.h"
 #include "ports/port_table.h"
-#include "recording_surface.h"
 #include "tests/support/fake_ftdi.h"
 
 namespace {
@@ -46,16 +45,7 @@ TEST_P(FtdiCommandsTest, DownloadAndVerify) {
   ASSERT_EQ(prompts_.message_boxes.size(), 1u);
   EXPECT_EQ(prompts_.message_boxes[0].icon, shell::MessageIcon::Information);
 
-  std::vector<VerifyText> drawn;
-  prompts_.OnModal([&drawn](QDialog& dialog) {
-    RecordingSurface surface({0, 0, dialog.width(), dialog.height()});
-    dynamic_cast<CVerifyDlg&>(dialog).OnPaint(surface);
-    for (const auto& text : surface.texts) {
-      drawn.push_back({text.text, {text.box.left, text.box.top}});
-    }
-    return shell::IDOK;
-  });
-  EXPECT_TRUE(RunCommand(ID_TOOLS_VERIFY));
+  const std::vector<VerifyText> drawn = Verify();
   EXPECT_EQ(drawn, VerifyReportItems(image, image).texts);
   EXPECT_EQ(App().ReadBackImage, image);
   EXPECT_EQ(chip.TimingNotes(), "");

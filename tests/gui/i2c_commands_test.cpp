@@ -9,7 +9,6 @@
 #include "gui/verify_dlg.h"
 #include "plover_fixture.h"
 #include "ports/i2c_dev_port.h"
-#include "recording_surface.h"
 #include "tests/support/fake_i2c_system.h"
 
 namespace {
@@ -25,19 +24,6 @@ class I2cCommandsTest : public PloverTest {
         bus::I2cDevAdapter::Open("/dev/i2c-3", "i2c:/dev/i2c-3", error, *system_, "/nonexistent");
     ASSERT_NE(adapter, nullptr) << error;
     App().SetBusConnection(std::make_unique<bus::BusConnection>(std::move(adapter)));
-  }
-
-  // Runs Verify and returns the texts its dialog draws.
-  std::vector<VerifyText> Verify() {
-    std::vector<VerifyText> drawn;
-    prompts_.OnModal([&drawn](QDialog& dialog) {
-      RecordingSurface surface({0, 0, dialog.width(), dialog.height()});
-      dynamic_cast<CVerifyDlg&>(dialog).OnPaint(surface);
-      for (const auto& text : surface.texts) drawn.push_back({text.text, {text.box.left, text.box.top}});
-      return shell::IDOK;
-    });
-    EXPECT_TRUE(RunCommand(ID_TOOLS_VERIFY));
-    return drawn;
   }
 
   std::unique_ptr<test_support::FakeI2cSystem> system_;

@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QtTest/QTest>
 
+#include "gui/resource_ids.h"
+#include "recording_surface.h"
+
 void PloverTest::SetUp() {
   ASSERT_TRUE(dir_.isValid());
   app_ = std::make_unique<plover::CploverApp>(prompts_, Options());
@@ -55,4 +58,18 @@ bool PloverTest::ExpectOneMessageBox(const QString& text, const QString& caption
   EXPECT_EQ(box.buttons, shell::MessageButtons::Ok);
   EXPECT_EQ(box.owner, &Frame());
   return true;
+}
+
+std::vector<plover::VerifyText> PloverTest::Verify() {
+  std::vector<plover::VerifyText> drawn;
+  prompts_.OnModal([&drawn](QDialog& dialog) {
+    RecordingSurface surface({0, 0, dialog.width(), dialog.height()});
+    dynamic_cast<plover::CVerifyDlg&>(dialog).OnPaint(surface);
+    for (const auto& text : surface.texts) {
+      drawn.push_back({text.text, {text.box.left, text.box.top}});
+    }
+    return shell::IDOK;
+  });
+  EXPECT_TRUE(RunCommand(plover::ID_TOOLS_VERIFY));
+  return drawn;
 }

@@ -9,10 +9,12 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <memory>
+#include <vector>
 
 #include "gui/plover_app.h"
 #include "gui/plover_doc.h"
 #include "gui/plover_view.h"
+#include "gui/verify_dlg.h"
 #include "gui/shell/frame_window.h"
 #include "scripted_prompts.h"
 
@@ -48,6 +50,9 @@ class PloverTest : public ::testing::Test {
   // Expects exactly one message box so far, with `text`, `caption` and `icon`, an OK button and
   // the main window as its owner. False when there was not exactly one.
   bool ExpectOneMessageBox(const QString& text, const QString& caption, shell::MessageIcon icon);
+
+  // Runs Tools > Verify and returns the texts its dialog draws.
+  std::vector<plover::VerifyText> Verify();
 
   ScriptedPrompts prompts_;
   QTemporaryDir dir_;
