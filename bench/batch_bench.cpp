@@ -21,7 +21,7 @@
 #include "console/batch_write.h"
 #include "console/console_bus.h"
 #include "console/console_output.h"
-#include "console/partial_image.h"
+#include "image_files/partial_image.h"
 #include "ports/sim_port.h"
 #include "sim/virtual_board.h"
 
@@ -33,8 +33,8 @@ bus::Image Pattern() {
   return image;
 }
 
-console::PartialImage WholeFile(const bus::Image& image) {
-  console::PartialImage file;
+image_files::PartialImage WholeFile(const bus::Image& image) {
+  image_files::PartialImage file;
   file.bytes = image;
   file.held.set();
   return file;

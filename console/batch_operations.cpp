@@ -2,10 +2,10 @@
 #include "console/batch_operations.h"
 
 #include "console/image_comparison.h"
-#include "console/image_file.h"
 #include "console/progress_line.h"
-#include "console/safe_replace.h"
-#include "console/shown_file_name.h"
+#include "image_files/image_file.h"
+#include "image_files/safe_replace.h"
+#include "image_files/shown_file_name.h"
 
 namespace console {
 
@@ -29,7 +29,7 @@ void Done(BatchContext& context, const std::string& text) {
 
 // "--read out.hex: " before the cause of a failed bus operation.
 std::string Where(const char* option, const std::string& name) {
-  return std::string(option) + " " + ShownFileName(name) + ": ";
+  return std::string(option) + " " + image_files::ShownFileName(name) + ": ";
 }
 
 std::string Count(std::size_t count, const char* one, const char* many) {
@@ -37,12 +37,12 @@ std::string Count(std::size_t count, const char* one, const char* many) {
 }
 
 // "EEPROM differs from FILE at 3 of 128 addresses", after the lines that name them.
-void ReportDifferences(BatchContext& context, const std::string& name, const PartialImage& file,
-                       const bus::Image& eeprom, const bus::AddressSet& differing,
-                       const std::string& after) {
+void ReportDifferences(BatchContext& context, const std::string& name,
+                       const image_files::PartialImage& file, const bus::Image& eeprom,
+                       const bus::AddressSet& differing, const std::string& after) {
   context.out.Write(DifferenceLines(file, eeprom, differing));
   context.out.Flush();
-  Fail(context, "EEPROM differs from " + ShownFileName(name) + " at " +
+  Fail(context, "EEPROM differs from " + image_files::ShownFileName(name) + " at " +
                     std::to_string(differing.count()) + " of " +
                     Count(file.held.count(), "address", "addresses") + after);
 }
@@ -60,7 +60,7 @@ std::string PhaseText(WritePhase phase, std::size_t done, std::size_t total) {
 }
 
 bool ReadInto(BatchContext& context, const char* option, const std::string& name,
-              ImageFormat format, bus::BusResult (ConsoleBus::*read)(bus::Image&),
+              image_files::ImageFormat format, bus::BusResult (ConsoleBus::*read)(bus::Image&),
               const std::string& done) {
   bus::Image image{};
   const bus::BusResult result = (context.bus.*read)(image);
@@ -68,11 +68,13 @@ bool ReadInto(BatchContext& context, const char* option, const std::string& name
     Fail(context, Where(option, name) + bus::DescribeBusResult(result));
     return false;
   }
-  if (const std::string error = ReplaceFile(name, EncodeImage(image, format)); !error.empty()) {
+  if (const std::string error =
+          image_files::ReplaceFile(name, image_files::EncodeImage(image, format));
+      !error.empty()) {
     Fail(context, error);
     return false;
   }
-  Done(context, done + ShownFileName(name));
+  Done(context, done + image_files::ShownFileName(name));
   return true;
 }
 
@@ -88,7 +90,7 @@ bool ProbeLine(BatchContext& context, const std::string& what, const bus::BusRes
 
 }  // namespace
 
-bool RunWrite(BatchContext& context, const std::string& name, const PartialImage& file,
+bool RunWrite(BatchContext& context, const std::string& name, const image_files::PartialImage& file,
               const BatchWriteSettings& settings) {
   ProgressLine progress(context.err, context.progress && !context.quiet);
   const BatchWriteOutcome outcome = WriteImageFile(
@@ -98,8 +100,8 @@ bool RunWrite(BatchContext& context, const std::string& name, const PartialImage
   progress.Clear();
   const std::string bytes = Count(outcome.written, "byte", "bytes");
   if (!outcome.result.ok()) {
-    Fail(context, "--write " + ShownFileName(name) + " stopped after writing " + bytes + ": " +
-                      bus::DescribeBusResult(outcome.result));
+    Fail(context, "--write " + image_files::ShownFileName(name) + " stopped after writing " +
+                      bytes + ": " + bus::DescribeBusResult(outcome.result));
     return false;
   }
   if (outcome.mismatched.any()) {
@@ -113,7 +115,8 @@ bool RunWrite(BatchContext& context, const std::string& name, const PartialImage
   return true;
 }
 
-bool RunVerify(BatchContext& context, const std::string& name, const PartialImage& file) {
+bool RunVerify(BatchContext& context, const std::string& name,
+               const image_files::PartialImage& file) {
   bus::Image eeprom{};
   const bus::BusResult result = context.bus.ReadEeprom(eeprom);
   if (!result.ok()) {
@@ -126,19 +129,20 @@ bool RunVerify(BatchContext& context, const std::string& name, const PartialImag
     return false;
   }
   Done(context,
-       "EEPROM matches " + ShownFileName(name) +
+       "EEPROM matches " + image_files::ShownFileName(name) +
            (file.Complete()
                 ? std::string()
                 : " at the " + Count(file.held.count(), "address", "addresses") + " it holds"));
   return true;
 }
 
-bool RunRead(BatchContext& context, const std::string& name, ImageFormat format) {
+bool RunRead(BatchContext& context, const std::string& name, image_files::ImageFormat format) {
   return ReadInto(context, "--read", name, format, &ConsoleBus::ReadEeprom,
                   "read the EEPROM into ");
 }
 
-bool RunReadSwitch(BatchContext& context, const std::string& name, ImageFormat format) {
+bool RunReadSwitch(BatchContext& context, const std::string& name,
+                   image_files::ImageFormat format) {
   return ReadInto(context, "--read-switch", name, format, &ConsoleBus::DumpSwitchRegisters,
                   "read the switch chip's registers into ");
 }

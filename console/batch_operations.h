@@ -13,8 +13,8 @@
 #include "console/batch_write.h"
 #include "console/console_bus.h"
 #include "console/console_output.h"
-#include "console/image_format.h"
-#include "console/partial_image.h"
+#include "image_files/image_format.h"
+#include "image_files/partial_image.h"
 
 namespace console {
 
@@ -28,16 +28,17 @@ struct BatchContext {
 
 // --write FILE: writes the image `file` holds (see batch_write.h); fails when a bus operation
 // fails or the read-back differs, listing the differences.
-bool RunWrite(BatchContext& context, const std::string& name, const PartialImage& file,
+bool RunWrite(BatchContext& context, const std::string& name, const image_files::PartialImage& file,
               const BatchWriteSettings& settings);
 
 // --verify FILE: reads the EEPROM and lists every address the file holds that differs.
-bool RunVerify(BatchContext& context, const std::string& name, const PartialImage& file);
+bool RunVerify(BatchContext& context, const std::string& name,
+               const image_files::PartialImage& file);
 
 // --read FILE, --read-switch FILE: reads the EEPROM, or the switch chip's registers, and
 // replaces FILE with them in `format`. A failed read leaves FILE as it was.
-bool RunRead(BatchContext& context, const std::string& name, ImageFormat format);
-bool RunReadSwitch(BatchContext& context, const std::string& name, ImageFormat format);
+bool RunRead(BatchContext& context, const std::string& name, image_files::ImageFormat format);
+bool RunReadSwitch(BatchContext& context, const std::string& name, image_files::ImageFormat format);
 
 // --probe: the line check, then the EEPROM at 0x50 and the switch chip at 0x5F, one line each.
 // Succeeds only when the lines are good and both answer.

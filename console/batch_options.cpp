@@ -8,7 +8,7 @@
 
 #include "bus/file_identity.h"
 #include "console/command_line_values.h"
-#include "console/shown_file_name.h"
+#include "image_files/shown_file_name.h"
 
 namespace console {
 
@@ -42,14 +42,15 @@ bool HasOperation(const BatchPlan& plan, BatchOperationKind kind) {
 }
 
 BatchOptionTake TakeFormat(const std::string& word, BatchPlan& plan, std::string& error) {
-  const FormatWordResult parsed = ParseFormatWord(word);
+  const image_files::FormatWordResult parsed = image_files::ParseFormatWord(word);
   if (!parsed.format) {
     error = parsed.error;
     return BatchOptionTake::Refused;
   }
   if (plan.format && *plan.format != *parsed.format) {
-    error = std::string("--format is given twice, as ") + FormatWord(*plan.format) + " and " +
-            FormatWord(*parsed.format) + "; it applies to every file, so give it once";
+    error = std::string("--format is given twice, as ") + image_files::FormatWord(*plan.format) +
+            " and " + image_files::FormatWord(*parsed.format) +
+            "; it applies to every file, so give it once";
     return BatchOptionTake::Refused;
   }
   plan.format = parsed.format;
@@ -66,8 +67,8 @@ bool BatchOperation::WritesFile() const {
   return kind == BatchOperationKind::Read || kind == BatchOperationKind::ReadSwitch;
 }
 
-ImageFormat BatchPlan::FormatOf(const std::string& file) const {
-  return format ? *format : FormatFromFileName(file);
+image_files::ImageFormat BatchPlan::FormatOf(const std::string& file) const {
+  return format ? *format : image_files::FormatFromFileName(file);
 }
 
 const char* OptionName(BatchOperationKind kind) {
@@ -134,8 +135,8 @@ std::string BatchOutputProblem(const bus::PortSpec& port, const BatchPlan& plan)
   for (const BatchOperation& operation : plan.operations) {
     if (!operation.WritesFile()) continue;
     const std::string output = std::string(OptionName(operation.kind)) + " " +
-                               ShownFileName(operation.file) + " is the ";
-    const std::string of_port = " of --port " + ShownFileName(port.Text());
+                               image_files::ShownFileName(operation.file) + " is the ";
+    const std::string of_port = " of --port " + image_files::ShownFileName(port.Text());
     for (const std::string& kept : port.kept_files) {
       if (bus::SameFile(operation.file, kept)) {
         return output + "board file" + of_port +
@@ -158,8 +159,8 @@ std::string BatchTraceProblem(const std::string& trace, const bus::PortSpec& por
     // A file not made yet: the trace would make it first, and the operation replace it later.
     struct stat status {};
     if (::stat(operation.file.c_str(), &status) != 0 && bus::SameFile(trace, operation.file)) {
-      return "--trace " + ShownFileName(trace) + " is the same file as " +
-             OptionOf(operation.kind).role + " " + ShownFileName(operation.file) +
+      return "--trace " + image_files::ShownFileName(trace) + " is the same file as " +
+             OptionOf(operation.kind).role + " " + image_files::ShownFileName(operation.file) +
              ", which would replace the trace; name another trace file";
     }
   }

@@ -15,7 +15,7 @@
 
 #include "bus/port_spec.h"
 #include "bus/trace_checks.h"
-#include "console/image_format.h"
+#include "image_files/image_format.h"
 
 namespace console {
 
@@ -32,13 +32,13 @@ struct BatchOperation {
 
 struct BatchPlan {
   std::vector<BatchOperation> operations;
-  bool write_all = false;             // --all: write every address the file holds, unread
-  bool verify_writes = true;          // cleared by --no-verify
-  std::optional<ImageFormat> format;  // --format: the format of every file
-  bool quiet = false;                 // --quiet: failures only
+  bool write_all = false;     // --all: write every address the file holds, unread
+  bool verify_writes = true;  // cleared by --no-verify
+  std::optional<image_files::ImageFormat> format;  // --format: the format of every file
+  bool quiet = false;                              // --quiet: failures only
 
   // The format `file` is read or written in: --format, else the one its name stands for.
-  [[nodiscard]] ImageFormat FormatOf(const std::string& file) const;
+  [[nodiscard]] image_files::ImageFormat FormatOf(const std::string& file) const;
 };
 
 // The option, as written on the command line, of an operation ("--write").

@@ -6,13 +6,13 @@
 
 #include "bus/file_identity.h"
 #include "console/batch_operations.h"
-#include "console/image_file.h"
+#include "image_files/image_file.h"
 
 namespace console {
 
 namespace {
 
-using LoadedInputs = std::vector<std::optional<PartialImage>>;
+using LoadedInputs = std::vector<std::optional<image_files::PartialImage>>;
 
 // Whether an operation before `index` replaces the file operation `index` reads.
 bool MadeEarlier(const BatchPlan& plan, std::size_t index) {
@@ -26,10 +26,10 @@ bool MadeEarlier(const BatchPlan& plan, std::size_t index) {
 }
 
 // Reads the file of operation `index`; on failure prints why and gives nothing.
-std::optional<PartialImage> ReadInput(const BatchPlan& plan, std::size_t index,
-                                      ConsoleOutput& err) {
+std::optional<image_files::PartialImage> ReadInput(const BatchPlan& plan, std::size_t index,
+                                                   ConsoleOutput& err) {
   const std::string& name = plan.operations[index].file;
-  ImageFileRead read = ReadImageFile(name, plan.FormatOf(name));
+  image_files::ImageFileRead read = image_files::ReadImageFile(name, plan.FormatOf(name));
   if (!read.image) {
     err.Write("30p: " + read.error + "\n");
   }

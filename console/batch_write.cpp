@@ -13,7 +13,7 @@ void Tell(const WriteProgress& progress, WritePhase phase, std::size_t done, std
 
 // The addresses to write: those the file holds, or (reading the EEPROM first) those of them
 // whose bytes differ. Fails only when the read fails.
-bus::BusResult ChooseAddresses(ConsoleBus& bus, const PartialImage& file,
+bus::BusResult ChooseAddresses(ConsoleBus& bus, const image_files::PartialImage& file,
                                const BatchWriteSettings& settings, const WriteProgress& progress,
                                bus::AddressSet& chosen) {
   if (settings.write_all) {
@@ -49,7 +49,7 @@ std::size_t WrittenBefore(const bus::AddressSet& slice, int stop) {
   return count;
 }
 
-void WriteSlices(ConsoleBus& bus, const PartialImage& file, bus::AddressSet remaining,
+void WriteSlices(ConsoleBus& bus, const image_files::PartialImage& file, bus::AddressSet remaining,
                  const WriteProgress& progress, BatchWriteOutcome& outcome) {
   while (remaining.any()) {
     const bus::AddressSet slice = TakeSlice(remaining);
@@ -65,7 +65,7 @@ void WriteSlices(ConsoleBus& bus, const PartialImage& file, bus::AddressSet rema
 
 }  // namespace
 
-BatchWriteOutcome WriteImageFile(ConsoleBus& bus, const PartialImage& file,
+BatchWriteOutcome WriteImageFile(ConsoleBus& bus, const image_files::PartialImage& file,
                                  const BatchWriteSettings& settings,
                                  const WriteProgress& progress) {
   BatchWriteOutcome outcome;

@@ -16,7 +16,7 @@
 #include "bus/bus_result.h"
 #include "bus/image.h"
 #include "console/console_bus.h"
-#include "console/partial_image.h"
+#include "image_files/partial_image.h"
 
 namespace console {
 
@@ -45,7 +45,8 @@ struct BatchWriteOutcome {
 };
 
 // `progress` may be empty.
-[[nodiscard]] BatchWriteOutcome WriteImageFile(ConsoleBus& bus, const PartialImage& file,
+[[nodiscard]] BatchWriteOutcome WriteImageFile(ConsoleBus& bus,
+                                               const image_files::PartialImage& file,
                                                const BatchWriteSettings& settings,
                                                const WriteProgress& progress);
 

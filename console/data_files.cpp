@@ -9,7 +9,7 @@
 #include <cerrno>
 
 #include "bus/read_within.h"
-#include "console/file_kind.h"
+#include "image_files/file_kind.h"
 
 namespace console {
 
@@ -37,7 +37,7 @@ int OpenDataFile(FileOpener& opener, const std::string& name, int flags, mode_t 
     return -1;
   }
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !IsDataFileKind(info.st_mode)) {
+  if (::fstat(fd, &info) != 0 || !image_files::IsDataFileKind(info.st_mode)) {
     ::close(fd);
     return -1;
   }

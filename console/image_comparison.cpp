@@ -5,7 +5,8 @@
 
 namespace console {
 
-bus::AddressSet DifferingAddresses(const PartialImage& file, const bus::Image& eeprom) {
+bus::AddressSet DifferingAddresses(const image_files::PartialImage& file,
+                                   const bus::Image& eeprom) {
   bus::AddressSet differing;
   for (std::size_t address = 0; address < bus::kEepromSize; ++address) {
     differing[address] = file.held[address] && file.bytes[address] != eeprom[address];
@@ -13,7 +14,7 @@ bus::AddressSet DifferingAddresses(const PartialImage& file, const bus::Image& e
   return differing;
 }
 
-std::string DifferenceLines(const PartialImage& file, const bus::Image& eeprom,
+std::string DifferenceLines(const image_files::PartialImage& file, const bus::Image& eeprom,
                             const bus::AddressSet& differing) {
   std::string lines;
   for (std::size_t address = 0; address < bus::kEepromSize; ++address) {

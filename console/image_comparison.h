@@ -10,16 +10,17 @@
 #include <string>
 
 #include "bus/image.h"
-#include "console/partial_image.h"
+#include "image_files/partial_image.h"
 
 namespace console {
 
 // The addresses `file` holds whose bytes differ from `eeprom`'s.
-[[nodiscard]] bus::AddressSet DifferingAddresses(const PartialImage& file,
+[[nodiscard]] bus::AddressSet DifferingAddresses(const image_files::PartialImage& file,
                                                  const bus::Image& eeprom);
 
 // One difference line for each address of `differing`, in increasing order.
-[[nodiscard]] std::string DifferenceLines(const PartialImage& file, const bus::Image& eeprom,
+[[nodiscard]] std::string DifferenceLines(const image_files::PartialImage& file,
+                                          const bus::Image& eeprom,
                                           const bus::AddressSet& differing);
 
 }  // namespace console

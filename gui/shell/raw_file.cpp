@@ -9,6 +9,8 @@
 #include <QFile>
 #include <cerrno>
 
+#include "image_files/file_kind.h"
+
 namespace shell {
 
 namespace {
@@ -16,10 +18,6 @@ namespace {
 FileError ErrorFromErrno(int error_number) {
   return FileError{CauseFromErrno(error_number), error_number};
 }
-
-// A data file is 128 bytes on disk, or a character device such as /dev/null. A directory, a pipe
-// or a socket is none: a pipe could hold the program until somebody writes to it or reads from it.
-bool IsDataFileKind(mode_t mode) { return S_ISREG(mode) || S_ISCHR(mode); }
 
 // What is reported for something that is not a data file: access to it is denied.
 FileError NotADataFile() { return FileError{FileErrorCause::AccessDenied, 0}; }
@@ -37,7 +35,7 @@ std::optional<FileError> RawFile::Open(const QString& path, int flags) {
   // Looked at before opening, so that a pipe or a socket is refused as what it is: opening one
   // for writing with nobody at its other end would fail as if the hardware had.
   struct stat info {};
-  if (::stat(native.constData(), &info) == 0 && !IsDataFileKind(info.st_mode)) {
+  if (::stat(native.constData(), &info) == 0 && !image_files::IsDataFileKind(info.st_mode)) {
     return NotADataFile();
   }
   int fd;
@@ -54,7 +52,7 @@ std::optional<FileError> RawFile::Open(const QString& path, int flags) {
     ::close(fd);
     return ErrorFromErrno(error_number);
   }
-  if (!IsDataFileKind(info.st_mode)) {
+  if (!image_files::IsDataFileKind(info.st_mode)) {
     ::close(fd);
     return NotADataFile();
   }

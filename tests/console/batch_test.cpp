@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "console/image_file.h"
 #include "dialogue_runner.h"
+#include "image_files/image_file.h"
 
 namespace console_test {
 namespace {
@@ -47,7 +47,8 @@ bus::Image With(bus::Image image, const std::vector<std::pair<int, std::uint8_t>
 
 // The Intel HEX record of addresses 16 to 31 of the image, and the end record.
 std::string PartialHex() {
-  std::istringstream lines(console::EncodeImage(ImageData(), console::ImageFormat::IntelHex));
+  std::istringstream lines(
+      image_files::EncodeImage(ImageData(), image_files::ImageFormat::IntelHex));
   std::string line;
   std::getline(lines, line);
   std::getline(lines, line);
@@ -69,17 +70,17 @@ struct FileSpec {
 struct BatchCase {
   std::string name;
   std::vector<std::string> arguments;
-  std::vector<FileSpec> before{};         // files in the folder; board.bin is the board's EEPROM
-  std::vector<FileSpec> links{};          // symbolic links (name, target), made before the run;
-                                          // each must still be that link afterwards
-  std::vector<std::string> locked{};      // files another program holds locked during the run
+  std::vector<FileSpec> before{};     // files in the folder; board.bin is the board's EEPROM
+  std::vector<FileSpec> links{};      // symbolic links (name, target), made before the run;
+                                      // each must still be that link afterwards
+  std::vector<std::string> locked{};  // files another program holds locked during the run
   int exit_status = 0;
-  std::string out{};                      // standard output, exactly
-  std::vector<std::string> err{};         // standard error, one line each; "x..." for a line
-                                          // that begins with x
-  std::vector<FileSpec> after{};          // files and their exact contents afterwards
-  std::vector<std::string> absent{};      // files that must not exist afterwards
-  bool board_untouched = false;           // board.bin was not written to at all
+  std::string out{};                  // standard output, exactly
+  std::vector<std::string> err{};     // standard error, one line each; "x..." for a line
+                                      // that begins with x
+  std::vector<FileSpec> after{};      // files and their exact contents afterwards
+  std::vector<std::string> absent{};  // files that must not exist afterwards
+  bool board_untouched = false;       // board.bin was not written to at all
 };
 
 void PrintTo(const BatchCase& test, std::ostream* os) { *os << test.name; }
@@ -110,32 +111,49 @@ std::vector<BatchCase> Cases() {
                                std::string message) {
     std::vector<std::string> err{"30p: " + std::move(message)};
     err.insert(err.end(), usage.begin(), usage.end());
-    return BatchCase{.name = std::move(name), .arguments = std::move(arguments),
-                     .before = {image}, .exit_status = 2, .err = err,
-                     .after = {image}, .absent = {"board.bin"}};
+    return BatchCase{.name = std::move(name),
+                     .arguments = std::move(arguments),
+                     .before = {image},
+                     .exit_status = 2,
+                     .err = err,
+                     .after = {image},
+                     .absent = {"board.bin"}};
   };
   return {
       // --write: only the bytes that differ, then the read-back.
-      {.name = "write_to_erased_board", .arguments = {kBoard, "--write", "image.bin"},
-       .before = {image}, .err = {"wrote 127 bytes, verified 128"}, .after = {board_as_image}},
-      {.name = "write_identical_image", .arguments = {kBoard, "--write", "image.bin"},
-       .before = {image, board_as_image}, .err = {"wrote 0 bytes, verified 128"},
-       .after = {board_as_image}, .board_untouched = true},
-      {.name = "write_partial_hex", .arguments = {kBoard, "--write", "part.hex"},
-       .before = {part, board}, .err = {"wrote 16 bytes, verified 16"},
+      {.name = "write_to_erased_board",
+       .arguments = {kBoard, "--write", "image.bin"},
+       .before = {image},
+       .err = {"wrote 127 bytes, verified 128"},
+       .after = {board_as_image}},
+      {.name = "write_identical_image",
+       .arguments = {kBoard, "--write", "image.bin"},
+       .before = {image, board_as_image},
+       .err = {"wrote 0 bytes, verified 128"},
+       .after = {board_as_image},
+       .board_untouched = true},
+      {.name = "write_partial_hex",
+       .arguments = {kBoard, "--write", "part.hex"},
+       .before = {part, board},
+       .err = {"wrote 16 bytes, verified 16"},
        .after = {{"board.bin", Raw(BoardWithPartialHex())}}},
       {.name = "write_all_unverified_srec",
        .arguments = {kBoard, "--all", "--no-verify", "--format", "srec", "--write", "image.txt"},
-       .before = {{"image.txt", console::EncodeImage(ImageData(), console::ImageFormat::SRecord)},
+       .before = {{"image.txt",
+                   image_files::EncodeImage(ImageData(), image_files::ImageFormat::SRecord)},
                   board_as_image},
-       .err = {"wrote 128 bytes, not verified"}, .after = {board_as_image}},
+       .err = {"wrote 128 bytes, not verified"},
+       .after = {board_as_image}},
       {.name = "write_eeprom_absent",
        .arguments = {"--port", "sim:board.bin,eeprom=absent", "--write", "image.bin", "--read",
                      "out.bin"},
-       .before = {image, board}, .exit_status = 1,
+       .before = {image, board},
+       .exit_status = 1,
        .err = {"30p: --write image.bin stopped after writing 0 bytes: The EEPROM did not "
                "acknowledge its device select...."},
-       .after = {board}, .absent = {"out.bin"}, .board_untouched = true},
+       .after = {board},
+       .absent = {"out.bin"},
+       .board_untouched = true},
       // Faulty files, each refused whole with the board untouched.
       refused("checksum.hex", ":0100000011EE\n\n:02001000AABB88\n" + kEnd,
               " line 3: checksum is 0x88, the record's bytes make 0x89"),
@@ -153,8 +171,10 @@ std::vector<BatchCase> Cases() {
               " holds 127 bytes; a raw image file holds exactly 128"),
       {.name = "refused_missing",
        .arguments = {kBoard, "--write", "image.bin", "--write", "no.hex"},
-       .before = {image, board}, .exit_status = 1,
-       .err = {"30p: cannot read no.hex: No such file or directory"}, .after = {board},
+       .before = {image, board},
+       .exit_status = 1,
+       .err = {"30p: cannot read no.hex: No such file or directory"},
+       .after = {board},
        .board_untouched = true},
       // --read and --read-switch, in the format of the name.
       {.name = "read_hex_and_switch_srec",
@@ -162,17 +182,21 @@ std::vector<BatchCase> Cases() {
        .before = {board},
        .err = {"read the EEPROM into eeprom.hex",
                "read the switch chip's registers into switch.srec"},
-       .after = {{"eeprom.hex", console::EncodeImage(BoardData(), console::ImageFormat::IntelHex)},
-                 {"switch.srec", console::EncodeImage(BoardData(), console::ImageFormat::SRecord)},
+       .after = {{"eeprom.hex",
+                  image_files::EncodeImage(BoardData(), image_files::ImageFormat::IntelHex)},
+                 {"switch.srec",
+                  image_files::EncodeImage(BoardData(), image_files::ImageFormat::SRecord)},
                  board},
        .board_untouched = true},
       {.name = "failed_read_keeps_the_file",
        .arguments = {"--port", "sim:board.bin,eeprom=absent", "--read", "out.hex"},
-       .before = {board, {"out.hex", "kept\n"}}, .exit_status = 1,
+       .before = {board, {"out.hex", "kept\n"}},
+       .exit_status = 1,
        .err = {"30p: --read out.hex: The EEPROM did not acknowledge its device select...."},
        .after = {{"out.hex", "kept\n"}}},
       // --verify lists every difference.
-      {.name = "verify_three_differences", .arguments = {kBoard, "--verify", "image.bin"},
+      {.name = "verify_three_differences",
+       .arguments = {kBoard, "--verify", "image.bin"},
        .before = {image,
                   {"board.bin", Raw(With(ImageData(), {{5, 0x00}, {9, 0xee}, {100, 0x01}}))}},
        .exit_status = 1,
@@ -180,43 +204,57 @@ std::vector<BatchCase> Cases() {
               "address 100: file bf, EEPROM 01\n",
        .err = {"30p: EEPROM differs from image.bin at 3 of 128 addresses"},
        .board_untouched = true},
-      {.name = "verify_partial_hex", .arguments = {kBoard, "--verify", "part.hex"},
+      {.name = "verify_partial_hex",
+       .arguments = {kBoard, "--verify", "part.hex"},
        .before = {part, {"board.bin", Raw(With(ImageData(), {{0, 0x00}}))}},
-       .err = {"EEPROM matches part.hex at the 16 addresses it holds"}, .board_untouched = true},
-      {.name = "verify_the_file_read_before", .arguments = {kBoard, "--read", "copy.hex",
-                                                            "--verify", "copy.hex"},
-       .before = {board}, .err = {"read the EEPROM into copy.hex", "EEPROM matches copy.hex"}},
+       .err = {"EEPROM matches part.hex at the 16 addresses it holds"},
+       .board_untouched = true},
+      {.name = "verify_the_file_read_before",
+       .arguments = {kBoard, "--read", "copy.hex", "--verify", "copy.hex"},
+       .before = {board},
+       .err = {"read the EEPROM into copy.hex", "EEPROM matches copy.hex"}},
       {.name = "first_failure_stops",
        .arguments = {kBoard, "--verify", "image.bin", "--read", "out.bin"},
-       .before = {image, {"board.bin", Raw(With(ImageData(), {{0, 0xf0}}))}}, .exit_status = 1,
+       .before = {image, {"board.bin", Raw(With(ImageData(), {{0, 0xf0}}))}},
+       .exit_status = 1,
        .out = "address 0: file 03, EEPROM f0\n",
-       .err = {"30p: EEPROM differs from image.bin at 1 of 128 addresses"}, .absent = {"out.bin"}},
+       .err = {"30p: EEPROM differs from image.bin at 1 of 128 addresses"},
+       .absent = {"out.bin"}},
       // --probe.
-      {.name = "probe_good_board", .arguments = {kBoard, "--probe"}, .before = {board},
+      {.name = "probe_good_board",
+       .arguments = {kBoard, "--probe"},
+       .before = {board},
        .err = {"SDA line: follows the port", "EEPROM at 0x50: answers",
                "switch chip at 0x5F: answers"},
        .board_untouched = true},
-      {.name = "probe_eeprom_absent", .arguments = {"--port", "sim,eeprom=absent", "--probe"},
+      {.name = "probe_eeprom_absent",
+       .arguments = {"--port", "sim,eeprom=absent", "--probe"},
        .exit_status = 1,
        .err = {"SDA line: follows the port",
                "30p: EEPROM at 0x50: does not answer: The EEPROM did not acknowledge its device "
                "select....",
                "switch chip at 0x5F: answers"}},
-      {.name = "probe_switch_absent", .arguments = {"--port", "sim,switch=absent", "--probe"},
+      {.name = "probe_switch_absent",
+       .arguments = {"--port", "sim,switch=absent", "--probe"},
        .exit_status = 1,
        .err = {"SDA line: follows the port", "EEPROM at 0x50: answers",
                "30p: switch chip at 0x5F: does not answer: The switch chip did not acknowledge "
                "its device select...."}},
-      {.name = "probe_sda_stuck_low", .arguments = {"--port", "sim,sda=stuck-low", "--probe"},
+      {.name = "probe_sda_stuck_low",
+       .arguments = {"--port", "sim,sda=stuck-low", "--probe"},
        .exit_status = 1,
        .err = {"30p: SDA line: SDA stays low when the port releases it...",
                "30p: EEPROM at 0x50: does not answer: The bus is held low...",
                "30p: switch chip at 0x5F: does not answer: The bus is held low..."}},
       // --quiet leaves only failures.
-      {.name = "quiet", .arguments = {kBoard, "--quiet", "--write", "image.bin", "--probe"},
-       .before = {image}, .after = {board_as_image}},
-      {.name = "quiet_failure", .arguments = {"--port", "sim,switch=absent", "--probe", "--quiet"},
-       .exit_status = 1, .err = {"30p: switch chip at 0x5F: does not answer..."}},
+      {.name = "quiet",
+       .arguments = {kBoard, "--quiet", "--write", "image.bin", "--probe"},
+       .before = {image},
+       .after = {board_as_image}},
+      {.name = "quiet_failure",
+       .arguments = {"--port", "sim,switch=absent", "--probe", "--quiet"},
+       .exit_status = 1,
+       .err = {"30p: switch chip at 0x5F: does not answer..."}},
       // Usage errors: nothing runs, no board is made.
       usage_error("all_without_write", {kBoard, "--all", "--read", "x.bin"},
                   "--all applies to --write, and no --write is given"),
@@ -242,36 +280,42 @@ std::vector<BatchCase> Cases() {
       // Names that lead to the board file through links, made or not yet made.
       {.name = "read_through_a_dangling_link_into_the_board_file",
        .arguments = {"--port", "sim:board2.bin", "--write", "image.bin", "--read", "out.hex"},
-       .before = {image}, .links = {{"out.hex", "board2.bin"}}, .exit_status = 2,
+       .before = {image},
+       .links = {{"out.hex", "board2.bin"}},
+       .exit_status = 2,
        .err = {"30p: --read out.hex is the board file of --port sim:board2.bin, which the "
-               "board keeps its EEPROM in while it runs; name another file", usage[0], usage[1],
-               usage[2], usage[3]},
+               "board keeps its EEPROM in while it runs; name another file",
+               usage[0], usage[1], usage[2], usage[3]},
        .absent = {"board2.bin"}},
       {.name = "read_through_a_linked_folder_into_the_board_file",
        .arguments = {"--port", "sim:real/b.bin", "--read", "alias/b.bin"},
-       .before = {{"real/keep", ""}}, .links = {{"alias", "real"}}, .exit_status = 2,
+       .before = {{"real/keep", ""}},
+       .links = {{"alias", "real"}},
+       .exit_status = 2,
        .err = {"30p: --read alias/b.bin is the board file of --port sim:real/b.bin, which the "
-               "board keeps its EEPROM in while it runs; name another file", usage[0], usage[1],
-               usage[2], usage[3]},
+               "board keeps its EEPROM in while it runs; name another file",
+               usage[0], usage[1], usage[2], usage[3]},
        .absent = {"real/b.bin"}},
       // An output through a link replaces the file the link leads to; the link stays.
       {.name = "read_through_links",
        .arguments = {kBoard, "--read", "out.hex", "--read-switch", "regs.bin"},
        .before = {board, {"kept/regs.bin", "old"}, {"real/other", ""}},
-       .links = {{"out.hex", "saved/eeprom.hex"}, {"regs.bin", "kept/regs.bin"},
-                 {"saved", "real"}},
+       .links = {{"out.hex", "saved/eeprom.hex"}, {"regs.bin", "kept/regs.bin"}, {"saved", "real"}},
        .err = {"read the EEPROM into out.hex", "read the switch chip's registers into regs.bin"},
        .after = {{"real/eeprom.hex",
-                  console::EncodeImage(BoardData(), console::ImageFormat::IntelHex)},
+                  image_files::EncodeImage(BoardData(), image_files::ImageFormat::IntelHex)},
                  {"kept/regs.bin", Raw(BoardData())}},
        .board_untouched = true},
       // An output another program holds locked is left alone.
       {.name = "read_into_a_locked_file",
        .arguments = {kBoard, "--read", "shared.bin"},
-       .before = {board, {"shared.bin", "theirs"}}, .locked = {"shared.bin"}, .exit_status = 1,
+       .before = {board, {"shared.bin", "theirs"}},
+       .locked = {"shared.bin"},
+       .exit_status = 1,
        .err = {"30p: cannot write shared.bin: another program holds it open "
                "(a running virtual board or plover); close that program or name another file"},
-       .after = {{"shared.bin", "theirs"}}, .board_untouched = true},
+       .after = {{"shared.bin", "theirs"}},
+       .board_untouched = true},
   };
 }
 
@@ -291,7 +335,8 @@ TEST_P(BatchTest, RunsTheOperations) {
     fs::create_directories((scratch.Work() / file.name).parent_path());
     WriteFileBytes(scratch.Work() / file.name, file.bytes);
   }
-  for (const FileSpec& link : test.links) fs::create_symlink(link.bytes, scratch.Work() / link.name);
+  for (const FileSpec& link : test.links)
+    fs::create_symlink(link.bytes, scratch.Work() / link.name);
   const fs::path board = scratch.Work() / "board.bin";
   if (fs::exists(board)) fs::last_write_time(board, kOldTime);
   std::vector<std::unique_ptr<HeldFileLock>> locks;
@@ -316,8 +361,8 @@ TEST_P(BatchTest, RunsTheOperations) {
   }
   EXPECT_EQ(run.err.find('\r'), std::string::npos) << "progress shown off a terminal";
   for (const FileSpec& file : test.after) {
-    EXPECT_TRUE(DescribeFirstDifference(file.bytes, ReadFileBytes(scratch.Work() / file.name))
-                    .empty())
+    EXPECT_TRUE(
+        DescribeFirstDifference(file.bytes, ReadFileBytes(scratch.Work() / file.name)).empty())
         << file.name << ": "
         << DescribeFirstDifference(file.bytes, ReadFileBytes(scratch.Work() / file.name));
   }
@@ -344,9 +389,8 @@ INSTANTIATE_TEST_SUITE_P(Batch, BatchTest, ::testing::ValuesIn(Cases()),
 TEST(TerminalBatchTest, AWriteShowsItsProgressOnATerminalOnly) {
   ScratchFolder scratch;
   WriteFileBytes(scratch.Work() / "image.bin", Raw(ImageData()));
-  const RunResult run =
-      RunProgramOnTerminal(PLOVER_30P_PROGRAM, {kBoard, "--all", "--write", "image.bin"}, "",
-                           scratch);
+  const RunResult run = RunProgramOnTerminal(
+      PLOVER_30P_PROGRAM, {kBoard, "--all", "--write", "image.bin"}, "", scratch);
   EXPECT_EQ(run.exit_status, 0) << "30p " << DescribeEnd(run);
   std::string expected = "\rwriting 0/128";
   for (int done = 8; done <= 128; done += 8) {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Replacing an output file: the new bytes arrive whole with the old file's mode, a failure leaves
 // the old file byte for byte as it was, and no temporary file is ever left behind.
-#include "console/safe_replace.h"
+#include "image_files/safe_replace.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -42,22 +42,22 @@ TEST(SafeReplaceTest, ReplacesWholeKeepingModeAndLinkAndLeavesNoTemporary) {
   const fs::path existing = folder / "board.hex";
   WriteFileBytes(existing, "old contents, longer than the new");
   fs::permissions(existing, fs::perms(0640));
-  EXPECT_EQ(console::ReplaceFile(existing, "new"), "");
+  EXPECT_EQ(image_files::ReplaceFile(existing, "new"), "");
   EXPECT_EQ(ReadFileBytes(existing), "new");
   EXPECT_EQ(ModeOf(existing), 0640u);
 
   const mode_t old_mask = ::umask(027);
-  EXPECT_EQ(console::ReplaceFile(folder / "new.bin", "fresh"), "");
+  EXPECT_EQ(image_files::ReplaceFile(folder / "new.bin", "fresh"), "");
   ::umask(old_mask);
   EXPECT_EQ(ReadFileBytes(folder / "new.bin"), "fresh");
   EXPECT_EQ(ModeOf(folder / "new.bin"), 0640u);
 
   fs::create_symlink("board.hex", folder / "link.hex");
-  EXPECT_EQ(console::ReplaceFile(folder / "link.hex", "through the link"), "");
+  EXPECT_EQ(image_files::ReplaceFile(folder / "link.hex", "through the link"), "");
   EXPECT_TRUE(fs::is_symlink(folder / "link.hex"));
   EXPECT_EQ(ReadFileBytes(existing), "through the link");
 
-  EXPECT_EQ(console::ReplaceFile("/dev/null", "to a device"), "");
+  EXPECT_EQ(image_files::ReplaceFile("/dev/null", "to a device"), "");
   EXPECT_EQ(Entries(folder), (std::set<std::string>{"board.hex", "new.bin", "link.hex"}));
 }
 
@@ -120,7 +120,7 @@ TEST(SafeReplaceTest, AFailureLeavesTheTargetAsItWas) {
     WriteFileBytes(folder / "keep.hex", kept);
     const std::string target = failure.target(folder);
     const std::set<std::string> before = Entries(folder);
-    EXPECT_EQ(console::ReplaceFile(target, replacement),
+    EXPECT_EQ(image_files::ReplaceFile(target, replacement),
               "cannot write " + target + ": " + failure.cause);
     fs::permissions(folder, fs::perms(0755));
     EXPECT_EQ(ReadFileBytes(folder / "keep.hex"), kept);
@@ -131,7 +131,7 @@ TEST(SafeReplaceTest, AFailureLeavesTheTargetAsItWas) {
   const ScratchFolder scratch;
   const fs::path target = scratch.Work() / "keep.hex";
   WriteFileBytes(target, kept);
-  EXPECT_EQ(WithFileSizeLimit(100, [&] { return console::ReplaceFile(target, replacement); }),
+  EXPECT_EQ(WithFileSizeLimit(100, [&] { return image_files::ReplaceFile(target, replacement); }),
             "cannot write " + target.string() + ": File too large");
   EXPECT_EQ(ReadFileBytes(target), kept);
   EXPECT_EQ(Entries(scratch.Work()), std::set<std::string>{"keep.hex"});

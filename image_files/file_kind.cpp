@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "console/file_kind.h"
+#include "image_files/file_kind.h"
 
 #include <sys/stat.h>
 
-namespace console {
+namespace image_files {
 
 bool IsDataFileKind(mode_t mode) { return S_ISREG(mode) || S_ISCHR(mode); }
 
@@ -16,4 +16,4 @@ const char* NotADataFileReason(mode_t mode) {
   return "it is not a regular file";
 }
 
-}  // namespace console
+}  // namespace image_files

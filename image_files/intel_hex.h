@@ -13,9 +13,9 @@
 #include <string_view>
 
 #include "bus/image.h"
-#include "console/partial_image.h"
+#include "image_files/partial_image.h"
 
-namespace console {
+namespace image_files {
 
 // The whole text is checked before an image is given: every fault refuses the file.
 [[nodiscard]] RecordFileParse ParseIntelHex(std::string_view text);
@@ -23,4 +23,4 @@ namespace console {
 // Data records of 16 bytes for addresses 0x00 to 0x7F, then the end record; "\n" line ends.
 [[nodiscard]] std::string WriteIntelHex(const bus::Image& image);
 
-}  // namespace console
+}  // namespace image_files

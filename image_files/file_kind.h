@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Which kinds of file the console reads and writes as data: regular files, and character devices
+// Which kinds of file both programs read and write as data: regular files, and character devices
 // such as /dev/null. A folder, a FIFO, a socket or a block device is refused, never waited on.
 #pragma once
 
 #include <sys/types.h>
 
-namespace console {
+namespace image_files {
 
 [[nodiscard]] bool IsDataFileKind(mode_t mode);
 
@@ -13,4 +13,4 @@ namespace console {
 // are.
 [[nodiscard]] const char* NotADataFileReason(mode_t mode);
 
-}  // namespace console
+}  // namespace image_files

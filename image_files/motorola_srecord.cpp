@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "console/motorola_srecord.h"
+#include "image_files/motorola_srecord.h"
 
 #include <array>
 #include <cstdint>
@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "console/record_image_builder.h"
-#include "console/record_text.h"
+#include "image_files/record_image_builder.h"
+#include "image_files/record_text.h"
 
-namespace console {
+namespace image_files {
 
 namespace {
 
@@ -180,8 +180,9 @@ RecordFileParse ParseSRecord(std::string_view text) {
       continue;
     }
     if (seen.termination_line != 0) {
-      return RecordFileParse::Fault(line.number, "only blank lines may follow the termination record on line " +
-                                    std::to_string(seen.termination_line));
+      return RecordFileParse::Fault(line.number,
+                                    "only blank lines may follow the termination record on line " +
+                                        std::to_string(seen.termination_line));
     }
     seen.last_line = line.number;
     Record record;
@@ -196,9 +197,10 @@ RecordFileParse ParseSRecord(std::string_view text) {
   }
   const bool ends_with_count = seen.count_line == seen.last_line;
   if (seen.termination_line == 0 && !ends_with_count) {
-    return RecordFileParse::Fault(seen.last_line,
-                 "the file ends after this line without a termination record (S7, S8 or S9) or "
-                 "a count record (S5, S6)");
+    return RecordFileParse::Fault(
+        seen.last_line,
+        "the file ends after this line without a termination record (S7, S8 or S9) or "
+        "a count record (S5, S6)");
   }
   if (seen.builder.Image().held.none()) {
     return RecordFileParse::Fault(seen.last_line, "the file ends here without giving any data");
@@ -223,4 +225,4 @@ std::string WriteSRecord(const bus::Image& image) {
   return text;
 }
 
-}  // namespace console
+}  // namespace image_files

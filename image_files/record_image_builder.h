@@ -12,9 +12,9 @@
 #include <span>
 #include <string>
 
-#include "console/partial_image.h"
+#include "image_files/partial_image.h"
 
-namespace console {
+namespace image_files {
 
 class RecordImageBuilder {
  public:
@@ -30,4 +30,4 @@ class RecordImageBuilder {
   std::array<int, bus::kEepromSize> line_of_{};  // the line that gave each held address
 };
 
-}  // namespace console
+}  // namespace image_files

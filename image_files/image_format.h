@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace console {
+namespace image_files {
 
 enum class ImageFormat { Raw, IntelHex, SRecord };
 
@@ -28,4 +28,4 @@ struct FormatWordResult {
 // The word that selects `format`: "raw", "ihex" or "srec".
 [[nodiscard]] const char* FormatWord(ImageFormat format);
 
-}  // namespace console
+}  // namespace image_files

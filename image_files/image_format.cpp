@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "console/image_format.h"
+#include "image_files/image_format.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <filesystem>
 
-namespace console {
+namespace image_files {
 
 namespace {
 
@@ -67,4 +67,4 @@ const char* FormatWord(ImageFormat format) {
   return "raw";
 }
 
-}  // namespace console
+}  // namespace image_files

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-namespace console {
+namespace image_files {
 
 [[nodiscard]] std::string ShownFileName(std::string_view name);
 
-}  // namespace console
+}  // namespace image_files

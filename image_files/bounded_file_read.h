@@ -17,7 +17,7 @@
 
 #include "bus/read_within.h"
 
-namespace console {
+namespace image_files {
 
 struct FileContents {
   std::optional<std::string> bytes;  // the whole file, when it could be read
@@ -28,4 +28,4 @@ struct FileContents {
     const std::string& name, std::size_t limit,
     std::chrono::milliseconds device_bound = bus::kDeviceEndBound);
 
-}  // namespace console
+}  // namespace image_files

@@ -2,7 +2,7 @@
 // The image file formats: choosing a format, reading raw, Intel HEX and S-record files whole
 // (every fault refused with the file, line and cause), and writing them so that the outside tools
 // srec_cat and objcopy read back the same image, and read what those tools write.
-#include "console/image_file.h"
+#include "image_files/image_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -15,32 +15,41 @@
 #include <string>
 #include <vector>
 
-#include "console/image_format.h"
 #include "dialogue_runner.h"
+#include "image_files/image_format.h"
 
 namespace console_test {
 namespace {
 
-using console::ImageFormat;
+using image_files::ImageFormat;
 
 // --- Choosing the format. ---
 
 TEST(ImageFormatTest, ComesFromTheExtensionOrTheFormatWord) {
-  const std::vector<std::pair<std::string, ImageFormat>> names{
-      {"board.hex", ImageFormat::IntelHex}, {"BOARD.HEX", ImageFormat::IntelHex},
-      {"a/b.ihex", ImageFormat::IntelHex},  {"x.Ihx", ImageFormat::IntelHex},
-      {"board.srec", ImageFormat::SRecord}, {"b.S19", ImageFormat::SRecord},
-      {"b.s28", ImageFormat::SRecord},      {"b.s37", ImageFormat::SRecord},
-      {"b.mot", ImageFormat::SRecord},      {"30p.dat", ImageFormat::Raw},
-      {"board", ImageFormat::Raw},          {"hex.d/board", ImageFormat::Raw},
-      {".hex", ImageFormat::Raw},           {"board.hex.bak", ImageFormat::Raw}};
+  const std::vector<std::pair<std::string, image_files::ImageFormat>> names{
+      {"board.hex", image_files::ImageFormat::IntelHex},
+      {"BOARD.HEX", image_files::ImageFormat::IntelHex},
+      {"a/b.ihex", image_files::ImageFormat::IntelHex},
+      {"x.Ihx", image_files::ImageFormat::IntelHex},
+      {"board.srec", image_files::ImageFormat::SRecord},
+      {"b.S19", image_files::ImageFormat::SRecord},
+      {"b.s28", image_files::ImageFormat::SRecord},
+      {"b.s37", image_files::ImageFormat::SRecord},
+      {"b.mot", image_files::ImageFormat::SRecord},
+      {"30p.dat", image_files::ImageFormat::Raw},
+      {"board", image_files::ImageFormat::Raw},
+      {"hex.d/board", image_files::ImageFormat::Raw},
+      {".hex", image_files::ImageFormat::Raw},
+      {"board.hex.bak", image_files::ImageFormat::Raw}};
   for (const auto& [name, format] : names) {
-    EXPECT_EQ(console::FormatFromFileName(name), format) << name;
+    EXPECT_EQ(image_files::FormatFromFileName(name), format) << name;
   }
-  for (ImageFormat format : {ImageFormat::Raw, ImageFormat::IntelHex, ImageFormat::SRecord}) {
-    EXPECT_EQ(console::ParseFormatWord(console::FormatWord(format)).format, format);
+  for (image_files::ImageFormat format :
+       {image_files::ImageFormat::Raw, image_files::ImageFormat::IntelHex,
+        image_files::ImageFormat::SRecord}) {
+    EXPECT_EQ(image_files::ParseFormatWord(image_files::FormatWord(format)).format, format);
   }
-  const console::FormatWordResult refused = console::ParseFormatWord("hex");
+  const image_files::FormatWordResult refused = image_files::ParseFormatWord("hex");
   EXPECT_FALSE(refused.format);
   EXPECT_EQ(refused.error, "--format 'hex' is not a file format; use raw, ihex or srec");
 }
@@ -49,14 +58,14 @@ TEST(ImageFormatTest, ComesFromTheExtensionOrTheFormatWord) {
 // its name chooses.
 struct ScratchRead {
   std::string path;
-  console::ImageFileRead read;
+  image_files::ImageFileRead read;
 };
 
 ScratchRead ReadScratchFile(const std::string& name, const std::string& text) {
   const ScratchFolder scratch;
   const std::string path = scratch.Path() / name;
   WriteFileBytes(path, text);
-  return {path, console::ReadImageFile(path, console::FormatFromFileName(path))};
+  return {path, image_files::ReadImageFile(path, image_files::FormatFromFileName(path))};
 }
 
 // --- Reading: every fault refused with the file, the line and the cause. ---
@@ -160,7 +169,7 @@ TEST(ImageFileTest, RefusesWhatIsNoFileOrTooLong) {
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const std::string huge = scratch.Path() / "huge.bin";
   WriteFileBytes(huge, "");
-  std::filesystem::resize_file(huge, console::kImageFileLimit + 1);
+  std::filesystem::resize_file(huge, image_files::kImageFileLimit + 1);
   const std::string missing = scratch.Path() / "missing.hex";
   const std::map<std::string, std::string> errors{
       {fifo, "cannot read " + fifo + ": it is a FIFO, not a file"},
@@ -177,7 +186,7 @@ TEST(ImageFileTest, RefusesWhatIsNoFileOrTooLong) {
       {std::string("a\nb\0c", 5), "cannot read a\\nb\\x00c: a file name cannot hold a zero byte"},
   };
   for (const auto& [name, error] : errors) {
-    EXPECT_EQ(console::ReadImageFile(name, ImageFormat::Raw).error, error);
+    EXPECT_EQ(image_files::ReadImageFile(name, image_files::ImageFormat::Raw).error, error);
   }
 }
 
@@ -194,7 +203,7 @@ void PrintTo(const AcceptCase& test, std::ostream* os) { *os << test.name; }
 class ImageFileAcceptTest : public ::testing::TestWithParam<AcceptCase> {};
 
 TEST_P(ImageFileAcceptTest, GivesTheAddressesTheFileHolds) {
-  const console::ImageFileRead read = ReadScratchFile(GetParam().name, GetParam().text).read;
+  const image_files::ImageFileRead read = ReadScratchFile(GetParam().name, GetParam().text).read;
   ASSERT_TRUE(read.image) << read.error;
   for (std::size_t address = 0; address < bus::kEepromSize; ++address) {
     const auto given = GetParam().bytes.find(static_cast<int>(address));
@@ -253,23 +262,25 @@ std::vector<std::string> Lines(const std::string& text) {
 
 TEST(ImageFileTest, WritesSixteenBytesARecordAndReadsItBack) {
   const bus::Image image = TestImage();
-  const std::vector<std::string> hex = Lines(console::EncodeImage(image, ImageFormat::IntelHex));
+  const std::vector<std::string> hex =
+      Lines(image_files::EncodeImage(image, image_files::ImageFormat::IntelHex));
   ASSERT_EQ(hex.size(), 9u);
   EXPECT_EQ(hex[0], ":10000000FF24496E93B8DD02274C7196BBE0052AA8");
   EXPECT_EQ(hex[8], ":00000001FF");
-  const std::vector<std::string> srec = Lines(console::EncodeImage(image, ImageFormat::SRecord));
+  const std::vector<std::string> srec =
+      Lines(image_files::EncodeImage(image, image_files::ImageFormat::SRecord));
   ASSERT_EQ(srec.size(), 11u);
   EXPECT_EQ(srec[1], "S1130000FF24496E93B8DD02274C7196BBE0052AA4");
   EXPECT_EQ(srec[9], "S5030008F4");
   EXPECT_EQ(srec[10], "S9030000FC");
-  EXPECT_EQ(console::EncodeImage(image, ImageFormat::Raw), Bytes(image));
+  EXPECT_EQ(image_files::EncodeImage(image, image_files::ImageFormat::Raw), Bytes(image));
 
   const ScratchFolder scratch;
   for (const char* name : {"image.bin", "image.hex", "image.srec"}) {
     const std::string path = scratch.Path() / name;
-    const ImageFormat format = console::FormatFromFileName(name);
-    WriteFileBytes(path, console::EncodeImage(image, format));
-    const console::ImageFileRead read = console::ReadImageFile(path, format);
+    const image_files::ImageFormat format = image_files::FormatFromFileName(name);
+    WriteFileBytes(path, image_files::EncodeImage(image, format));
+    const image_files::ImageFileRead read = image_files::ReadImageFile(path, format);
     ASSERT_TRUE(read.image) << read.error;
     EXPECT_TRUE(read.image->Complete()) << name;
     EXPECT_EQ(read.image->bytes, image) << name;
@@ -287,13 +298,13 @@ std::string FindTool(const std::string& tool) {
 
 struct ToolCase {
   std::string tool;
-  ImageFormat format;
+  image_files::ImageFormat format;
   std::vector<std::string> to_binary;    // arguments turning in.txt into out.bin
   std::vector<std::string> from_binary;  // arguments turning in.bin into out.txt
 };
 
 void PrintTo(const ToolCase& test, std::ostream* os) {
-  *os << test.tool << " " << console::FormatWord(test.format);
+  *os << test.tool << " " << image_files::FormatWord(test.format);
 }
 
 class OutsideToolTest : public ::testing::TestWithParam<ToolCase> {};
@@ -305,7 +316,7 @@ TEST_P(OutsideToolTest, ReadsWhatWeWriteAndWeReadWhatItWrites) {
   }
   const bus::Image image = TestImage();
   const ScratchFolder scratch;
-  WriteFileBytes(scratch.Work() / "in.txt", console::EncodeImage(image, GetParam().format));
+  WriteFileBytes(scratch.Work() / "in.txt", image_files::EncodeImage(image, GetParam().format));
   const RunResult to_binary = RunProgram(tool, GetParam().to_binary, "", scratch);
   EXPECT_EQ(to_binary.exit_status, 0) << to_binary.err;
   EXPECT_EQ(ReadFileBytes(scratch.Work() / "out.bin"), Bytes(image));
@@ -313,8 +324,8 @@ TEST_P(OutsideToolTest, ReadsWhatWeWriteAndWeReadWhatItWrites) {
   WriteFileBytes(scratch.Work() / "in.bin", Bytes(image));
   const RunResult from_binary = RunProgram(tool, GetParam().from_binary, "", scratch);
   ASSERT_EQ(from_binary.exit_status, 0) << from_binary.err;
-  const console::ImageFileRead read =
-      console::ReadImageFile(scratch.Work() / "out.txt", GetParam().format);
+  const image_files::ImageFileRead read =
+      image_files::ReadImageFile(scratch.Work() / "out.txt", GetParam().format);
   ASSERT_TRUE(read.image) << read.error << "\n" << ReadFileBytes(scratch.Work() / "out.txt");
   EXPECT_TRUE(read.image->Complete());
   EXPECT_EQ(read.image->bytes, image);
@@ -323,23 +334,23 @@ TEST_P(OutsideToolTest, ReadsWhatWeWriteAndWeReadWhatItWrites) {
 INSTANTIATE_TEST_SUITE_P(
     Tools, OutsideToolTest,
     ::testing::Values(ToolCase{"srec_cat",
-                               ImageFormat::IntelHex,
+                               image_files::ImageFormat::IntelHex,
                                {"in.txt", "-Intel", "-o", "out.bin", "-binary"},
                                {"in.bin", "-binary", "-o", "out.txt", "-Intel"}},
                       ToolCase{"srec_cat",
-                               ImageFormat::SRecord,
+                               image_files::ImageFormat::SRecord,
                                {"in.txt", "-Motorola", "-o", "out.bin", "-binary"},
                                {"in.bin", "-binary", "-o", "out.txt", "-Motorola"}},
                       ToolCase{"objcopy",
-                               ImageFormat::IntelHex,
+                               image_files::ImageFormat::IntelHex,
                                {"-I", "ihex", "-O", "binary", "in.txt", "out.bin"},
                                {"-I", "binary", "-O", "ihex", "in.bin", "out.txt"}},
                       ToolCase{"objcopy",
-                               ImageFormat::SRecord,
+                               image_files::ImageFormat::SRecord,
                                {"-I", "srec", "-O", "binary", "in.txt", "out.bin"},
                                {"-I", "binary", "-O", "srec", "in.bin", "out.txt"}}),
     [](const auto& info) {
-      return info.param.tool + "_" + console::FormatWord(info.param.format);
+      return info.param.tool + "_" + image_files::FormatWord(info.param.format);
     });
 
 }  // namespace

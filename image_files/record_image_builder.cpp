@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "console/record_image_builder.h"
+#include "image_files/record_image_builder.h"
 
-#include "console/record_text.h"
+#include "image_files/record_text.h"
 
-namespace console {
+namespace image_files {
 
 std::string RecordImageBuilder::Place(std::uint64_t address, std::span<const std::uint8_t> data,
                                       int line) {
@@ -29,4 +29,4 @@ std::string RecordImageBuilder::Place(std::uint64_t address, std::span<const std
   return {};
 }
 
-}  // namespace console
+}  // namespace image_files

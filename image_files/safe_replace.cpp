@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "console/safe_replace.h"
+#include "image_files/safe_replace.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -12,10 +12,10 @@
 #include <random>
 
 #include "bus/file_identity.h"
-#include "console/file_kind.h"
-#include "console/shown_file_name.h"
+#include "image_files/file_kind.h"
+#include "image_files/shown_file_name.h"
 
-namespace console {
+namespace image_files {
 
 namespace {
 
@@ -81,8 +81,9 @@ int LockExisting(const std::string& name, const std::string& target, std::string
   } while (locked != 0 && errno == EINTR);
   if (locked != 0) {
     error = errno == EWOULDBLOCK
-                ? Cannot(name, "another program holds it open (a running virtual board or plover); "
-                               "close that program or name another file")
+                ? Cannot(name,
+                         "another program holds it open (a running virtual board or plover); "
+                         "close that program or name another file")
                 : Cannot(name, Reason());
     ::close(fd);
     return -1;
@@ -199,4 +200,4 @@ std::string ReplaceFile(const std::string& name, std::string_view bytes) {
   return error;
 }
 
-}  // namespace console
+}  // namespace image_files

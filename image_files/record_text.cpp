@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "console/record_text.h"
+#include "image_files/record_text.h"
 
 #include <cstdio>
 
-namespace console {
+namespace image_files {
 
 namespace {
 
@@ -81,4 +81,4 @@ void AppendHexByte(std::string& out, std::uint8_t byte) {
   out += kDigits[byte & 0x0F];
 }
 
-}  // namespace console
+}  // namespace image_files

@@ -12,7 +12,7 @@
 
 #include "bus/image.h"
 
-namespace console {
+namespace image_files {
 
 struct PartialImage {
   bus::Image bytes{};
@@ -33,4 +33,4 @@ struct RecordFileParse {
   }
 };
 
-}  // namespace console
+}  // namespace image_files

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "console/bounded_file_read.h"
+#include "image_files/bounded_file_read.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "bus/read_within.h"
-#include "console/file_kind.h"
-#include "console/shown_file_name.h"
+#include "image_files/file_kind.h"
+#include "image_files/shown_file_name.h"
 
-namespace console {
+namespace image_files {
 
 namespace {
 
@@ -96,4 +96,4 @@ FileContents ReadBoundedFile(const std::string& name, std::size_t limit,
   return ReadToEnd(name, file.get(), limit, device_bound);
 }
 
-}  // namespace console
+}  // namespace image_files

@@ -13,10 +13,10 @@
 #include <string>
 
 #include "bus/image.h"
-#include "console/image_format.h"
-#include "console/partial_image.h"
+#include "image_files/image_format.h"
+#include "image_files/partial_image.h"
 
-namespace console {
+namespace image_files {
 
 // The most bytes an image file is read to; a longer one is refused. Ample for any of the formats
 // (a 128-byte image in Intel HEX is under 400 bytes) with room for comments in an S0 header.
@@ -32,4 +32,4 @@ struct ImageFileRead {
 // The bytes of a file holding the whole image in `format`.
 [[nodiscard]] std::string EncodeImage(const bus::Image& image, ImageFormat format);
 
-}  // namespace console
+}  // namespace image_files

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "console/image_file.h"
+#include "image_files/image_file.h"
 
 #include <string_view>
 
-#include "console/bounded_file_read.h"
-#include "console/intel_hex.h"
-#include "console/motorola_srecord.h"
-#include "console/shown_file_name.h"
+#include "image_files/bounded_file_read.h"
+#include "image_files/intel_hex.h"
+#include "image_files/motorola_srecord.h"
+#include "image_files/shown_file_name.h"
 
-namespace console {
+namespace image_files {
 
 namespace {
 
@@ -66,4 +66,4 @@ std::string EncodeImage(const bus::Image& image, ImageFormat format) {
   return std::string(image.begin(), image.end());
 }
 
-}  // namespace console
+}  // namespace image_files

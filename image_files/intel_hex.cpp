@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "console/intel_hex.h"
+#include "image_files/intel_hex.h"
 
 #include <cstdint>
 #include <span>
 #include <utility>
 #include <vector>
 
-#include "console/record_image_builder.h"
-#include "console/record_text.h"
+#include "image_files/record_image_builder.h"
+#include "image_files/record_text.h"
 
-namespace console {
+namespace image_files {
 
 namespace {
 
@@ -130,8 +130,9 @@ RecordFileParse ParseIntelHex(std::string_view text) {
       continue;
     }
     if (end_line != 0) {
-      return RecordFileParse::Fault(line.number, "only blank lines may follow the end record on line " +
-                                    std::to_string(end_line));
+      return RecordFileParse::Fault(
+          line.number,
+          "only blank lines may follow the end record on line " + std::to_string(end_line));
     }
     last_line = line.number;
     Record record;
@@ -164,7 +165,8 @@ RecordFileParse ParseIntelHex(std::string_view text) {
     return RecordFileParse::Fault(0, "the file holds no records");
   }
   if (end_line == 0) {
-    return RecordFileParse::Fault(last_line, "the file ends after this line without the end record (type 01)");
+    return RecordFileParse::Fault(last_line,
+                                  "the file ends after this line without the end record (type 01)");
   }
   if (builder.Image().held.none()) {
     return RecordFileParse::Fault(end_line, "the file ends here without giving any data");
@@ -183,4 +185,4 @@ std::string WriteIntelHex(const bus::Image& image) {
   return text;
 }
 
-}  // namespace console
+}  // namespace image_files

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace console {
+namespace image_files {
 
 struct TextLine {
   int number = 0;         // from 1
@@ -43,4 +43,4 @@ struct HexDecode {
 // Appends the byte as two upper-case hex digits.
 void AppendHexByte(std::string& out, std::uint8_t byte);
 
-}  // namespace console
+}  // namespace image_files

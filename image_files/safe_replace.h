@@ -9,17 +9,17 @@
 // the target is untouched. A file the user may not write is refused, as writing it in place would
 // be, although the rename alone would need only the folder's permission, and so is a file another
 // program holds locked (a running virtual board's file, a file plover has open). A symbolic link,
-// dangling or not, is followed: the file it leads to is replaced and the link stays. A character device (/dev/null, a
-// terminal) cannot be renamed over and is written directly; a folder, FIFO, socket or block device
-// is refused.
+// dangling or not, is followed: the file it leads to is replaced and the link stays. A character
+// device (/dev/null, a terminal) cannot be renamed over and is written directly; a folder, FIFO,
+// socket or block device is refused.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-namespace console {
+namespace image_files {
 
 // An empty text on success; otherwise one line naming the file and the cause.
 [[nodiscard]] std::string ReplaceFile(const std::string& name, std::string_view bytes);
 
-}  // namespace console
+}  // namespace image_files

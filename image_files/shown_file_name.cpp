@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "console/shown_file_name.h"
+#include "image_files/shown_file_name.h"
 
 #include <cstdio>
 
-namespace console {
+namespace image_files {
 
 std::string ShownFileName(std::string_view name) {
   std::string shown;
@@ -24,4 +24,4 @@ std::string ShownFileName(std::string_view name) {
   return shown;
 }
 
-}  // namespace console
+}  // namespace image_files

@@ -14,9 +14,9 @@
 #include <string_view>
 
 #include "bus/image.h"
-#include "console/partial_image.h"
+#include "image_files/partial_image.h"
 
-namespace console {
+namespace image_files {
 
 // The whole text is checked before an image is given: every fault refuses the file.
 [[nodiscard]] RecordFileParse ParseSRecord(std::string_view text);
@@ -25,4 +25,4 @@ namespace console {
 // the S9 termination record; "\n" line ends.
 [[nodiscard]] std::string WriteSRecord(const bus::Image& image);
 
-}  // namespace console
+}  // namespace image_files
