@@ -5,6 +5,10 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "gui/modify_dlg.h"
 #include "gui/plover_app.h"
@@ -12,6 +16,8 @@
 #include "gui/resources.h"
 #include "gui/shell/raw_file.h"
 #include "gui/verify_dlg.h"
+#include "image_files/image_file.h"
+#include "image_files/shown_file_name.h"
 
 namespace plover {
 
@@ -77,10 +83,55 @@ std::optional<bus::Image> CploverDoc::ReadImageCopy(shell::RawFile& file, const 
   return loaded;
 }
 
-bool CploverDoc::OpenImageFile(const QString& path) {
+std::optional<image_files::PartialImage> CploverDoc::ReadRecordFile(
+    const QString& path, image_files::ImageFormat format) {
   CploverApp& app = TheApp();
   shell::RawFile file;
-  const std::optional<bus::Image> loaded = ReadImageCopy(file, path);
+  if (const auto error = file.OpenForReading(path)) {
+    app.ReportFileError(*error, path);
+    return std::nullopt;
+  }
+  // One byte more than a record file may hold, so that a longer one is seen to be longer.
+  std::vector<std::uint8_t> bytes(image_files::kImageFileLimit + 1);
+  std::size_t count = 0;
+  const auto error = file.Read(bytes, count);
+  file.Close();
+  if (error) {
+    app.ReportFileError(*error, path);
+    return std::nullopt;
+  }
+  const std::string name = path.toStdString();
+  std::string fault;
+  std::optional<image_files::PartialImage> image;
+  if (count > image_files::kImageFileLimit) {
+    fault = image_files::ShownFileName(name) + " is larger than " +
+            std::to_string(image_files::kImageFileLimit) + " bytes; it is not an image file";
+  } else {
+    const image_files::ImageFileRead read = image_files::DecodeImageFile(
+        name, std::string_view(reinterpret_cast<const char*>(bytes.data()), count), format);
+    image = read.image;
+    fault = read.error;
+  }
+  if (!image) {
+    app.MessageBox(QString::fromStdString(fault), app.AppTitle(), shell::MessageIcon::Exclamation);
+  }
+  return image;
+}
+
+bool CploverDoc::OpenImageFile(const QString& path) {
+  CploverApp& app = TheApp();
+  const image_files::ImageFormat format = image_files::FormatFromFileName(path.toStdString());
+  std::optional<image_files::PartialImage> partial;
+  shell::RawFile file;
+  std::optional<bus::Image> loaded;
+  if (format == image_files::ImageFormat::Raw) {
+    loaded = ReadImageCopy(file, path);
+  } else if ((partial = ReadRecordFile(path, format))) {
+    loaded = app.EepromImage;
+    for (std::size_t address = 0; address < bus::kEepromSize; ++address) {
+      if (partial->held[address]) (*loaded)[address] = partial->bytes[address];
+    }
+  }
   if (!loaded) return false;
   app.EepromImage = *loaded;
   app.CurrentFileName = path;
@@ -88,6 +139,13 @@ bool CploverDoc::OpenImageFile(const QString& path) {
   app.RepaintMainWindow();
   SetTitle(app.CurrentFileName);
   file.Close();
+  if (partial && !partial->Complete()) {
+    app.MessageBox(
+        QString::fromStdString(image_files::ShownFileName(path.toStdString()) + " held addresses " +
+                               image_files::HeldAddressRanges(*partial) +
+                               "; the other addresses of the image are unchanged."),
+        app.AppTitle(), shell::MessageIcon::Information);
+  }
   return true;
 }
 
@@ -118,7 +176,10 @@ bool CploverDoc::SaveImageTo(const QString& path) {
     app.ReportFileError(*error, path);
     return false;
   }
-  if (const auto error = file.Replace(app.EepromImage)) {
+  const std::string bytes = image_files::EncodeImage(
+      app.EepromImage, image_files::FormatFromFileName(path.toStdString()));
+  if (const auto error = file.Replace(
+          std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()))) {
     file.Close();
     app.ReportFileError(*error, path);
     return false;

@@ -9,6 +9,8 @@
 #include "bus/image.h"
 #include "gui/shell/document.h"
 #include "gui/shell/user_prompts.h"
+#include "image_files/image_format.h"
+#include "image_files/partial_image.h"
 
 namespace shell {
 class RawFile;
@@ -45,13 +47,19 @@ class CploverDoc : public shell::Document {
   // name as the title.
   void OnProgramDefaults();
 
-  // Writes the 128 bytes of EepromImage to `path`, replacing the file. False, after the error has
-  // been reported, when the file could not be opened or written.
+  // The file's format follows its name, as in 30p: .hex, .ihex and .ihx are Intel HEX; .srec,
+  // .s19, .s28, .s37 and .mot are S-record; any other name holds the raw bytes.
+
+  // Writes EepromImage to `path` in the format its name stands for (raw: the 128 bytes),
+  // replacing the file. False, after the error has been reported, when the file could not be
+  // opened or written.
   bool SaveImageTo(const QString& path);
 
-  // Loads up to 128 bytes of `path` into EepromImage (a shorter file replaces only the leading
-  // bytes), makes it the current file and the title. False, after the error has been reported,
-  // when the file could not be opened or read; then image, current file and title stay.
+  // Loads `path` into EepromImage, makes it the current file and the title. A raw file gives up
+  // to 128 bytes (a shorter one replaces only the leading bytes); an Intel HEX or S-record file
+  // replaces the addresses it holds, and when those are not all 128 a message says which they
+  // were. False, after the error has been reported, when the file could not be opened or read or
+  // a record file has a fault (named with its line); then image, current file and title stay.
   bool OpenImageFile(const QString& path);
 
   // The dialog of Open and Save As: an open-file dialog for data files with `flags`.
@@ -63,6 +71,10 @@ class CploverDoc : public shell::Document {
   // reported and the file closed, when it could not be opened or read; otherwise the file stays
   // open (and locked) for the caller.
   static std::optional<bus::Image> ReadImageCopy(shell::RawFile& file, const QString& path);
+  // Reads and checks a whole Intel HEX or S-record file; nothing, after the error or the fault
+  // has been reported, when it could not be read or has a fault.
+  static std::optional<image_files::PartialImage> ReadRecordFile(const QString& path,
+                                                                 image_files::ImageFormat format);
 };
 
 }  // namespace plover

@@ -12,8 +12,13 @@
 
 namespace plover {
 
-// The file dialogs' filter, default extension and initial name.
-inline constexpr const char* kDataFileFilter = "Data files (*.dat)|*.dat|All files (*.*)|*.*||";
+// The file dialogs' filter, default extension and initial name. Data files come first; the other
+// formats are those whose names 30p reads and writes as Intel HEX and S-record.
+inline constexpr const char* kDataFileFilter =
+    "Data files (*.dat)|*.dat|"
+    "Intel HEX (*.hex;*.ihex;*.ihx)|*.hex;*.ihex;*.ihx|"
+    "S-record (*.srec;*.s19;*.s28;*.s37;*.mot)|*.srec;*.s19;*.s28;*.s37;*.mot|"
+    "All files (*.*)|*.*||";
 inline constexpr const char* kDataFileExtension = "dat";
 inline constexpr const char* kDataFileInitialName = "*.dat";
 

@@ -2,6 +2,7 @@
 #include "image_files/image_file.h"
 
 #include <string_view>
+#include <vector>
 
 #include "image_files/bounded_file_read.h"
 #include "image_files/intel_hex.h"
@@ -12,7 +13,7 @@ namespace image_files {
 
 namespace {
 
-ImageFileRead ParseRaw(const std::string& name, const std::string& bytes) {
+ImageFileRead ParseRaw(const std::string& name, std::string_view bytes) {
   if (bytes.size() != bus::kEepromSize) {
     return {std::nullopt, ShownFileName(name) + " holds " + std::to_string(bytes.size()) +
                               " bytes; a raw image file holds exactly 128"};
@@ -43,15 +44,37 @@ ImageFileRead ReadImageFile(const std::string& name, ImageFormat format) {
   if (!contents.bytes) {
     return {std::nullopt, contents.error};
   }
+  return DecodeImageFile(name, *contents.bytes, format);
+}
+
+ImageFileRead DecodeImageFile(const std::string& name, std::string_view bytes, ImageFormat format) {
   switch (format) {
     case ImageFormat::Raw:
-      return ParseRaw(name, *contents.bytes);
+      return ParseRaw(name, bytes);
     case ImageFormat::IntelHex:
-      return FromRecordParse(name, ParseIntelHex(*contents.bytes));
+      return FromRecordParse(name, ParseIntelHex(bytes));
     case ImageFormat::SRecord:
-      return FromRecordParse(name, ParseSRecord(*contents.bytes));
+      return FromRecordParse(name, ParseSRecord(bytes));
   }
   return {std::nullopt, ShownFileName(name) + ": unknown file format"};
+}
+
+std::string HeldAddressRanges(const PartialImage& image) {
+  std::vector<std::string> ranges;
+  for (std::size_t first = 0; first < bus::kEepromSize; ++first) {
+    if (!image.held[first]) continue;
+    std::size_t last = first;
+    while (last + 1 < bus::kEepromSize && image.held[last + 1]) ++last;
+    ranges.push_back(last == first ? std::to_string(first)
+                                   : std::to_string(first) + "-" + std::to_string(last));
+    first = last;
+  }
+  std::string text;
+  for (std::size_t i = 0; i < ranges.size(); ++i) {
+    if (i > 0) text += i + 1 == ranges.size() ? " and " : ", ";
+    text += ranges[i];
+  }
+  return text;
 }
 
 std::string EncodeImage(const bus::Image& image, ImageFormat format) {

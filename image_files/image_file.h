@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "bus/image.h"
 #include "image_files/image_format.h"
@@ -28,6 +29,14 @@ struct ImageFileRead {
 };
 
 [[nodiscard]] ImageFileRead ReadImageFile(const std::string& name, ImageFormat format);
+
+// The same checks on the bytes of a file already read (by a program that reads its files its own
+// way); `name` is only for the messages.
+[[nodiscard]] ImageFileRead DecodeImageFile(const std::string& name, std::string_view bytes,
+                                            ImageFormat format);
+
+// The addresses an image file held, as ranges in decimal: "0-15, 32 and 40-47".
+[[nodiscard]] std::string HeldAddressRanges(const PartialImage& image);
 
 // The bytes of a file holding the whole image in `format`.
 [[nodiscard]] std::string EncodeImage(const bus::Image& image, ImageFormat format);

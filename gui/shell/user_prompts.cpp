@@ -69,6 +69,12 @@ std::optional<QString> WidgetPrompts::RunFileDialog(const FileDialogRequest& req
                                                            : QFileDialog::AnyFile);
   dialog.setNameFilters(QtNameFilters(request.filter));
   dialog.setDefaultSuffix(request.default_extension);
+  // The name decides the file's format, so a name typed without an extension gets the one of the
+  // filter the user chose.
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [&dialog, &request](const QString& chosen) {
+                     dialog.setDefaultSuffix(SuffixOfNameFilter(chosen, request.default_extension));
+                   });
   // An open dialog never asks about replacing a file; the command decides what to do with it.
   dialog.setOption(QFileDialog::DontConfirmOverwrite, request.open_dialog);
   // A pattern as the initial name only chooses what is listed, which the filter already does.
@@ -108,6 +114,18 @@ QStringList QtNameFilters(const QString& filter) {
     result << QStringLiteral("%1 (%2)").arg(description, patterns.join(u' '));
   }
   return result;
+}
+
+QString SuffixOfNameFilter(const QString& chosen, const QString& fallback) {
+  const qsizetype open = chosen.indexOf(u'(');
+  const qsizetype close = chosen.indexOf(u')', open);
+  if (open < 0 || close < 0) return fallback;
+  const QString first =
+      chosen.mid(open + 1, close - open - 1).split(u' ', Qt::SkipEmptyParts).value(0);
+  if (!first.startsWith(QStringLiteral("*.")) || first.size() < 3 || first.indexOf(u'*', 1) >= 0) {
+    return fallback;
+  }
+  return first.mid(2);
 }
 
 }  // namespace shell

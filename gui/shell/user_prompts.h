@@ -85,4 +85,9 @@ struct FileFilterEntry {
 // "*", which on this system also matches names without a dot.
 [[nodiscard]] QStringList QtNameFilters(const QString& filter);
 
+// The extension a name typed without one gets while the Qt name filter `chosen` is selected: its
+// first pattern's ("hex" for "Intel HEX (*.hex *.ihex)"), or `fallback` when that pattern names
+// no extension ("All files (*)").
+[[nodiscard]] QString SuffixOfNameFilter(const QString& chosen, const QString& fallback);
+
 }  // namespace shell

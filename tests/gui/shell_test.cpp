@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <utility>
 
 #include "gui/resources.h"
 #include "gui/shell/frame_window.h"
@@ -13,6 +14,7 @@
 #include "gui/shell/recent_files.h"
 #include "gui/shell/string_table.h"
 #include "gui/shell/user_prompts.h"
+#include "image_files/image_format.h"
 
 namespace {
 
@@ -38,13 +40,35 @@ TEST(FrameCaptionTest, TitleDashFrameTitleShownLiterally) {
   EXPECT_EQ(frame.windowTitle(), QStringLiteral("/d/a[*][*].dat - PLOVER"));
 }
 
-TEST(FileFilterTest, DataFileFilterInBothForms) {
+TEST(FileFilterTest, DataFileFilterInBothFormsAndEachPatternNamesItsFormat) {
   const QString filter = QString::fromUtf8(plover::kDataFileFilter);
   const auto entries = ParseFileFilter(filter);
-  ASSERT_EQ(entries.size(), 2u);
+  ASSERT_EQ(entries.size(), 4u);
   EXPECT_EQ(entries[0], (FileFilterEntry{"Data files (*.dat)", {"*.dat"}}));
-  EXPECT_EQ(entries[1], (FileFilterEntry{"All files (*.*)", {"*.*"}}));
-  EXPECT_EQ(QtNameFilters(filter), (QStringList{"Data files (*.dat)", "All files (*)"}));
+  EXPECT_EQ(entries[3], (FileFilterEntry{"All files (*.*)", {"*.*"}}));
+  EXPECT_EQ(QtNameFilters(filter),
+            (QStringList{"Data files (*.dat)", "Intel HEX (*.hex *.ihex *.ihx)",
+                         "S-record (*.srec *.s19 *.s28 *.s37 *.mot)", "All files (*)"}));
+  // Every pattern offered under a format is a name the file library reads in that format.
+  using image_files::ImageFormat;
+  for (const auto& [entry, format] : {std::pair{entries[0], ImageFormat::Raw},
+                                      {entries[1], ImageFormat::IntelHex},
+                                      {entries[2], ImageFormat::SRecord}}) {
+    for (const QString& pattern : entry.patterns) {
+      EXPECT_EQ(image_files::FormatFromFileName(("board" + pattern.mid(1)).toStdString()), format)
+          << pattern.toStdString();
+    }
+  }
+  // A typed name without an extension gets the chosen filter's first one.
+  for (const auto& [chosen, suffix] : {std::pair{"Intel HEX (*.hex *.ihex *.ihx)", "hex"},
+                                       {"S-record (*.srec *.s19)", "srec"},
+                                       {"Data files (*.dat)", "dat"},
+                                       {"All files (*)", "dat"},
+                                       {"no parentheses", "dat"}}) {
+    EXPECT_EQ(SuffixOfNameFilter(QString::fromUtf8(chosen), QStringLiteral("dat")),
+              QString::fromUtf8(suffix))
+        << chosen;
+  }
 }
 
 TEST(RecentFileListTest, KeepsFourMostRecentFirstAcrossRuns) {
