@@ -95,9 +95,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   parser.addOption(screenshot_option);
   parser.addOption(program_defaults_option);
   parser.addOption(screenshot_of_option);
-  parser.addPositionalArgument(QStringLiteral("FILE"),
-                               QStringLiteral("A data file (128 bytes) to open at start."),
-                               QStringLiteral("[FILE]"));
+  parser.addPositionalArgument(
+      QStringLiteral("FILE"),
+      QStringLiteral("A data file (128 bytes), or an Intel HEX or S-record file, to open "
+                     "at start."),
+      QStringLiteral("[FILE]"));
 
   if (!parser.parse(arguments)) return Refuse(parser.errorText());
 
