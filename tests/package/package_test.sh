@@ -5,10 +5,10 @@
 # package nor any of its files (else unpacks it into a scratch root); runs both programs from the
 # installed paths; lints the manual pages and the desktop entry; removes the package and checks
 # its files are gone. The package never stays installed, even when a check fails half way.
-# Usage: package_test.sh BUILD_DIR VERSION SANITIZED
+# Usage: package_test.sh BUILD_DIR VERSION shipped|sanitized
 set -euo pipefail
 build=$1 version=$2
-if [ "${3:-OFF}" = ON ]; then
+if [ "${3:-shipped}" = sanitized ]; then
   echo "a sanitized build is not what is shipped: not packed"
   exit 77
 fi
@@ -51,7 +51,8 @@ none_present() {
   for file in "${files[@]}"; do [ ! -e "$file" ] || return 1; done
 }
 root="$scratch/root"
-if [ "$(id -u)" -eq 0 ] && ! dpkg-query -W plover30p >/dev/null 2>&1 && none_present; then
+if [ "$(id -u)" -eq 0 ] && [ -w /var/lib/dpkg ] && none_present &&
+  ! dpkg-query -W plover30p >/dev/null 2>&1; then
   installed=yes mode=dpkg
   dpkg -i "$deb" >"$scratch/dpkg.log" 2>&1 || { cat "$scratch/dpkg.log" >&2; fail "dpkg -i"; }
   root=""
