@@ -14,6 +14,7 @@
 #include "console/console_bus.h"
 #include "console/console_output.h"
 #include "console/image_format.h"
+#include "console/operation_record.h"
 #include "console/partial_image.h"
 
 namespace console {
@@ -24,6 +25,7 @@ struct BatchContext {
   ConsoleOutput& err;  // standard error
   bool quiet = false;
   bool progress = false;  // standard error is a terminal: show progress (unless quiet)
+  OperationRecord* record = nullptr;  // when set, the operation tells it what it did
 };
 
 // --write FILE: writes the image `file` holds (see batch_write.h); fails when a bus operation
