@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "console/image_digest.h"
+#include "console/json_text.h"
 #include "dialogue_runner.h"
 
 namespace console_test {
@@ -154,6 +155,16 @@ TEST(LogTest, TwoProgramsAppendToOneLogWithoutTearingALine) {
   const std::vector<std::string> ports = LogFields(scratch, ".port");
   EXPECT_EQ(ports.size(), 200u);
   EXPECT_EQ(std::count(ports.begin(), ports.end(), "sim:one.bin"), 100);
+}
+
+// A file name in another encoding than UTF-8 still makes a valid JSON string: each byte that
+// is not part of a valid sequence (stray, overlong, a surrogate, cut short) becomes U+FFFD.
+TEST(LogTest, JsonStringsEscapeControlsAndReplaceWhatIsNotUtf8) {
+  EXPECT_EQ(console::JsonString("a\"b\\c\n\t\x01\x7f"), R"("a\"b\\c\n\t\u0001\u007f")");
+  const std::string bad = "\xef\xbf\xbd";
+  EXPECT_EQ(
+      console::JsonString("caf\xc3\xa9 \xff \xc0\xaf \xed\xa0\x80 \xe2\x82"),
+      "\"caf\xc3\xa9 " + bad + " " + bad + bad + " " + bad + bad + bad + " " + bad + bad + "\"");
 }
 
 }  // namespace
