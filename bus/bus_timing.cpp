@@ -5,9 +5,11 @@ namespace bus {
 
 namespace {
 
-// One counter for the whole process, as both waits of the console count the same variable.
+// One counter for the whole thread, as both waits of the console count the same variable.
 // volatile: every increment is a real load and store, so the loops take the time they count.
-volatile std::uint32_t shared_counter = 0;
+// One per thread: boards run at once each count their own, so one board's wait can neither
+// cut another's short nor, by setting it back to 0, keep it counting for ever.
+thread_local volatile std::uint32_t shared_counter = 0;
 
 class ConsoleDelays final : public LineDelays {
  public:

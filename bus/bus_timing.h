@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The waits between line changes, chosen by the program.
 //
-// The console counts one process-wide unsigned 32-bit counter: to 100 after every register write
-// (BitDelay) and to 10000 after each byte's stop condition (WriteCycleWait). These are busy waits,
-// not calibrated times; the counter is volatile so the compiler cannot remove the loops. The
-// windowed program does not wait at all: its BitDelay returns at once and it has no WriteCycleWait,
-// so acknowledge polling alone paces its writes. Both make the same register sequences.
+// The console counts one unsigned 32-bit counter, one per thread so that boards run at once do
+// not share it: to 100 after every register write (BitDelay) and to 10000 after each byte's stop
+// condition (WriteCycleWait). These are busy waits, not calibrated times; the counter is volatile
+// so the compiler cannot remove the loops. The windowed program does not wait at all: its
+// BitDelay returns at once and it has no WriteCycleWait, so acknowledge polling alone paces its
+// writes. Both make the same register sequences.
 //
 // The line driver calls the waits through LineDelays, so a test can see where they fall.
 #pragma once

@@ -21,6 +21,26 @@ std::string OneLine(std::string text) {
 
 void Fail(BatchContext& context, const std::string& text) {
   context.err.Write("30p: " + OneLine(text) + "\n");
+  if (context.record == nullptr) return;
+  std::string& failure = context.record->failure;
+  failure += (failure.empty() ? "" : "; ") + OneLine(text);
+}
+
+// The image a file gives, its addresses the file does not hold erased.
+bus::Image ImageOf(const image_files::PartialImage& file) {
+  bus::Image image = file.bytes;
+  for (std::size_t address = 0; address < image.size(); ++address) {
+    if (!file.held[address]) image[address] = 0xFF;
+  }
+  return image;
+}
+
+void Record(BatchContext& context, const image_files::PartialImage& file,
+            const bus::AddressSet& written, const bus::AddressSet& differed) {
+  if (context.record == nullptr) return;
+  context.record->image = ImageOf(file);
+  context.record->written = written;
+  context.record->differed = differed;
 }
 
 void Done(BatchContext& context, const std::string& text) {
@@ -68,6 +88,7 @@ bool ReadInto(BatchContext& context, const char* option, const std::string& name
     Fail(context, Where(option, name) + bus::DescribeBusResult(result));
     return false;
   }
+  if (context.record != nullptr) context.record->image = image;
   if (const std::string error =
           image_files::ReplaceFile(name, image_files::EncodeImage(image, format));
       !error.empty()) {
@@ -98,6 +119,7 @@ bool RunWrite(BatchContext& context, const std::string& name, const image_files:
         progress.Show(PhaseText(phase, done, total));
       });
   progress.Clear();
+  Record(context, file, outcome.written_addresses, outcome.mismatched);
   const std::string bytes = Count(outcome.written, "byte", "bytes");
   if (!outcome.result.ok()) {
     Fail(context, "--write " + image_files::ShownFileName(name) + " stopped after writing " +
@@ -124,6 +146,7 @@ bool RunVerify(BatchContext& context, const std::string& name,
     return false;
   }
   const bus::AddressSet differing = DifferingAddresses(file, eeprom);
+  Record(context, file, {}, differing);
   if (differing.any()) {
     ReportDifferences(context, name, file, eeprom, differing, "");
     return false;

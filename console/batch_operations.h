@@ -13,6 +13,7 @@
 #include "console/batch_write.h"
 #include "console/console_bus.h"
 #include "console/console_output.h"
+#include "console/operation_record.h"
 #include "image_files/image_format.h"
 #include "image_files/partial_image.h"
 
@@ -23,7 +24,8 @@ struct BatchContext {
   ConsoleOutput& out;  // standard output
   ConsoleOutput& err;  // standard error
   bool quiet = false;
-  bool progress = false;  // standard error is a terminal: show progress (unless quiet)
+  bool progress = false;              // standard error is a terminal: show progress (unless quiet)
+  OperationRecord* record = nullptr;  // when set, the operation tells it what it did
 };
 
 // --write FILE: writes the image `file` holds (see batch_write.h); fails when a bus operation

@@ -1,18 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "console/batch_run.h"
 
-#include <optional>
-#include <vector>
+#include <chrono>
 
 #include "bus/file_identity.h"
 #include "console/batch_operations.h"
+#include "console/log_entry.h"
 #include "image_files/image_file.h"
 
 namespace console {
 
 namespace {
-
-using LoadedInputs = std::vector<std::optional<image_files::PartialImage>>;
 
 // Whether an operation before `index` replaces the file operation `index` reads.
 bool MadeEarlier(const BatchPlan& plan, std::size_t index) {
@@ -34,18 +32,6 @@ std::optional<image_files::PartialImage> ReadInput(const BatchPlan& plan, std::s
     err.Write("30p: " + read.error + "\n");
   }
   return read.image;
-}
-
-// The files of every reading operation, except those an earlier operation makes; false (after
-// the message) when one cannot be read or is refused.
-bool ReadInputsFirst(const BatchPlan& plan, ConsoleOutput& err, LoadedInputs& inputs) {
-  inputs.assign(plan.operations.size(), std::nullopt);
-  for (std::size_t index = 0; index < plan.operations.size(); ++index) {
-    if (!plan.operations[index].ReadsFile() || MadeEarlier(plan, index)) continue;
-    inputs[index] = ReadInput(plan, index, err);
-    if (!inputs[index]) return false;
-  }
-  return true;
 }
 
 bool RunOperation(BatchContext& context, const BatchPlan& plan, std::size_t index,
@@ -85,24 +71,75 @@ class PortHeldForRun {
   bus::BusConnection& bus_;
 };
 
+// The port's clock: simulated time on the virtual board, else the time since the port opened.
+std::uint64_t PortNanoseconds(const bus::BusConnection& bus) {
+  const bus::PortBase* port = bus.CurrentPort();
+  return port == nullptr ? 0 : port->NowNanoseconds();
+}
+
+std::uint64_t NanosecondsSince(std::chrono::steady_clock::time_point started) {
+  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                        std::chrono::steady_clock::now() - started)
+                                        .count());
+}
+
+// Runs operation `index` and, with a log, appends its line; false when either fails.
+bool RunLogged(BatchContext& context, const BatchPlan& plan, std::size_t index,
+               LoadedInputs& inputs, bus::BusConnection& bus, const BoardRecord& board) {
+  if (board.log == nullptr) return RunOperation(context, plan, index, inputs);
+  LoggedOperation logged{.port = board.port,
+                         .board = board.board,
+                         .operation = &plan.operations[index],
+                         .ok = false,
+                         .record = {},
+                         .began = std::chrono::system_clock::now()};
+  context.record = &logged.record;
+  const auto started = std::chrono::steady_clock::now();
+  const std::uint64_t bus_started = PortNanoseconds(bus);
+  logged.ok = RunOperation(context, plan, index, inputs);
+  logged.bus_nanoseconds = PortNanoseconds(bus) - bus_started;
+  logged.wall_nanoseconds = NanosecondsSince(started);
+  context.record = nullptr;
+  if (const std::string error = board.log->Append(LogLine(logged, *board.host)); !error.empty()) {
+    context.err.Write("30p: " + error + "\n");
+    return false;
+  }
+  return logged.ok;
+}
+
 }  // namespace
+
+bool ReadInputsFirst(const BatchPlan& plan, ConsoleOutput& err, LoadedInputs& inputs) {
+  inputs.assign(plan.operations.size(), std::nullopt);
+  for (std::size_t index = 0; index < plan.operations.size(); ++index) {
+    if (!plan.operations[index].ReadsFile() || MadeEarlier(plan, index)) continue;
+    inputs[index] = ReadInput(plan, index, err);
+    if (!inputs[index]) return false;
+  }
+  return true;
+}
+
+bool RunOnBoard(const BatchPlan& plan, LoadedInputs& inputs, bus::BusConnection& bus,
+                const BatchStreams& streams, const BoardRecord& record) {
+  const PortHeldForRun held(bus);
+  ConsoleBus console_bus(bus, streams.out);
+  BatchContext context{console_bus, streams.out, streams.err, plan.quiet, streams.err_is_terminal};
+  for (std::size_t index = 0; index < plan.operations.size(); ++index) {
+    if (!RunLogged(context, plan, index, inputs, bus, record)) {
+      streams.out.Flush();
+      return false;
+    }
+  }
+  streams.out.Flush();
+  return true;
+}
 
 int RunBatch(const BatchPlan& plan, bus::BusConnection& bus, const BatchStreams& streams) {
   LoadedInputs inputs;
   if (!ReadInputsFirst(plan, streams.err, inputs)) {
     return kBatchFailed;
   }
-  const PortHeldForRun held(bus);
-  ConsoleBus console_bus(bus, streams.out);
-  BatchContext context{console_bus, streams.out, streams.err, plan.quiet, streams.err_is_terminal};
-  for (std::size_t index = 0; index < plan.operations.size(); ++index) {
-    if (!RunOperation(context, plan, index, inputs)) {
-      streams.out.Flush();
-      return kBatchFailed;
-    }
-  }
-  streams.out.Flush();
-  return kBatchSucceeded;
+  return RunOnBoard(plan, inputs, bus, streams, {}) ? kBatchSucceeded : kBatchFailed;
 }
 
 }  // namespace console

@@ -39,14 +39,14 @@ bus::AddressSet TakeSlice(bus::AddressSet& remaining) {
   return slice;
 }
 
-// How many addresses of `slice` lie below `stop`, the address a failed write stopped at: those
-// were written before it.
-std::size_t WrittenBefore(const bus::AddressSet& slice, int stop) {
-  std::size_t count = 0;
+// The addresses of `slice` below `stop`, the address a failed write stopped at: those were
+// written before it.
+bus::AddressSet WrittenBefore(const bus::AddressSet& slice, int stop) {
+  bus::AddressSet written;
   for (int address = 0; address < stop && address < static_cast<int>(bus::kEepromSize); ++address) {
-    count += slice[static_cast<std::size_t>(address)] ? 1 : 0;
+    written[static_cast<std::size_t>(address)] = slice[static_cast<std::size_t>(address)];
   }
-  return count;
+  return written;
 }
 
 void WriteSlices(ConsoleBus& bus, const image_files::PartialImage& file, bus::AddressSet remaining,
@@ -54,11 +54,11 @@ void WriteSlices(ConsoleBus& bus, const image_files::PartialImage& file, bus::Ad
   while (remaining.any()) {
     const bus::AddressSet slice = TakeSlice(remaining);
     outcome.result = bus.WriteEepromAddresses(file.bytes, slice);
-    if (!outcome.result.ok()) {
-      outcome.written += WrittenBefore(slice, outcome.result.address);
-      return;
-    }
-    outcome.written += slice.count();
+    const bus::AddressSet written =
+        outcome.result.ok() ? slice : WrittenBefore(slice, outcome.result.address);
+    outcome.written += written.count();
+    outcome.written_addresses |= written;
+    if (!outcome.result.ok()) return;
     Tell(progress, WritePhase::Writing, outcome.written, outcome.to_write);
   }
 }

@@ -34,12 +34,13 @@ enum class WritePhase { Reading, Writing, Verifying };
 using WriteProgress = std::function<void(WritePhase phase, std::size_t done, std::size_t total)>;
 
 struct BatchWriteOutcome {
-  bus::BusResult result;       // the bus operation that failed; success when all ran
-  std::size_t to_write = 0;    // addresses chosen for writing
-  std::size_t written = 0;     // byte writes completed
-  bool verified = false;       // the EEPROM was read back after the writes
-  bus::Image read_back{};      // what the read-back found (when verified)
-  bus::AddressSet mismatched;  // addresses the file holds that the read-back found different
+  bus::BusResult result;              // the bus operation that failed; success when all ran
+  std::size_t to_write = 0;           // addresses chosen for writing
+  std::size_t written = 0;            // byte writes completed
+  bus::AddressSet written_addresses;  // the addresses of those byte writes
+  bool verified = false;              // the EEPROM was read back after the writes
+  bus::Image read_back{};             // what the read-back found (when verified)
+  bus::AddressSet mismatched;         // addresses the file holds that the read-back found different
 
   [[nodiscard]] bool ok() const { return result.ok() && mismatched.none(); }
 };

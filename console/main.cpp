@@ -9,13 +9,14 @@
 #include <string>
 
 #include "bus/bus_connection.h"
-#include "console/batch_run.h"
+#include "console/batch_command.h"
 #include "console/console_output.h"
 #include "console/input_reader.h"
 #include "console/options.h"
 #include "console/run_console.h"
 #include "ports/port_listing.h"
 #include "startup/process_guards.h"
+#include "startup/stop_signals.h"
 
 #ifndef PLOVER_VERSION
 #define PLOVER_VERSION "unknown"
@@ -62,13 +63,16 @@ int main(int argc, char** argv) {
       break;
   }
 
-  bus::BusConnection bus(
-      bus::BusOptions{parsed.options.port, parsed.options.trace_file, bus::TimingPolicy::Console});
   if (parsed.action == console::OptionsAction::RunBatch) {
+    // A station stops between boards, never in the middle of one.
+    if (parsed.options.station.repeat) bus::CatchStopSignals();
     console::FileOutput out(stdout);
     console::FileOutput err(stderr);
-    return console::RunBatch(parsed.options.batch, bus, {out, err, ::isatty(STDERR_FILENO) == 1});
+    return console::RunBatchCommand(parsed.options, {out, err, ::isatty(STDERR_FILENO) == 1},
+                                    bus::StopRequested);
   }
+  bus::BusConnection bus(
+      bus::BusOptions{parsed.options.port, parsed.options.trace_file, bus::TimingPolicy::Console});
   console::FileOutput out(stdout);
   console::FdSource source(STDIN_FILENO);
   console::InputReader in(source, &out);

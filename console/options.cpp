@@ -23,9 +23,16 @@ OptionsResult Checked(OptionsResult result) {
   if (const std::string problem = CheckBatchPlan(batch); !problem.empty()) {
     return Refused("30p: " + problem + "\n");
   }
-  if (const std::string problem = BatchOutputProblem(result.options.port, batch);
+  const Options& options = result.options;
+  if (const std::string problem =
+          StationProblem(options.ports, options.trace_file, batch, options.station);
       !problem.empty()) {
     return Refused("30p: " + problem + "\n");
+  }
+  for (const bus::PortSpec& port : options.BatchPorts()) {
+    if (const std::string problem = BatchOutputProblem(port, batch); !problem.empty()) {
+      return Refused("30p: " + problem + "\n");
+    }
   }
   if (!batch.operations.empty()) {
     result.action = OptionsAction::RunBatch;
@@ -44,6 +51,10 @@ OptionsResult Checked(OptionsResult result) {
 }
 
 }  // namespace
+
+std::vector<bus::PortSpec> Options::BatchPorts() const {
+  return ports.empty() ? std::vector<bus::PortSpec>{port} : ports;
+}
 
 OptionsResult ParseOptions(int argc, const char* const* argv) {
   OptionsResult result;
@@ -78,7 +89,8 @@ OptionsResult ParseOptions(int argc, const char* const* argv) {
       if (!spec.spec) {
         return {OptionsAction::Refuse, {}, "30p: " + EndWithLineBreak(spec.error)};
       }
-      result.options.port = *spec.spec;
+      if (result.options.ports.empty()) result.options.port = *spec.spec;
+      result.options.ports.push_back(*spec.spec);
       continue;
     }
     if (TakeOptionValue(argc, argv, index, "--trace", value, missing)) {
@@ -89,7 +101,12 @@ OptionsResult ParseOptions(int argc, const char* const* argv) {
       continue;
     }
     std::string batch_error;
-    switch (TakeBatchOption(argc, argv, index, result.options.batch, batch_error)) {
+    BatchOptionTake taken =
+        TakeStationOption(argc, argv, index, result.options.station, batch_error);
+    if (taken == BatchOptionTake::NotBatch) {
+      taken = TakeBatchOption(argc, argv, index, result.options.batch, batch_error);
+    }
+    switch (taken) {
       case BatchOptionTake::Taken:
         continue;
       case BatchOptionTake::Refused:
@@ -109,7 +126,7 @@ OptionsResult ParseOptions(int argc, const char* const* argv) {
 std::string UsageLine() {
   return "Usage: 30p [--port SPEC] [--trace FILE] [--list-ports] [--help] [--version]\n"
          "   or: 30p [--port SPEC] [--trace FILE] [--format WORD] [--all] [--no-verify]\n"
-         "           [--quiet] OPERATION...\n";
+         "           [--quiet] OPERATION... [--repeat [--count N]] [--log FILE]\n";
 }
 
 std::string HelpText() {
@@ -147,6 +164,22 @@ std::string HelpText() {
          "                 Motorola S-record; other names raw binary (128 bytes exactly)\n"
          "  --quiet        print only failures: no progress, no line per operation\n"
          "Messages and progress go to standard error.\n"
+         "\n"
+         "Several boards, a station, a log:\n"
+         "  --port SPEC    given more than once: the operations run on every board at\n"
+         "                 once; each board's lines start with its port, and a line per\n"
+         "                 board and a count end the run (exit status 0 only when every\n"
+         "                 board passed)\n"
+         "  --repeat       on each port, wait for a board (a probe every 250 ms), run the\n"
+         "                 operations, print \"==== PASS: board N ====\" or FAIL, wait until\n"
+         "                 the board is taken away, and start over; Ctrl-C (SIGINT) or\n"
+         "                 SIGTERM stops at the next wait, never during a write\n"
+         "  --count N      with --repeat: stop after N boards on each port\n"
+         "  --log FILE     append one JSON line per operation per board to FILE: time,\n"
+         "                 host, port, operation, file, SHA-256 of the image, result,\n"
+         "                 addresses written and differing, bus and wall time, message\n"
+         "--read and --read-switch take one board: not with several --port or --repeat.\n"
+         "--trace takes one port.\n"
          "\n"
          "Options:\n"
          "  --port SPEC    the port the board hangs on (see below); the port is opened\n"

@@ -4,17 +4,24 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "bus/port_spec.h"
 #include "console/batch_options.h"
+#include "console/station_options.h"
 #include "ports/port_table.h"
 
 namespace console {
 
 struct Options {
-  bus::PortSpec port = ports::DefaultPortSpec();
-  std::string trace_file;  // empty: no trace
-  BatchPlan batch;         // RunBatch: the operations and their options
+  bus::PortSpec port = ports::DefaultPortSpec();  // the first --port, or the default port
+  std::vector<bus::PortSpec> ports;  // every --port in the order given; empty: the default port
+  std::string trace_file;            // empty: no trace
+  BatchPlan batch;                   // RunBatch: the operations and their options
+  StationPlan station;               // several boards: --repeat, --count, --log
+
+  // The ports the batch operations run on: those given, else the default port.
+  [[nodiscard]] std::vector<bus::PortSpec> BatchPorts() const;
 };
 
 // Run: the menu. RunBatch: the operations of `batch`, without the menu.

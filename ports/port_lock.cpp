@@ -24,16 +24,26 @@ constexpr int kInterruptSignal = SIGALRM;
 
 void IgnoreInterrupt(int) {}
 
+// Installed once for the process and left in place: threads that each wait for a port of their
+// own (boards run at once) would otherwise put back each other's handlers, and a timer firing
+// after the default action was put back would end the program.
+bool InstallInterruptHandler() {
+  static const bool installed = [] {
+    struct sigaction action {};
+    action.sa_handler = IgnoreInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no SA_RESTART
+    return ::sigaction(kInterruptSignal, &action, nullptr) == 0;
+  }();
+  return installed;
+}
+
 // While it exists, a one-shot timer sends kInterruptSignal to the thread that made it after
 // `after`, so a system call that thread blocks in returns EINTR.
 class InterruptTimer {
  public:
   explicit InterruptTimer(std::chrono::milliseconds after) {
-    struct sigaction action {};
-    action.sa_handler = IgnoreInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;  // no SA_RESTART
-    installed_ = ::sigaction(kInterruptSignal, &action, &previous_action_) == 0;
+    installed_ = InstallInterruptHandler();
 
     sigset_t signal_set;
     sigemptyset(&signal_set);
@@ -59,7 +69,6 @@ class InterruptTimer {
   ~InterruptTimer() {
     if (armed_) ::timer_delete(timer_);
     ::pthread_sigmask(SIG_SETMASK, &previous_mask_, nullptr);
-    if (installed_) ::sigaction(kInterruptSignal, &previous_action_, nullptr);
   }
 
   InterruptTimer(const InterruptTimer&) = delete;
@@ -69,7 +78,6 @@ class InterruptTimer {
   [[nodiscard]] bool Armed() const { return armed_; }
 
  private:
-  struct sigaction previous_action_ {};
   sigset_t previous_mask_{};
   timer_t timer_{};
   bool installed_ = false;

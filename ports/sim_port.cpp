@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ports/sim_port.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <limits>
 #include <utility>
@@ -50,6 +52,14 @@ bool ParseOption(std::string_view option, BoardOptions& board, std::string& erro
     board.switch_present = false;
   } else if (option == "sda=stuck-low") {
     board.sda_stuck_low = true;
+  } else if (option == "clock=wall") {
+    board.wall_clock = true;
+  } else if (option.starts_with("present=")) {
+    board.present_path = std::string(option.substr(8));
+    if (board.present_path.empty()) {
+      error = "present= needs the path of a file: the board is in place while it exists";
+      return false;
+    }
   } else if (option.starts_with("timing=")) {
     return ParseTimingCheck(option, board.timing_khz, error);
   } else if (option.starts_with("twr=")) {
@@ -72,6 +82,8 @@ std::string TextOf(const BoardOptions& board) {
   }
   if (board.sda_stuck_low) text += ",sda=stuck-low";
   if (board.timing_khz != 0) text += ",timing=" + std::to_string(board.timing_khz);
+  if (!board.present_path.empty()) text += ",present=" + board.present_path;
+  if (board.wall_clock) text += ",clock=wall";
   return text;
 }
 
@@ -129,6 +141,11 @@ std::string StoreAdvice(int error_number) {
   }
 }
 
+bool PathExists(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0;
+}
+
 // The virtual board is always there.
 std::vector<bus::ListedPort> FindSim(const bus::SystemRoots&) {
   return {{"sim[:FILE]", "the virtual board, in memory or in a board file", "always there", {}}};
@@ -141,6 +158,8 @@ constexpr bus::PortParameter kParameters[] = {
     {"twr=MICROSECONDS", "the EEPROM's write cycle, default 5000"},
     {"sda=stuck-low", "SDA shorted to ground"},
     {"timing=100|400", "the chips check the 100 or 400 kHz timing"},
+    {"present=PATH", "the board is in place only while PATH exists"},
+    {"clock=wall", "the board keeps wall-clock time, as hardware does"},
     bus::kSpeedParameter,
 };
 
@@ -181,6 +200,11 @@ std::string BoardRemedy(const BoardOptions& options, const bus::BusResult& resul
            "), and the port drove it faster: give the port a speed the board takes (khz=N, not 0 "
            "and at most " + std::to_string(options.timing_khz) +
            "); --trace FILE shows where.";
+  }
+  if (!options.present_path.empty() && !PathExists(options.present_path)) {
+    return "The virtual board was started with present=" + options.present_path +
+           ", which does not exist, so the board is not in place and nothing answers on its bus; "
+           "create that file to put the board in place.";
   }
   if (result.device == BusDevice::Eeprom && !options.eeprom_present) {
     return "The virtual board was started with eeprom=absent, so no EEPROM answers on its bus; "

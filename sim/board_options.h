@@ -17,6 +17,10 @@ struct BoardOptions {
   bool sda_stuck_low = false;            // sda=stuck-low: SDA shorted to ground
   unsigned timing_khz = 0;               // timing=100|400: the chips check every phase against
                                          // that mode's minimums; 0: no checks
+  std::string present_path;              // present=PATH: the board is in place (powered, on the
+                                         // bus) only while PATH exists; empty: always
+  bool wall_clock = false;               // clock=wall: the board's time is wall-clock time, so
+                                         // waits and write cycles take as long as on hardware
 };
 
 }  // namespace sim

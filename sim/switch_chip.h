@@ -23,6 +23,13 @@ class SwitchChip final : public TwoWireSlave {
 
   [[nodiscard]] const bus::Image& Registers() const { return registers_; }
 
+  // The board was powered up again: the registers load the EEPROM's contents afresh.
+  void PowerUp(const bus::Image& eeprom) {
+    registers_ = eeprom;
+    counter_ = 0;
+    expect_register_address_ = false;
+  }
+
  private:
   Reply OnByte(std::uint8_t value, bool select) override;
   std::uint8_t NextByte() override;

@@ -1,9 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim/virtual_board.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
 #include <optional>
+#include <thread>
 #include <utility>
 
+#include "bus/port_base.h"
 #include "sim/board_file.h"
 #include "sim/eeprom_chip.h"
 #include "sim/switch_chip.h"
@@ -17,10 +23,20 @@ constexpr std::uint8_t kControlScl = 0x04;  // control register bit 2 drives SCL
 constexpr std::uint8_t kStatusSda = 0x40;   // status register bit 6 senses SDA
 constexpr std::uint8_t kStatusOther = 0x3F;  // the status bits the board does not drive
 
+// A wall-clock wait longer than this sleeps, so that several boards keeping wall-clock time share
+// the machine's cores while they wait; a shorter one (a phase of the bus) spins, as a sleep would
+// overshoot it many times over.
+constexpr std::uint64_t kSpinNanoseconds = 50'000;
+
 bus::Image Erased() {
   bus::Image image;
   image.fill(0xFF);
   return image;
+}
+
+bool PathExists(const std::string& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0;
 }
 }  // namespace
 
@@ -31,11 +47,13 @@ struct VirtualBoard::Impl {
         eeprom_present(options.eeprom_present),
         switch_present(options.switch_present),
         sda_stuck_low(options.sda_stuck_low),
+        wall_origin(bus::MonotonicNanoseconds()),
         bus_sda(!options.sda_stuck_low),
         eeprom(contents, std::uint64_t{options.write_cycle_microseconds} * 1000, now,
                file.get()),
         switch_chip(contents) {
     if (options.timing_khz != 0) timing.emplace(options.timing_khz);
+    CheckPower();
   }
 
   // The wired-AND of the master's SDA and every device's output.
@@ -46,9 +64,11 @@ struct VirtualBoard::Impl {
 
   const BoardOptions options;
   std::unique_ptr<BoardFile> file;
-  const bool eeprom_present;
-  const bool switch_present;
+  bool eeprom_present;  // fitted (no eeprom=absent) and the board in place (present=PATH)
+  bool switch_present;
   const bool sda_stuck_low;
+  const std::uint64_t wall_origin;
+  bool powered = true;  // present=PATH: PATH existed when the last operation began
   std::uint64_t now = 0;
   bool master_sda = true;
   bool scl = true;
@@ -82,6 +102,32 @@ struct VirtualBoard::Impl {
   }
   void WriteDataChecked(bool sda);
   void WriteControlChecked(bool scl);
+
+  [[nodiscard]] std::uint64_t WallNanoseconds() const {
+    return bus::MonotonicNanoseconds() - wall_origin;
+  }
+  // One port access: it takes 1 microsecond (or as set) of simulated time, or its real time.
+  void Tick() {
+    now = options.wall_clock ? std::max(now, WallNanoseconds()) : now + access_nanoseconds;
+  }
+  void WaitForWallClock(std::uint64_t until) const {
+    for (std::uint64_t wall = WallNanoseconds(); wall < until; wall = WallNanoseconds()) {
+      if (until - wall > kSpinNanoseconds) {
+        std::this_thread::sleep_for(std::chrono::nanoseconds(until - wall));
+      }
+    }
+  }
+  // With present=PATH: the board is in place while PATH exists. A board put back in place loads
+  // the switch chip's registers from the EEPROM, as at reset.
+  void CheckPower() {
+    if (options.present_path.empty()) return;
+    const bool in_place = PathExists(options.present_path);
+    if (in_place && !powered) switch_chip.PowerUp(eeprom.Contents());
+    powered = in_place;
+    eeprom_present = options.eeprom_present && powered;
+    switch_present = options.switch_present && powered;
+    bus_sda = BusSda();
+  }
 };
 
 void VirtualBoard::Impl::WriteDataChecked(bool sda) {
@@ -137,7 +183,7 @@ VirtualBoard::~VirtualBoard() = default;
 
 void VirtualBoard::WriteData(std::uint8_t value) {
   Impl& b = *impl_;
-  b.now += b.access_nanoseconds;
+  b.Tick();
   const bool sda = (value & kDataSda) != 0;
   if (b.timing) {
     b.WriteDataChecked(sda);
@@ -162,7 +208,7 @@ void VirtualBoard::WriteData(std::uint8_t value) {
 
 void VirtualBoard::WriteControl(std::uint8_t value) {
   Impl& b = *impl_;
-  b.now += b.access_nanoseconds;
+  b.Tick();
   const bool scl = (value & kControlScl) != 0;
   if (b.timing) {
     b.WriteControlChecked(scl);
@@ -182,7 +228,7 @@ void VirtualBoard::WriteControl(std::uint8_t value) {
 
 std::uint8_t VirtualBoard::ReadStatus() {
   Impl& b = *impl_;
-  b.now += b.access_nanoseconds;
+  b.Tick();
   return b.bus_sda ? kStatusSda | kStatusOther : kStatusOther;
 }
 
@@ -198,6 +244,7 @@ std::uint64_t VirtualBoard::EepromReadyAtNanoseconds() const {
 }
 
 void VirtualBoard::AdvanceTo(std::uint64_t nanoseconds) {
+  if (impl_->options.wall_clock) impl_->WaitForWallClock(nanoseconds);
   if (nanoseconds > impl_->now) impl_->now = nanoseconds;
 }
 
@@ -206,6 +253,7 @@ void VirtualBoard::SetAccessNanoseconds(std::uint64_t nanoseconds) {
 }
 
 void VirtualBoard::BeginOperation() {
+  impl_->CheckPower();
   if (impl_->timing) impl_->timing->BeginOperation();
 }
 

@@ -8,8 +8,14 @@
 // power-up (when the board was created), as a switch loads its settings at reset.
 //
 // Time is simulated: every port access advances it by exactly 1 microsecond, and a wait of the
-// port (AdvanceTo) moves it on; nothing else does. Built with timing checks, the chips hold the
-// master to the data sheet's minimum for each phase (see TimingChecker).
+// port (AdvanceTo) moves it on; nothing else does. With clock=wall it is wall-clock time since
+// the board was made instead: accesses take their real time and a wait really waits, so a write
+// takes as long as on hardware. Built with timing checks, the chips hold the master to the data
+// sheet's minimum for each phase (see TimingChecker).
+//
+// With present=PATH the board is in place only while PATH exists, as a board put on and taken off
+// a test fixture: whether it is is decided as each bus operation begins (BeginOperation), and a
+// board that is not in place has neither chip on its bus, so nothing acknowledges.
 #pragma once
 
 #include <cstdint>
@@ -54,8 +60,9 @@ class VirtualBoard {
   // moves the clock to each edge with AdvanceTo.
   void SetAccessNanoseconds(std::uint64_t nanoseconds);
 
-  // With timing checks (timing=100|400): a bus operation begins, and its first timing violation
-  // will be noted; TakeTimingNote gives a note not yet taken (empty if none, or without checks).
+  // A bus operation begins: with present=PATH the board is in place or not from now on. With
+  // timing checks (timing=100|400) its first timing violation will be noted; TakeTimingNote
+  // gives a note not yet taken (empty if none, or without checks).
   void BeginOperation();
   std::string TakeTimingNote();
   // Whether the operation now running broke a timing minimum the board checks.

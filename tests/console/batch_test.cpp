@@ -277,6 +277,28 @@ std::vector<BatchCase> Cases() {
                   {kBoard, "--trace", "board.bin", "--write", "image.bin"},
                   "--trace board.bin is the same file as the board file board.bin, which the "
                   "trace would overwrite; name another trace file"),
+      // Several boards, the station and the log: refused before any board is touched.
+      usage_error("two_ports_one_board_file",
+                  {kBoard, "--port", "sim:./board.bin,twr=10", "--write", "image.bin"},
+                  "--port sim:board.bin and --port sim:./board.bin,twr=10 name the same board "
+                  "file: each board needs a port of its own"),
+      usage_error("trace_of_two_ports", {kBoard, "--port=sim", "--trace", "t", "--probe"},
+                  "--trace records the bus of one port, and --port is given 2 times; trace one "
+                  "board in a run of its own"),
+      usage_error("read_on_a_station", {kBoard, "--repeat", "--read", "out.bin"},
+                  "--read out.bin: every board would replace that one file (--repeat); read one "
+                  "board at a time"),
+      usage_error("count_without_repeat", {kBoard, "--count", "3", "--probe"},
+                  "--count applies to --repeat, and no --repeat is given"),
+      usage_error("log_is_the_input", {kBoard, "--log", "./image.bin", "--write", "image.bin"},
+                  "--log ./image.bin is the same file as --write image.bin; name another log"),
+      {.name = "log_cannot_be_opened",
+       .arguments = {kBoard, "--log", "no/log", "--write", "image.bin"},
+       .before = {image, board},
+       .exit_status = 1,
+       .err = {"30p: cannot open the log no/log: No such file or directory"},
+       .after = {board},
+       .board_untouched = true},
       // Names that lead to the board file through links, made or not yet made.
       {.name = "read_through_a_dangling_link_into_the_board_file",
        .arguments = {"--port", "sim:board2.bin", "--write", "image.bin", "--read", "out.hex"},

@@ -134,10 +134,16 @@ void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
 
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                      const std::string& input, const ScratchFolder& scratch) {
+  WriteFileBytes(scratch.Path() / "stdin", input);
+  return FinishProgram(StartProgram(program, arguments, scratch, "std"));
+}
+
+StartedProgram StartProgram(const std::string& program, const std::vector<std::string>& arguments,
+                            const ScratchFolder& scratch, const std::string& name) {
   const std::filesystem::path in_path = scratch.Path() / "stdin";
-  const std::filesystem::path out_path = scratch.Path() / "stdout";
-  const std::filesystem::path err_path = scratch.Path() / "stderr";
-  WriteFileBytes(in_path, input);
+  const std::filesystem::path out_path = scratch.Path() / (name + "out");
+  const std::filesystem::path err_path = scratch.Path() / (name + "err");
+  if (!std::filesystem::exists(in_path)) WriteFileBytes(in_path, "");
 
   ArgumentVector args(program, arguments);
   char** argv = args.argv.data();
@@ -160,10 +166,14 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
     ::execv(argv[0], argv);
     ::_exit(127);
   }
+  return {child, out_path, err_path};
+}
+
+RunResult FinishProgram(const StartedProgram& started) {
   RunResult result;
-  WaitForEnd(child, result);
-  result.out = ReadFileBytes(out_path);
-  result.err = ReadFileBytes(err_path);
+  WaitForEnd(started.pid, result);
+  result.out = ReadFileBytes(started.out_path);
+  result.err = ReadFileBytes(started.err_path);
   return result;
 }
 

@@ -2,6 +2,8 @@
 // Runs the built 30p in a fresh folder with piped standard input, and compares transcripts.
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -42,6 +44,18 @@ class ScratchFolder {
 // Runs `program` with `arguments` in scratch.Work(), `input` as its standard input.
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                      const std::string& input, const ScratchFolder& scratch);
+
+// A run started in the background (standard input empty, the outputs to files in the scratch
+// folder), for tests that act while it runs; FinishProgram waits for its end. The outputs so far
+// are in StartedProgram::err_path and out_path.
+struct StartedProgram {
+  pid_t pid = -1;
+  std::filesystem::path out_path;
+  std::filesystem::path err_path;
+};
+StartedProgram StartProgram(const std::string& program, const std::vector<std::string>& arguments,
+                            const ScratchFolder& scratch, const std::string& name = "run");
+RunResult FinishProgram(const StartedProgram& started);
 
 // The same with standard input, output and error on a terminal (a pseudo-terminal in raw mode,
 // so bytes pass unchanged); `out` then holds everything written to the terminal.

@@ -1,0 +1,171 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The built 30p on several virtual boards at once, as a station that boards come to and go from
+// (present=PATH), and its traceability log read back with jq.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "console/image_digest.h"
+#include "console/json_text.h"
+#include "dialogue_runner.h"
+
+namespace console_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+bus::Image Pattern() {
+  bus::Image image{};
+  for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + 3);
+  return image;
+}
+
+const std::string kImage = [] {
+  const bus::Image image = Pattern();
+  return std::string(image.begin(), image.end());
+}();
+
+// The log's lines as jq reads them back, one `filter` result per line, sorted; jq fails (and so
+// the test) on a line that is not JSON.
+std::vector<std::string> LogFields(const ScratchFolder& scratch, const std::string& filter,
+                                   const std::string& name = "") {
+  const RunResult jq =
+      RunProgram("/usr/bin/jq", {"-r", "--arg", "name", name, filter, "log.jsonl"}, "", scratch);
+  EXPECT_EQ(jq.exit_status, 0) << jq.err;
+  std::vector<std::string> lines;
+  std::istringstream stream(jq.out);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+// Waits until `predicate` holds (a guard of 30 s against a program that hangs, not a timing).
+template <typename Predicate>
+bool Eventually(Predicate predicate) {
+  const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!predicate()) {
+    if (std::chrono::steady_clock::now() > limit) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
+bool Says(const StartedProgram& run, const std::string& text) {
+  return ReadFileBytes(run.err_path).find(text) != std::string::npos;
+}
+
+TEST(SeveralBoardsTest, AFailingBoardStopsNoOtherAndEveryOperationIsLogged) {
+  ScratchFolder scratch;
+  const std::string name = "im\"age\n.bin";  // JSON must escape the quote and the line break
+  WriteFileBytes(scratch.Work() / name, kImage);
+  const RunResult run =
+      RunProgram(PLOVER_30P_PROGRAM,
+                 {"--port", "sim:a.bin", "--port", "sim:b.bin", "--port", "sim:c.bin,eeprom=absent",
+                  "--write", name, "--log", "log.jsonl"},
+                 "", scratch);
+  EXPECT_EQ(run.exit_status, 1) << DescribeEnd(run) << run.err;
+  EXPECT_EQ(ReadFileBytes(scratch.Work() / "a.bin"), kImage);
+  EXPECT_EQ(ReadFileBytes(scratch.Work() / "b.bin"), kImage);
+  for (const char* line : {"sim:a.bin: wrote 127 bytes, verified 128\n", "sim:a.bin: passed\n",
+                           "sim:c.bin,eeprom=absent: failed\n", "3 boards: 2 passed, 1 failed\n"}) {
+    EXPECT_NE(run.err.find(line), std::string::npos) << line << " missing from:\n" << run.err;
+  }
+  const std::string digest = console::ImageSha256(Pattern());
+  EXPECT_EQ(LogFields(scratch,
+                      R"jq("\(.port) \(.board) \(.operation) \(.result) \(.written|length) )jq"
+                      R"jq(\(.image_sha256) \(.file == $name) \(.message)")jq",
+                      name),
+            (std::vector<std::string>{
+                "sim:a.bin 1 write ok 127 " + digest + " true null",
+                "sim:b.bin 1 write ok 127 " + digest + " true null",
+                "sim:c.bin,eeprom=absent 1 write failed 0 " + digest + " true --write im\"age\\n" +
+                    ".bin stopped after writing 0 bytes: The EEPROM did not acknowledge its "
+                    "device select. The virtual board was started with eeprom=absent, so no "
+                    "EEPROM answers on its bus; leave that option out of --port."}));
+  EXPECT_EQ(LogFields(scratch,
+                      R"(.time | test("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}Z$"))"),
+            std::vector<std::string>(3, "true"));
+}
+
+TEST(StationTest, EachBoardThatComesIsWrittenUntilTheCount) {
+  ScratchFolder scratch;
+  WriteFileBytes(scratch.Work() / "image.bin", kImage);
+  const fs::path here = scratch.Work() / "here";
+  const StartedProgram run =
+      StartProgram(PLOVER_30P_PROGRAM,
+                   {"--port", "sim:board.bin,present=here", "--repeat", "--count", "2", "--write",
+                    "image.bin", "--log", "log.jsonl"},
+                   scratch);
+  ASSERT_TRUE(Eventually([&] { return Says(run, "waiting for board 1"); }));
+  WriteFileBytes(here, "");
+  ASSERT_TRUE(Eventually([&] { return Says(run, "==== PASS: board 1 ===="); }));
+  fs::remove(here);
+  ASSERT_TRUE(Eventually([&] { return Says(run, "waiting for board 2"); }));
+  WriteFileBytes(here, "");
+  const RunResult end = FinishProgram(run);
+  EXPECT_EQ(end.exit_status, 0) << DescribeEnd(end) << end.err;
+  EXPECT_NE(end.err.find("sim:board.bin,present=here: 2 boards: 2 passed, 0 failed\n"),
+            std::string::npos)
+      << end.err;
+  EXPECT_EQ(LogFields(scratch, R"jq("\(.board) \(.result) \(.written|length)")jq"),
+            (std::vector<std::string>{"1 ok 127", "2 ok 0"}));
+}
+
+TEST(StationTest, AnInterruptEndsTheWriteThenStopsTheStation) {
+  ScratchFolder scratch;
+  WriteFileBytes(scratch.Work() / "image.bin", kImage);
+  WriteFileBytes(scratch.Work() / "here", "");
+  // clock=wall: the write takes as long as on hardware, so the signal comes in the middle of it.
+  const StartedProgram run =
+      StartProgram(PLOVER_30P_PROGRAM,
+                   {"--port", "sim:board.bin,present=here,clock=wall", "--repeat", "--all",
+                    "--write", "image.bin", "--log", "log.jsonl"},
+                   scratch);
+  ASSERT_TRUE(Eventually([&] {
+    const std::string board = ReadFileBytes(scratch.Work() / "board.bin");
+    return board.size() == 128 && board[0] == kImage[0];
+  }));
+  ASSERT_NE(ReadFileBytes(scratch.Work() / "board.bin"), kImage) << "the write ended too soon";
+  ::kill(run.pid, SIGINT);
+  const RunResult end = FinishProgram(run);
+  EXPECT_EQ(end.exit_status, 0) << DescribeEnd(end) << end.err;
+  EXPECT_EQ(ReadFileBytes(scratch.Work() / "board.bin"), kImage);
+  EXPECT_NE(end.err.find("==== PASS: board 1 ===="), std::string::npos) << end.err;
+  EXPECT_NE(end.err.find(": 1 board: 1 passed, 0 failed\n"), std::string::npos) << end.err;
+  EXPECT_EQ(LogFields(scratch, R"jq("\(.result) \(.written|length)")jq"),
+            std::vector<std::string>{"ok 128"});
+}
+
+TEST(LogTest, TwoProgramsAppendToOneLogWithoutTearingALine) {
+  ScratchFolder scratch;
+  std::vector<std::string> probes(100, "--probe");
+  std::vector<StartedProgram> runs;
+  for (const char* port : {"sim:one.bin", "sim:two.bin"}) {
+    std::vector<std::string> arguments{"--port", port, "--log", "log.jsonl", "--quiet"};
+    arguments.insert(arguments.end(), probes.begin(), probes.end());
+    runs.push_back(StartProgram(PLOVER_30P_PROGRAM, arguments, scratch, port + 4));
+  }
+  for (const StartedProgram& run : runs) EXPECT_EQ(FinishProgram(run).exit_status, 0);
+  const std::vector<std::string> ports = LogFields(scratch, ".port");
+  EXPECT_EQ(ports.size(), 200u);
+  EXPECT_EQ(std::count(ports.begin(), ports.end(), "sim:one.bin"), 100);
+}
+
+// A file name in another encoding than UTF-8 still makes a valid JSON string: each byte that
+// is not part of a valid sequence (stray, overlong, a surrogate, cut short) becomes U+FFFD.
+TEST(LogTest, JsonStringsEscapeControlsAndReplaceWhatIsNotUtf8) {
+  EXPECT_EQ(console::JsonString("a\"b\\c\n\t\x01\x7f"), R"("a\"b\\c\n\t\u0001\u007f")");
+  const std::string bad = "\xef\xbf\xbd";
+  EXPECT_EQ(
+      console::JsonString("caf\xc3\xa9 \xff \xc0\xaf \xed\xa0\x80 \xe2\x82"),
+      "\"caf\xc3\xa9 " + bad + " " + bad + bad + " " + bad + bad + bad + " " + bad + bad + "\"");
+}
+
+}  // namespace
+}  // namespace console_test
