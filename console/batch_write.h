@@ -41,7 +41,7 @@ using WriteProgress = std::function<void(WritePhase phase, std::size_t done, std
 struct BatchWriteOutcome {
   bus::BusResult result;       // the bus operation that failed; success when all ran
   std::size_t to_write = 0;    // addresses chosen for writing
-  std::size_t written = 0;     // byte writes completed
+  std::size_t written = 0;     // bytes written (by byte or page writes that completed)
   bool verified = false;       // the EEPROM was read back after the writes
   bus::Image read_back{};      // what the read-back found (when verified)
   bus::AddressSet mismatched;  // addresses the file holds that the read-back found different

@@ -16,10 +16,6 @@
 #include "ports/sim_port.h"
 #include "tests/support/fake_i2c_system.h"
 
-namespace bus {
-void PrintTo(const AddressRun& run, std::ostream* out) { *out << run.first << "+" << run.count; }
-}  // namespace bus
-
 namespace {
 
 struct PageCase {
@@ -28,8 +24,6 @@ struct PageCase {
   std::size_t page_size;
   std::vector<bus::AddressRun> runs;  // the write transactions they make
 };
-
-void PrintTo(const PageCase& c, std::ostream* out) { *out << c.name; }
 
 const PageCase kCases[] = {
     {"Bytes", {{3, 3}}, 1, {{3, 1}, {4, 1}, {5, 1}}},
