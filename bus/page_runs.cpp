@@ -8,6 +8,7 @@ bool IsPageSize(std::size_t size) {
 }
 
 std::vector<AddressRun> PageRuns(const AddressSet& addresses, std::size_t page_size) {
+  if (!IsPageSize(page_size)) page_size = kByteWrites;
   std::vector<AddressRun> runs;
   bool open = false;  // the last run may take the next address
   for (std::size_t address = 0; address < addresses.size(); ++address) {

@@ -32,7 +32,8 @@ struct AddressRun {
 [[nodiscard]] bool IsPageSize(std::size_t size);
 
 // The runs of `addresses`, in increasing order: each ends where the set has a gap, where an
-// N-byte page ends, or after N addresses. `page_size` must satisfy IsPageSize.
+// N-byte page ends, or after N addresses. A `page_size` that is not one (IsPageSize) is taken as
+// byte writes, so no run is ever longer than the largest page.
 [[nodiscard]] std::vector<AddressRun> PageRuns(const AddressSet& addresses, std::size_t page_size);
 
 }  // namespace bus
