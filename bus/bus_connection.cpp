@@ -110,8 +110,9 @@ BusResult BusConnection::WriteEeprom(const Image& image) {
   return WriteEepromAddresses(image, AllAddresses());
 }
 
-BusResult BusConnection::WriteEepromAddresses(const Image& image, const AddressSet& addresses) {
-  return Run([&](BusTransactions& bus) { return bus.WriteEeprom(image, addresses); });
+BusResult BusConnection::WriteEepromAddresses(const Image& image, const AddressSet& addresses,
+                                              std::size_t page_size) {
+  return Run([&](BusTransactions& bus) { return bus.WritePages(image, addresses, page_size); });
 }
 
 BusResult BusConnection::ReadEeprom(Image& destination) {

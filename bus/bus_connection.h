@@ -13,6 +13,7 @@
 // A failed operation carries the port's own advice (PortBase::Remedy).
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -21,6 +22,7 @@
 #include "bus/bus_transactions.h"
 #include "bus/i2c_adapter.h"
 #include "bus/image.h"
+#include "bus/page_runs.h"
 #include "bus/port.h"
 #include "bus/port_spec.h"
 #include "bus/timing_floor.h"
@@ -46,8 +48,10 @@ class BusConnection {
 
   // Writes the whole image, address 0 to 127.
   BusResult WriteEeprom(const Image& image);
-  // Writes only `addresses` of the image, each with the same byte-write transaction.
-  BusResult WriteEepromAddresses(const Image& image, const AddressSet& addresses);
+  // Writes only `addresses` of the image, each with the same byte-write transaction; with a
+  // `page_size` of 2 to 16, in page writes of up to that many bytes (BusTransactions::WritePages).
+  BusResult WriteEepromAddresses(const Image& image, const AddressSet& addresses,
+                                 std::size_t page_size = kByteWrites);
   BusResult ReadEeprom(Image& destination);
   BusResult DumpSwitchRegisters(Image& destination);
   // Which of the lines, the EEPROM and the switch chip answer. A port that cannot be opened or

@@ -23,6 +23,13 @@ const char* StageText(BusStage stage) {
   return "a byte";
 }
 
+// "address 5", or for a page write "addresses 16 to 31 in one page write".
+std::string WrittenAddresses(const BusResult& result) {
+  if (result.write_length <= 1) return "address " + std::to_string(result.address);
+  return "addresses " + std::to_string(result.address) + " to " +
+         std::to_string(result.address + result.write_length - 1) + " in one page write";
+}
+
 }  // namespace
 
 BusResult BusResult::PortFailure(std::string why) {
@@ -65,7 +72,7 @@ std::string DescribeBusResult(const BusResult& result) {
     case BusFault::BusHeldLow:
       return std::string("The bus is held low: SDA stayed low through nine clock pulses before ") +
              "talking to the " + DeviceName(result.device) +
-             (result.address >= 0 ? " at address " + std::to_string(result.address) : "") + ". " +
+             (result.address >= 0 ? " at " + WrittenAddresses(result) : "") + ". " +
              RemedyOf(result);
     case BusFault::NoAcknowledge:
       break;
@@ -73,7 +80,7 @@ std::string DescribeBusResult(const BusResult& result) {
   std::string text = std::string("The ") + DeviceName(result.device) + " did not acknowledge " +
                      StageText(result.stage);
   if (result.address >= 0) {
-    text += " while writing address " + std::to_string(result.address);
+    text += " while writing " + WrittenAddresses(result);
   }
   return text + ". " + RemedyOf(result);
 }

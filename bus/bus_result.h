@@ -35,6 +35,8 @@ struct BusResult {
   BusDevice device = BusDevice::Eeprom;
   BusStage stage = BusStage::None;
   int address = -1;    // the word address a write stopped at; -1 for reads
+  int write_length = 1;  // the bytes the write that stopped carried from `address` on (a page
+                         // write's run); 1 for a byte write
   std::string detail;  // PortUnavailable, PortFailed: what failed, naming the port and the cause
   std::string remedy;  // what to check, as the port knows it; empty: the parallel port's advice
   int error_number = 0;  // PortFailed: the system's error number behind it, 0 when there is none
@@ -51,9 +53,9 @@ struct BusResult {
 inline constexpr const char* kCableRemedy =
     "Check the DB25 cable, the board's power, and that the printer port is set to NORMAL mode.";
 
-// One line of text (no line break) that names the device, the address where a write stopped,
-// and the remedy (the port's own, else the parallel port's), each its own sentence ("... File too
-// large. Raise ..."). Empty for a successful result.
+// One line of text (no line break) that names the device, the address where a write stopped (a
+// page write's first and last address), and the remedy (the port's own, else the parallel port's),
+// each its own sentence ("... File too large. Raise ..."). Empty for a successful result.
 [[nodiscard]] std::string DescribeBusResult(const BusResult& result);
 
 [[nodiscard]] const char* DeviceName(BusDevice device);

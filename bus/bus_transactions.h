@@ -7,11 +7,13 @@
 // destination untouched when a read fails.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
 #include "bus/bus_result.h"
 #include "bus/image.h"
+#include "bus/page_runs.h"
 
 namespace bus {
 
@@ -36,7 +38,15 @@ class BusTransactions {
   // Writes image[a] to each word address a of `addresses` (all 128: the whole image), one
   // byte-write transaction per address in increasing order, each waiting for the EEPROM to
   // finish the previous write cycle. On failure the result names the address.
-  virtual BusResult WriteEeprom(const Image& image, const AddressSet& addresses) = 0;
+  BusResult WriteEeprom(const Image& image, const AddressSet& addresses) {
+    return WritePages(image, addresses, kByteWrites);
+  }
+  // The same in page writes of up to `page_size` bytes (1, 2, 4, 8 or 16): each run of
+  // consecutive addresses inside one page (PageRuns) is one write transaction, in increasing
+  // order, each waiting for the EEPROM to finish the previous write cycle. On failure the result
+  // names the first address of the write that stopped and how many bytes it carried.
+  virtual BusResult WritePages(const Image& image, const AddressSet& addresses,
+                               std::size_t page_size) = 0;
   // Fills `destination` with the EEPROM's word addresses 0..127; on failure leaves it untouched.
   virtual BusResult ReadEeprom(Image& destination) = 0;
   // Fills `destination` with the switch chip's registers 0..127; on failure leaves it untouched.

@@ -27,6 +27,12 @@ BusResult Unanswered(ParallelPortLines& lines, BusDevice device, BusStage stage,
   return BusResult::Fault(BusFault::NoAcknowledge, device, stage, address);
 }
 
+// A failure of a write transaction, saying how many bytes it carried from its address on.
+BusResult WithLength(BusResult failure, const AddressRun& run) {
+  failure.write_length = static_cast<int>(run.count);
+  return failure;
+}
+
 }  // namespace
 
 BusResult SelectWithPolling(ParallelPortLines& lines, std::uint8_t select, BusDevice device,
@@ -95,36 +101,51 @@ BusResult EepromProtocol::WriteEeprom(const Image& image) {
 }
 
 BusResult EepromProtocol::WriteAddresses(const Image& image, const AddressSet& addresses) {
+  return WritePages(image, addresses, kByteWrites);
+}
+
+BusResult EepromProtocol::WritePages(const Image& image, const AddressSet& addresses,
+                                     std::size_t page_size) {
   if (addresses.none()) {
     return BusResult::Success();
   }
-  for (std::size_t a = 0; a < image.size(); ++a) {
-    if (!addresses.test(a)) continue;
-    const int address = static_cast<int>(a);
-    // A device busy with the previous byte's write cycle does not acknowledge its select: the
-    // polling waits for the cycle to end.
-    if (BusResult selected = SelectWithPolling(lines_, kEepromWriteSelect, BusDevice::Eeprom,
-                                               address);
-        !selected.ok()) {
-      return selected;
-    }
-    lines_.SendByte(static_cast<std::uint8_t>(a));
-    if (lines_.ClockAck() == Ack::NotAcknowledged) {
-      return Unanswered(lines_, BusDevice::Eeprom, BusStage::Address, address);
-    }
-    lines_.SendByte(image[a]);
-    if (lines_.ClockAck() == Ack::NotAcknowledged) {
-      return Unanswered(lines_, BusDevice::Eeprom, BusStage::Data, address);
-    }
-    lines_.BusStop();
-    lines_.WriteCycleWait();
-    if (BusResult failure = lines_.TakePortFailure(); !failure.ok()) {
-      lines_.BusRelease();
-      failure.address = address;
-      return failure;
+  for (const AddressRun& run : PageRuns(addresses, page_size)) {
+    if (BusResult written = WriteRun(image, run); !written.ok()) {
+      return written;
     }
   }
   lines_.BusRelease();
+  return BusResult::Success();
+}
+
+// expects the bus idle or SDA low, SCL high after a stop; leaves SDA low, SCL high after the
+// stop that started the write cycle, or the bus idle on failure.
+BusResult EepromProtocol::WriteRun(const Image& image, const AddressRun& run) {
+  const int address = static_cast<int>(run.first);
+  // A device busy with the previous write cycle does not acknowledge its select: the polling
+  // waits for the cycle to end.
+  if (BusResult selected =
+          SelectWithPolling(lines_, kEepromWriteSelect, BusDevice::Eeprom, address);
+      !selected.ok()) {
+    return WithLength(std::move(selected), run);
+  }
+  lines_.SendByte(static_cast<std::uint8_t>(run.first));
+  if (lines_.ClockAck() == Ack::NotAcknowledged) {
+    return WithLength(Unanswered(lines_, BusDevice::Eeprom, BusStage::Address, address), run);
+  }
+  for (std::size_t a = run.first; a < run.first + run.count; ++a) {
+    lines_.SendByte(image[a]);
+    if (lines_.ClockAck() == Ack::NotAcknowledged) {
+      return WithLength(Unanswered(lines_, BusDevice::Eeprom, BusStage::Data, address), run);
+    }
+  }
+  lines_.BusStop();
+  lines_.WriteCycleWait();
+  if (BusResult failure = lines_.TakePortFailure(); !failure.ok()) {
+    lines_.BusRelease();
+    failure.address = address;
+    return WithLength(std::move(failure), run);
+  }
   return BusResult::Success();
 }
 

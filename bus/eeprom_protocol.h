@@ -7,6 +7,9 @@
 // write and reads all 128 bytes in one sequential read (select 0xA1).
 //
 // WriteAddresses writes only the addresses of a set, with the same transaction per address.
+// WritePages writes them in page writes: each run of consecutive addresses inside one page (see
+// PageRuns) is one transaction of the word address and the run's bytes, preceded by the same
+// acknowledge polling; page size 1 is WriteAddresses.
 //
 // Both examine every acknowledge a device owes. Polling a select gives up once an attempt begun
 // 100 ms of the port's clock or more after the first has not been acknowledged, after at least 3
@@ -15,10 +18,12 @@
 // exactly as it was. Both always end with the bus idle (SDA high, SCL high).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "bus/bus_result.h"
 #include "bus/image.h"
+#include "bus/page_runs.h"
 #include "bus/parallel_port_lines.h"
 
 namespace bus {
@@ -40,10 +45,17 @@ class EepromProtocol {
   // address. A store the port itself could not make (PortFailed) ends the write too.
   BusResult WriteAddresses(const Image& image, const AddressSet& addresses);
 
+  // Writes the addresses of `addresses` in page writes of up to `page_size` bytes (1, 2, 4, 8 or
+  // 16), each ending with its write cycle, and ends with a release. On failure the result names
+  // the first address of the write that failed and how many bytes it carried.
+  BusResult WritePages(const Image& image, const AddressSet& addresses, std::size_t page_size);
+
   // Fills `destination` with word addresses 0..127; on failure leaves it untouched.
   BusResult ReadEeprom(Image& destination);
 
  private:
+  BusResult WriteRun(const Image& image, const AddressRun& run);
+
   ParallelPortLines& lines_;
 };
 

@@ -8,9 +8,10 @@
 
 namespace bus {
 
-BusResult LineTransactions::WriteEeprom(const Image& image, const AddressSet& addresses) {
+BusResult LineTransactions::WritePages(const Image& image, const AddressSet& addresses,
+                                       std::size_t page_size) {
   ParallelPortLines lines(port_, timing_, Floor());
-  return EepromProtocol(lines).WriteAddresses(image, addresses);
+  return EepromProtocol(lines).WritePages(image, addresses, page_size);
 }
 
 BusResult LineTransactions::ReadEeprom(Image& destination) {

@@ -6,6 +6,8 @@
 // floor of the chosen bus speed.
 #pragma once
 
+#include <cstddef>
+
 #include "bus/bus_timing.h"
 #include "bus/bus_transactions.h"
 #include "bus/port.h"
@@ -19,7 +21,8 @@ class LineTransactions final : public BusTransactions {
   LineTransactions(Port& port, TimingPolicy timing, unsigned bus_khz)
       : port_(port), timing_(timing), floor_(bus_khz) {}
 
-  BusResult WriteEeprom(const Image& image, const AddressSet& addresses) override;
+  BusResult WritePages(const Image& image, const AddressSet& addresses,
+                       std::size_t page_size) override;
   BusResult ReadEeprom(Image& destination) override;
   BusResult DumpSwitchRegisters(Image& destination) override;
   ProbeReport Probe() override;

@@ -2,6 +2,7 @@
 #include "bus/message_transactions.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -37,6 +38,13 @@ BusResult Outcome(const I2cAdapter& adapter, int error, BusDevice device, BusSta
   return AdapterFailed(adapter, what, error, address);
 }
 
+// "address 5", or "addresses 16 to 23" for a page write.
+std::string WrittenText(const AddressRun& run) {
+  if (run.count == 1) return "address " + std::to_string(run.first);
+  return "addresses " + std::to_string(run.first) + " to " +
+         std::to_string(run.first + run.count - 1);
+}
+
 }  // namespace
 
 bool IsNotAcknowledged(int error_number) {
@@ -62,24 +70,45 @@ int MessageTransactions::TransferPolled(std::span<I2cMessage> messages) {
   }
 }
 
-BusResult MessageTransactions::WriteEeprom(const Image& image, const AddressSet& addresses) {
-  for (std::size_t a = 0; a < image.size(); ++a) {
-    if (!addresses.test(a)) continue;
-    const int address = static_cast<int>(a);
-    std::uint8_t bytes[2] = {static_cast<std::uint8_t>(a), image[a]};
-    I2cMessage message{kEepromBusAddress, false, bytes};
-    if (BusResult sent = Outcome(adapter_, TransferPolled({&message, 1}), BusDevice::Eeprom,
-                                 BusStage::Message, "writing address " + std::to_string(address),
-                                 address);
-        !sent.ok()) {
-      return sent;
-    }
-    if (BusResult failure = adapter_.TakeFailure(); !failure.ok()) {
-      failure.address = address;
-      return failure;
+BusResult MessageTransactions::WritePages(const Image& image, const AddressSet& addresses,
+                                          std::size_t page_size) {
+  for (const AddressRun& run : PageRuns(addresses, page_size)) {
+    if (BusResult written = WriteRun(image, run); !written.ok()) {
+      return written;
     }
   }
   return BusResult::Success();
+}
+
+BusResult MessageTransactions::WriteRun(const Image& image, const AddressRun& run) {
+  for (std::size_t offset = 0; offset < run.count;) {
+    const AddressRun piece{run.first + offset, std::min(run.count - offset, longest_write_)};
+    const int error = SendWrite(image, piece);
+    // A message longer than the adapter takes is sent again as shorter ones, inside the same page.
+    if (piece.count > 1 && IsUnsupportedTransfer(error)) {
+      longest_write_ = piece.count / 2;
+      continue;
+    }
+    const int address = static_cast<int>(piece.first);
+    BusResult sent = Outcome(adapter_, error, BusDevice::Eeprom, BusStage::Message,
+                             "writing " + WrittenText(piece), address);
+    if (sent.ok()) sent = adapter_.TakeFailure();
+    if (!sent.ok()) {
+      sent.address = address;
+      sent.write_length = static_cast<int>(piece.count);
+      return sent;
+    }
+    offset += piece.count;
+  }
+  return BusResult::Success();
+}
+
+int MessageTransactions::SendWrite(const Image& image, const AddressRun& run) {
+  std::array<std::uint8_t, 1 + kLargestPageSize> bytes{};
+  bytes[0] = static_cast<std::uint8_t>(run.first);
+  std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(run.first), run.count, bytes.begin() + 1);
+  I2cMessage message{kEepromBusAddress, false, {bytes.data(), 1 + run.count}};
+  return TransferPolled({&message, 1});
 }
 
 BusResult MessageTransactions::ReadEeprom(Image& destination) {

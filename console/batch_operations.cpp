@@ -109,6 +109,17 @@ bool ProbeLine(BatchContext& context, const std::string& what, const bus::BusRes
   return false;
 }
 
+// After a read-back that found differences: a page write the EEPROM's pages are too small for
+// wraps inside its page and overwrites its own first bytes, so the page size is the first
+// suspect.
+std::string PageSizeHint(std::size_t page_size) {
+  if (page_size <= bus::kByteWrites) return {};
+  const std::size_t smaller = page_size / 2;
+  return " with --page-size " + std::to_string(page_size) +
+         ": the page size may be too large for this EEPROM; try --page-size " +
+         std::to_string(smaller) + (smaller > bus::kByteWrites ? " or 1" : "");
+}
+
 }  // namespace
 
 bool RunWrite(BatchContext& context, const std::string& name, const image_files::PartialImage& file,
@@ -128,7 +139,7 @@ bool RunWrite(BatchContext& context, const std::string& name, const image_files:
   }
   if (outcome.mismatched.any()) {
     ReportDifferences(context, name, file, outcome.read_back, outcome.mismatched,
-                      " after writing " + bytes);
+                      " after writing " + bytes + PageSizeHint(settings.page_size));
     return false;
   }
   Done(context, "wrote " + bytes +

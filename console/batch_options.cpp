@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 #include "bus/file_identity.h"
+#include "bus/port_spec.h"
 #include "console/command_line_values.h"
 #include "image_files/shown_file_name.h"
 
@@ -57,6 +59,22 @@ BatchOptionTake TakeFormat(const std::string& word, BatchPlan& plan, std::string
   return BatchOptionTake::Taken;
 }
 
+BatchOptionTake TakePageSize(const std::string& text, BatchPlan& plan, std::string& error) {
+  std::uint64_t size = 0;
+  if (bus::ParseDecimalOption(text, bus::kLargestPageSize, size) != bus::DecimalOption::Taken ||
+      !bus::IsPageSize(size)) {
+    error = "--page-size '" + ShownFileName(text) + "' is not a page size; use 1, 2, 4, 8 or 16";
+    return BatchOptionTake::Refused;
+  }
+  if (plan.page_size && *plan.page_size != size) {
+    error = "--page-size is given twice, as " + std::to_string(*plan.page_size) + " and " +
+            std::to_string(size) + "; it applies to every --write, so give it once";
+    return BatchOptionTake::Refused;
+  }
+  plan.page_size = size;
+  return BatchOptionTake::Taken;
+}
+
 }  // namespace
 
 bool BatchOperation::ReadsFile() const {
@@ -97,6 +115,13 @@ BatchOptionTake TakeBatchOption(int argc, const char* const* argv, int& index, B
     }
     return TakeFormat(value, plan, error);
   }
+  if (TakeOptionValue(argc, argv, index, "--page-size", value, missing)) {
+    if (missing) {
+      error = "--page-size needs the bytes of one page write: 1, 2, 4, 8 or 16";
+      return BatchOptionTake::Refused;
+    }
+    return TakePageSize(value, plan, error);
+  }
   for (const OperationOption& option : kOperationOptions) {
     if (!TakeOptionValue(argc, argv, index, option.name, value, missing)) continue;
     // An empty name is most likely an unset variable in a script.
@@ -117,6 +142,7 @@ std::string CheckBatchPlan(const BatchPlan& plan) {
                            : plan.format         ? "--format"
                            : plan.write_all      ? "--all"
                            : !plan.verify_writes ? "--no-verify"
+                           : plan.page_size      ? "--page-size"
                                                  : nullptr;
     if (modifier == nullptr) return {};
     return std::string(modifier) +
@@ -127,6 +153,13 @@ std::string CheckBatchPlan(const BatchPlan& plan) {
   if (plan.write_all && !writes) return "--all applies to --write, and no --write is given";
   if (!plan.verify_writes && !writes) {
     return "--no-verify applies to --write, and no --write is given";
+  }
+  if (plan.page_size && !writes) return "--page-size applies to --write, and no --write is given";
+  // A page size too large for the EEPROM wraps inside its page without any error on the bus:
+  // only the read-back can tell, so page writes always have it.
+  if (plan.PageSize() > bus::kByteWrites && !plan.verify_writes) {
+    return "--no-verify cannot go with --page-size " + std::to_string(plan.PageSize()) +
+           ": only the read-back shows a page size too large for the EEPROM";
   }
   return {};
 }

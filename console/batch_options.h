@@ -3,16 +3,18 @@
 // menu, and the options that apply to all of them.
 //
 //   --write FILE, --read FILE, --verify FILE, --read-switch FILE, --probe   (repeatable)
-//   --all, --no-verify (every --write), --format WORD (every FILE), --quiet
+//   --all, --no-verify, --page-size N (every --write), --format WORD (every FILE), --quiet
 //
 // A modifier without the operation it applies to is refused, as is a file name that is missing
 // or empty. The whole command line is taken before anything runs.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "bus/page_runs.h"
 #include "bus/port_spec.h"
 #include "bus/trace_checks.h"
 #include "image_files/image_format.h"
@@ -36,6 +38,10 @@ struct BatchPlan {
   bool verify_writes = true;  // cleared by --no-verify
   std::optional<image_files::ImageFormat> format;  // --format: the format of every file
   bool quiet = false;                              // --quiet: failures only
+  std::optional<std::size_t> page_size;  // --page-size: bytes of one page write (1: byte writes)
+
+  // The page size every --write writes in: --page-size, else byte writes.
+  [[nodiscard]] std::size_t PageSize() const { return page_size.value_or(bus::kByteWrites); }
 
   // The format `file` is read or written in: --format, else the one its name stands for.
   [[nodiscard]] image_files::ImageFormat FormatOf(const std::string& file) const;

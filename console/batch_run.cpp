@@ -44,7 +44,9 @@ bool RunOperation(BatchContext& context, const BatchPlan& plan, std::size_t inde
   switch (operation.kind) {
     case BatchOperationKind::Write:
       return RunWrite(context, operation.file, *inputs[index],
-                      {.write_all = plan.write_all, .verify = plan.verify_writes});
+                      {.write_all = plan.write_all,
+                       .verify = plan.verify_writes,
+                       .page_size = plan.PageSize()});
     case BatchOperationKind::Verify:
       return RunVerify(context, operation.file, *inputs[index]);
     case BatchOperationKind::Read:

@@ -27,14 +27,16 @@ bus::BusResult ChooseAddresses(ConsoleBus& bus, const image_files::PartialImage&
   return read;
 }
 
-// The next `kWriteSliceAddresses` addresses of `remaining`, taken out of it.
-bus::AddressSet TakeSlice(bus::AddressSet& remaining) {
+// The next `kWriteSliceAddresses` addresses of `remaining` and the rest of the last one's page,
+// taken out of it.
+bus::AddressSet TakeSlice(bus::AddressSet& remaining, std::size_t page_size) {
   bus::AddressSet slice;
   for (std::size_t address = 0; address < bus::kEepromSize; ++address) {
+    const bool page_begins = address % page_size == 0;
+    if (slice.count() >= kWriteSliceAddresses && page_begins) break;
     if (!remaining[address]) continue;
     slice.set(address);
     remaining.reset(address);
-    if (slice.count() == kWriteSliceAddresses) break;
   }
   return slice;
 }
@@ -50,10 +52,11 @@ bus::AddressSet WrittenBefore(const bus::AddressSet& slice, int stop) {
 }
 
 void WriteSlices(ConsoleBus& bus, const image_files::PartialImage& file, bus::AddressSet remaining,
-                 const WriteProgress& progress, BatchWriteOutcome& outcome) {
+                 std::size_t page_size, const WriteProgress& progress,
+                 BatchWriteOutcome& outcome) {
   while (remaining.any()) {
-    const bus::AddressSet slice = TakeSlice(remaining);
-    outcome.result = bus.WriteEepromAddresses(file.bytes, slice);
+    const bus::AddressSet slice = TakeSlice(remaining, page_size);
+    outcome.result = bus.WriteEepromAddresses(file.bytes, slice, page_size);
     const bus::AddressSet written =
         outcome.result.ok() ? slice : WrittenBefore(slice, outcome.result.address);
     outcome.written += written.count();
@@ -74,7 +77,7 @@ BatchWriteOutcome WriteImageFile(ConsoleBus& bus, const image_files::PartialImag
   if (!outcome.result.ok()) return outcome;
   outcome.to_write = chosen.count();
   if (outcome.to_write > 0) Tell(progress, WritePhase::Writing, 0, outcome.to_write);
-  WriteSlices(bus, file, chosen, progress, outcome);
+  WriteSlices(bus, file, chosen, settings.page_size, progress, outcome);
   if (!outcome.result.ok() || !settings.verify) return outcome;
 
   Tell(progress, WritePhase::Verifying, 0, 0);

@@ -9,9 +9,10 @@ bus::BusResult ConsoleBus::WriteEeprom(const bus::Image& image) {
 }
 
 bus::BusResult ConsoleBus::WriteEepromAddresses(const bus::Image& image,
-                                                const bus::AddressSet& addresses) {
+                                                const bus::AddressSet& addresses,
+                                                std::size_t page_size) {
   out_.Flush();
-  return connection_.WriteEepromAddresses(image, addresses);
+  return connection_.WriteEepromAddresses(image, addresses, page_size);
 }
 
 bus::BusResult ConsoleBus::ReadEeprom(bus::Image& destination) {

@@ -7,6 +7,8 @@
 // buffer would otherwise appear only when the program next waits for input.
 #pragma once
 
+#include <cstddef>
+
 #include "bus/bus_connection.h"
 #include "bus/bus_result.h"
 #include "bus/image.h"
@@ -20,8 +22,10 @@ class ConsoleBus {
       : connection_(connection), out_(out) {}
 
   bus::BusResult WriteEeprom(const bus::Image& image);
-  // Writes only `addresses` of the image, with the same byte-write transaction per address.
-  bus::BusResult WriteEepromAddresses(const bus::Image& image, const bus::AddressSet& addresses);
+  // Writes only `addresses` of the image, with the same byte-write transaction per address, or
+  // in page writes of up to `page_size` bytes.
+  bus::BusResult WriteEepromAddresses(const bus::Image& image, const bus::AddressSet& addresses,
+                                      std::size_t page_size = bus::kByteWrites);
   bus::BusResult ReadEeprom(bus::Image& destination);
   bus::BusResult DumpSwitchRegisters(bus::Image& destination);
   bus::ProbeReport Probe();

@@ -126,7 +126,8 @@ OptionsResult ParseOptions(int argc, const char* const* argv) {
 std::string UsageLine() {
   return "Usage: 30p [--port SPEC] [--trace FILE] [--list-ports] [--help] [--version]\n"
          "   or: 30p [--port SPEC] [--trace FILE] [--format WORD] [--all] [--no-verify]\n"
-         "           [--quiet] OPERATION... [--repeat [--count N]] [--log FILE]\n";
+         "           [--page-size N] [--quiet] OPERATION... [--repeat [--count N]]\n"
+         "           [--log FILE]\n";
 }
 
 std::string HelpText() {
@@ -159,6 +160,11 @@ std::string HelpText() {
          "Batch options:\n"
          "  --all          every --write writes every address its file holds, unread\n"
          "  --no-verify    no --write reads back what it wrote\n"
+         "  --page-size N  every --write sends up to N bytes (1, 2, 4, 8 or 16) of one\n"
+         "                 EEPROM page in one write cycle, never across a page boundary;\n"
+         "                 default 1, byte writes. Too large a page size for the EEPROM\n"
+         "                 shows in the read-back, which says so (and which page writes\n"
+         "                 always have: no --no-verify)\n"
          "  --format WORD  every FILE is in this format: raw, ihex or srec. Without it the\n"
          "                 name says: .hex .ihex .ihx Intel HEX; .srec .s19 .s28 .s37 .mot\n"
          "                 Motorola S-record; other names raw binary (128 bytes exactly)\n"

@@ -41,6 +41,18 @@ bool ParseTimingCheck(std::string_view option, unsigned& khz, std::string& error
   return false;
 }
 
+// page=4, page=8 or page=16: the EEPROM's page size in bytes.
+bool ParsePageSize(std::string_view option, std::uint8_t& page_size, std::string& error) {
+  std::uint64_t value = 0;
+  if (bus::ParseDecimalOption(option.substr(5), 16, value) == bus::DecimalOption::Taken &&
+      (value == 4 || value == 8 || value == 16)) {
+    page_size = static_cast<std::uint8_t>(value);
+    return true;
+  }
+  error = std::string(option) + ": the EEPROM's page holds 4, 8 or 16 bytes (page=4|8|16)";
+  return false;
+}
+
 bool ParseOption(std::string_view option, BoardOptions& board, std::string& error) {
   if (option.empty()) {
     error = "an option of sim is empty (two commas, or a comma at the end)";
@@ -62,6 +74,8 @@ bool ParseOption(std::string_view option, BoardOptions& board, std::string& erro
     }
   } else if (option.starts_with("timing=")) {
     return ParseTimingCheck(option, board.timing_khz, error);
+  } else if (option.starts_with("page=")) {
+    return ParsePageSize(option, board.page_size, error);
   } else if (option.starts_with("twr=")) {
     return ParseMicroseconds(option.substr(4), board.write_cycle_microseconds, error);
   } else {
@@ -80,6 +94,7 @@ std::string TextOf(const BoardOptions& board) {
   if (board.write_cycle_microseconds != kDefaultWriteCycleMicroseconds) {
     text += ",twr=" + std::to_string(board.write_cycle_microseconds);
   }
+  if (board.page_size != kDefaultPageSize) text += ",page=" + std::to_string(board.page_size);
   if (board.sda_stuck_low) text += ",sda=stuck-low";
   if (board.timing_khz != 0) text += ",timing=" + std::to_string(board.timing_khz);
   if (!board.present_path.empty()) text += ",present=" + board.present_path;
@@ -156,6 +171,7 @@ constexpr bus::PortParameter kParameters[] = {
     {"eeprom=absent", "no EEPROM on the bus"},
     {"switch=absent", "no switch chip on the bus"},
     {"twr=MICROSECONDS", "the EEPROM's write cycle, default 5000"},
+    {"page=4|8|16", "the EEPROM's page size in bytes, default 8"},
     {"sda=stuck-low", "SDA shorted to ground"},
     {"timing=100|400", "the chips check the 100 or 400 kHz timing"},
     {"present=PATH", "the board is in place only while PATH exists"},

@@ -4,20 +4,28 @@
 #include <utility>
 
 #include "sim/board_file.h"
+#include "sim/board_options.h"
 
 namespace sim {
 
 namespace {
 constexpr std::uint8_t kCounterMask = 0x7F;
-constexpr std::uint8_t kInPageMask = EepromChip::kPageSize - 1;
+
+// The address bits that count inside a page of `page_size` bytes; a size the chip does not come
+// in is taken as the usual 8, so the page buffer is never overrun.
+std::uint8_t InPageMask(std::uint8_t page_size) {
+  const bool offered = page_size == 4 || page_size == 8 || page_size == EepromChip::kLargestPage;
+  return static_cast<std::uint8_t>((offered ? page_size : kDefaultPageSize) - 1);
+}
 }  // namespace
 
 EepromChip::EepromChip(const bus::Image& contents, std::uint64_t write_cycle_nanoseconds,
-                       const std::uint64_t& clock, BoardFile* file)
+                       const std::uint64_t& clock, BoardFile* file, std::uint8_t page_size)
     : memory_(contents),
       write_cycle_nanoseconds_(write_cycle_nanoseconds),
       clock_(clock),
-      file_(file) {}
+      file_(file),
+      in_page_mask_(InPageMask(page_size)) {}
 
 TwoWireSlave::Reply EepromChip::OnByte(std::uint8_t value, bool select) {
   if (select) {
@@ -31,15 +39,15 @@ TwoWireSlave::Reply EepromChip::OnByte(std::uint8_t value, bool select) {
   if (expect_word_address_) {
     expect_word_address_ = false;
     counter_ = value & kCounterMask;
-    page_base_ = static_cast<std::uint8_t>(counter_ & ~kInPageMask);
+    page_base_ = static_cast<std::uint8_t>(counter_ & ~in_page_mask_);
     page_mask_ = 0;
     return Reply::kAckThenReceive;
   }
   // A data byte: latched for the page; the counter wraps inside the page.
-  const auto in_page = static_cast<std::uint8_t>(counter_ & kInPageMask);
+  const auto in_page = static_cast<std::uint8_t>(counter_ & in_page_mask_);
   page_[in_page] = value;
-  page_mask_ = static_cast<std::uint8_t>(page_mask_ | (1u << in_page));
-  counter_ = static_cast<std::uint8_t>(page_base_ | ((in_page + 1) & kInPageMask));
+  page_mask_ = static_cast<std::uint16_t>(page_mask_ | (1u << in_page));
+  counter_ = static_cast<std::uint8_t>(page_base_ | ((in_page + 1) & in_page_mask_));
   return Reply::kAckThenReceive;
 }
 
@@ -64,7 +72,7 @@ void EepromChip::OnStop() {
   bus::Image written = memory_;
   int first = -1;
   int last = -1;
-  for (std::uint8_t i = 0; i < kPageSize; ++i) {
+  for (std::uint8_t i = 0; i <= in_page_mask_; ++i) {
     if ((page_mask_ & (1u << i)) == 0) continue;
     const int address = page_base_ | i;
     written[static_cast<std::size_t>(address)] = page_[i];

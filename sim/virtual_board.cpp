@@ -49,8 +49,8 @@ struct VirtualBoard::Impl {
         sda_stuck_low(options.sda_stuck_low),
         wall_origin(bus::MonotonicNanoseconds()),
         bus_sda(!options.sda_stuck_low),
-        eeprom(contents, std::uint64_t{options.write_cycle_microseconds} * 1000, now,
-               file.get()),
+        eeprom(contents, std::uint64_t{options.write_cycle_microseconds} * 1000, now, file.get(),
+               options.page_size),
         switch_chip(contents) {
     if (options.timing_khz != 0) timing.emplace(options.timing_khz);
     CheckPower();

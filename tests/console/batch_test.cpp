@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -62,6 +63,25 @@ bus::Image BoardWithPartialHex() {
   return image;
 }
 
+// What a page write of addresses 16 to 31 leaves on an EEPROM with 8-byte pages: the second
+// half wraps onto the first, the rest keeps the board's bytes; and the verify's listing of it.
+bus::Image BoardAfterWrappedPage() {
+  bus::Image image = BoardData();
+  for (std::size_t address = 16; address < 24; ++address) image[address] = ImageData()[address + 8];
+  return image;
+}
+
+std::string WrappedPageListing() {
+  std::string listing;
+  char line[64];
+  for (std::size_t address = 16; address < 32; ++address) {
+    std::snprintf(line, sizeof line, "address %zu: file %02x, EEPROM %02x\n", address,
+                  ImageData()[address], BoardAfterWrappedPage()[address]);
+    listing += line;
+  }
+  return listing;
+}
+
 struct FileSpec {
   std::string name;
   std::string bytes;
@@ -95,8 +115,8 @@ std::vector<BatchCase> Cases() {
   const FileSpec board_as_image{"board.bin", Raw(ImageData())};
   const FileSpec part{"part.hex", PartialHex()};
   const std::vector<std::string> usage{"Usage: 30p [--port SPEC]...", "   or: 30p [--port SPEC]...",
-                                       "           [--quiet] OPERATION...",
-                                       "Try '30p --help' for more information."};
+                                       "           [--page-size N] [--quiet] OPERATION...",
+                                       "           [--log FILE]", "Try '30p --help' for more information."};
   // A faulty file after a good one: refused before the good one is written.
   const auto refused = [&](std::string name, std::string bytes, std::string message) {
     return BatchCase{.name = "refused_" + name.substr(0, name.find('.')),
@@ -151,9 +171,26 @@ std::vector<BatchCase> Cases() {
        .exit_status = 1,
        .err = {"30p: --write image.bin stopped after writing 0 bytes: The EEPROM did not "
                "acknowledge its device select...."},
-       .after = {board},
-       .absent = {"out.bin"},
-       .board_untouched = true},
+       .after = {board}, .absent = {"out.bin"}, .board_untouched = true},
+      // --page-size: runs inside a page, each one write; a page too large shows in the verify.
+      {.name = "write_in_pages_of_8", .arguments = {kBoard, "--page-size", "8", "--write",
+                                                    "image.bin"},
+       .before = {image}, .err = {"wrote 127 bytes, verified 128"}, .after = {board_as_image}},
+      {.name = "page_size_too_large",
+       .arguments = {"--port", "sim:board.bin,page=8", "--page-size=16", "--write", "part.hex"},
+       .before = {part, board}, .exit_status = 1, .out = WrappedPageListing(),
+       .err = {"30p: EEPROM differs from part.hex at 16 of 16 addresses after writing 16 bytes "
+               "with --page-size 16: the page size may be too large for this EEPROM; try "
+               "--page-size 8 or 1"},
+       .after = {{"board.bin", Raw(BoardAfterWrappedPage())}}},
+      {.name = "page_write_eeprom_absent",
+       .arguments = {"--port", "sim:board.bin,eeprom=absent", "--all", "--page-size", "8",
+                     "--write", "image.bin"},
+       .before = {image, board}, .exit_status = 1,
+       .err = {"30p: --write image.bin stopped after writing 0 bytes: The EEPROM did not "
+               "acknowledge its device select while writing addresses 0 to 7 in one page "
+               "write. The virtual board was started with eeprom=absent..."},
+       .after = {board}, .board_untouched = true},
       // Faulty files, each refused whole with the board untouched.
       refused("checksum.hex", ":0100000011EE\n\n:02001000AABB88\n" + kEnd,
               " line 3: checksum is 0x88, the record's bytes make 0x89"),
@@ -262,6 +299,13 @@ std::vector<BatchCase> Cases() {
                   "--quiet applies to batch operations, and none is given (--write, --read, "
                   "--verify, --read-switch or --probe)"),
       usage_error("write_without_file", {kBoard, "--write"}, "--write needs a file name"),
+      usage_error("page_size_3", {kBoard, "--page-size", "3", "--write", "x.bin"},
+                  "--page-size '3' is not a page size; use 1, 2, 4, 8 or 16"),
+      usage_error("page_size_without_write", {kBoard, "--page-size", "8", "--read", "x.bin"},
+                  "--page-size applies to --write, and no --write is given"),
+      usage_error("page_size_unverified", {kBoard, "--page-size=4", "--no-verify", "--write", "x"},
+                  "--no-verify cannot go with --page-size 4: only the read-back shows a page "
+                  "size too large for the EEPROM"),
       usage_error("format_word", {kBoard, "--format", "hex", "--read", "x.bin"},
                   "--format 'hex' is not a file format; use raw, ihex or srec"),
       usage_error("trace_is_a_new_output", {kBoard, "--trace", "out.hex", "--read", "out.hex"},

@@ -15,7 +15,7 @@
 namespace {
 
 using Settings = test_support::FakeCh341aSettings;
-enum class Operation { Write, Read, Dump };
+enum class Operation { Write, Read, Dump, PageWrite16 };
 
 struct Case {
   const char* name;
@@ -33,6 +33,9 @@ const Case kCases[] = {
     {"Write", Healthy, "ch341a", Operation::Write, ""},
     {"ReadAt400kHz", Healthy, "ch341a,khz=400", Operation::Read, ""},
     {"Dump", Healthy, "ch341a", Operation::Dump, ""},
+    // A 17-byte message does not fit the chip's packet: the pages go as two messages each.
+    {"PageWrite16", [](Settings& s) { s.board.page_size = 16; }, "ch341a",
+     Operation::PageWrite16, ""},
     {"KernelDriver", [](Settings& s) { s.kernel_driver = true; }, "ch341a", Operation::Read, ""},
     {"LeftUnread", [](Settings& s) { s.left_unread = 3; }, "ch341a", Operation::Write, ""},
     {"OneOfTwo", [](Settings& s) { s.programmers = 2; }, "ch341a:1-3", Operation::Write, ""},
@@ -83,16 +86,18 @@ TEST_P(Ch341aTest, RunsTheOperationOrNamesTheCauseAndGivesBackAllItTook) {
   {
     const bus::LibusbCallsOverride seam(chip);
     bus::BusConnection bus({*ports::ParsePortSpec(c.port).spec, {}, bus::TimingPolicy::Windowed});
-    result = c.operation == Operation::Write ? bus.WriteEeprom(image)
-             : c.operation == Operation::Read ? bus.ReadEeprom(destination)
-                                              : bus.DumpSwitchRegisters(destination);
+    result = c.operation == Operation::Write         ? bus.WriteEeprom(image)
+             : c.operation == Operation::PageWrite16 ? bus.WriteEepromAddresses(
+                                                           image, bus::AllAddresses(), 16)
+             : c.operation == Operation::Read        ? bus.ReadEeprom(destination)
+                                                     : bus.DumpSwitchRegisters(destination);
     EXPECT_EQ(chip.PendingAnswers(), 0u) << "an answer left unread";
   }
   const std::string message = bus::DescribeBusResult(result);
   if (*c.message == '\0') {
     EXPECT_TRUE(result.ok()) << message;
-    EXPECT_EQ(c.operation == Operation::Write ? chip.Board().EepromContents() : destination,
-              c.operation == Operation::Write ? image : power_up);
+    const bool wrote = c.operation == Operation::Write || c.operation == Operation::PageWrite16;
+    EXPECT_EQ(wrote ? chip.Board().EepromContents() : destination, wrote ? image : power_up);
     EXPECT_EQ(chip.SpeedCode(), std::string(c.port).ends_with("400") ? 2 : 1);
   } else {
     EXPECT_NE(message.find(c.message), std::string::npos) << message;

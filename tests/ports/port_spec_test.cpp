@@ -87,6 +87,7 @@ TEST(PortSpecTest, SimTakesEachOption) {
   EXPECT_EQ(Board(Parsed("sim,twr=100")).write_cycle_microseconds, 100u);
   EXPECT_EQ(Board(Parsed("sim,twr=0")).write_cycle_microseconds, 0u);
   EXPECT_EQ(Board(Parsed("sim,twr=4294967295")).write_cycle_microseconds, 4294967295u);
+  EXPECT_EQ(Board(Parsed("sim,page=16")).page_size, 16);
 }
 
 TEST(PortSpecTest, SimTakesAFileAndSeveralOptions) {
@@ -133,6 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"ppdev,khz=401", "khz=401 is not a bus speed from 0 to 400 kHz"},
         Refusal{"ppdev,khz=", "khz= is not a bus speed from 0 to 400 kHz"},
         Refusal{"sim,khz=fast", "khz=fast is not a bus speed from 0 to 400 kHz"},
+        Refusal{"sim,page=32", "page=32: the EEPROM's page holds 4, 8 or 16 bytes (page=4|8|16)"},
         Refusal{"sim,timing=200",
                 "timing=200: the chips check standard mode (timing=100) or fast mode (timing=400)"},
         Refusal{"sim,khz=99999999999", "khz=99999999999 is not a bus speed from 0 to 400 kHz"},
@@ -269,6 +271,7 @@ TEST_P(PortSpecTextTest, TextIsCanonicalAndParsesBackToTheSameSpec) {
     EXPECT_EQ(Board(again).write_cycle_microseconds, Board(spec).write_cycle_microseconds);
     EXPECT_EQ(Board(again).sda_stuck_low, Board(spec).sda_stuck_low);
     EXPECT_EQ(Board(again).timing_khz, Board(spec).timing_khz);
+    EXPECT_EQ(Board(again).page_size, Board(spec).page_size);
     EXPECT_EQ(again.kept_files, spec.kept_files);
   }
 }
@@ -293,6 +296,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Canonical{"sim:b.bin,sda=stuck-low,twr=100,switch=absent,eeprom=absent",
                               "sim:b.bin,eeprom=absent,switch=absent,twr=100,sda=stuck-low"},
                     Canonical{"sim,twr=0", "sim,twr=0"},
+                    Canonical{"sim,page=16,twr=9,page=4", "sim,twr=9,page=4"},
+                    Canonical{"sim,page=8", "sim"},
                     // Leading zeros: every number is its digits' value.
                     Canonical{"ppdev,khz=000000100", "ppdev:/dev/parport0"},
                     Canonical{"direct,khz=0400", "direct:0x378,khz=400"},

@@ -19,13 +19,15 @@ std::vector<std::uint8_t> Bytes(std::size_t count, std::uint8_t first) {
   return bytes;
 }
 
-// A write of (word address, byte count): the address wraps inside its 8-byte page, bit 7 of the
-// word address is ignored, and more than 8 bytes overwrite the first ones.
-class SimEepromWrite : public testing::TestWithParam<std::tuple<int, int>> {};
+// A write of (word address, byte count, page size): the address wraps inside its page, bit 7 of
+// the word address is ignored, and more bytes than the page holds overwrite the first ones.
+class SimEepromWrite : public testing::TestWithParam<std::tuple<int, int, int>> {};
 
 TEST_P(SimEepromWrite, LandsInsideThePageAtTheStop) {
-  const auto [address, count] = GetParam();
-  VirtualBoard board({}, Pattern());
+  const auto [address, count, page_size] = GetParam();
+  BoardOptions options;
+  options.page_size = static_cast<std::uint8_t>(page_size);
+  VirtualBoard board(options, Pattern());
   BitBang master(board);
   const auto data = Bytes(static_cast<std::size_t>(count), 0xC0);
   master.Start();
@@ -36,25 +38,31 @@ TEST_P(SimEepromWrite, LandsInsideThePageAtTheStop) {
   master.Stop();
 
   bus::Image expected = Pattern();
-  const int page = address & 0x78;
-  for (int i = 0; i < count; ++i) expected[page | ((address + i) & 7)] = data[i];
+  const int in_page = page_size - 1;
+  const int page = address & 0x7F & ~in_page;
+  for (int i = 0; i < count; ++i) expected[page | ((address + i) & in_page)] = data[i];
   EXPECT_EQ(board.EepromContents(), expected);
   EXPECT_TRUE(board.EepromBusy());
   EXPECT_EQ(board.SwitchRegisters(), Pattern()) << "the switch keeps its power-up settings";
   for (int i = 0; i < 10000 && board.EepromBusy(); ++i) board.ReadStatus();
   ASSERT_FALSE(board.EepromBusy());
-  EXPECT_EQ(master.CurrentRead(0xA0, 1)[0], expected[page | ((address + count) & 7)])
+  EXPECT_EQ(master.CurrentRead(0xA0, 1)[0], expected[page | ((address + count) & in_page)])
       << "the address counter wraps inside the page too";
 }
 
 INSTANTIATE_TEST_SUITE_P(SimPages, SimEepromWrite,
-                         testing::Values(std::tuple{0x00, 1}, std::tuple{0x7F, 1},
-                                         std::tuple{0x08, 8}, std::tuple{0x0D, 8},
-                                         std::tuple{0x7A, 5}, std::tuple{0x10, 11},
-                                         std::tuple{0x85, 2}),
+                         testing::Values(std::tuple{0x00, 1, 8}, std::tuple{0x7F, 1, 8},
+                                         std::tuple{0x08, 8, 8}, std::tuple{0x0D, 8, 8},
+                                         std::tuple{0x7A, 5, 8}, std::tuple{0x10, 11, 8},
+                                         std::tuple{0x85, 2, 8}, std::tuple{0x0D, 4, 4},
+                                         std::tuple{0x12, 6, 4}, std::tuple{0x10, 16, 16},
+                                         std::tuple{0x75, 18, 16}),
                          [](const auto& info) {
                            return "At" + std::to_string(std::get<0>(info.param)) + "Bytes" +
-                                  std::to_string(std::get<1>(info.param));
+                                  std::to_string(std::get<1>(info.param)) +
+                                  (std::get<2>(info.param) == 8
+                                       ? ""
+                                       : "Page" + std::to_string(std::get<2>(info.param)));
                          });
 
 TEST(SimEepromWrite, NoWriteCycleWithoutDataOrWithoutStop) {
