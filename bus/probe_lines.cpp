@@ -6,20 +6,18 @@ namespace bus {
 namespace {
 
 ProbeLine DeviceLine(const std::string &what, const BusResult &result) {
-  if (result.ok())
-    return {what + ": answers", true};
+  if (result.ok()) return {what + ": answers", true};
   return {what + ": does not answer: " + DescribeBusResult(result), false};
 }
 
-} // namespace
+}  // namespace
 
 bool ProbeFoundNoPort(const ProbeReport &report) {
   return report.eeprom.fault == BusFault::PortUnavailable;
 }
 
 std::vector<ProbeLine> DescribeProbe(const ProbeReport &report) {
-  if (ProbeFoundNoPort(report))
-    return {{DescribeBusResult(report.eeprom), false}};
+  if (ProbeFoundNoPort(report)) return {{DescribeBusResult(report.eeprom), false}};
   std::vector<ProbeLine> lines;
   if (report.line_fault && report.line_fault->empty()) {
     lines.push_back({"SDA line: follows the port", true});
@@ -31,4 +29,4 @@ std::vector<ProbeLine> DescribeProbe(const ProbeReport &report) {
   return lines;
 }
 
-} // namespace bus
+}  // namespace bus

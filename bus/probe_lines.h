@@ -12,8 +12,8 @@
 namespace bus {
 
 struct ProbeLine {
-  std::string text; // one line, no line break: "EEPROM at 0x50: answers"
-  bool good = true; // false: this part of the board failed the probe
+  std::string text;  // one line, no line break: "EEPROM at 0x50: answers"
+  bool good = true;  // false: this part of the board failed the probe
 };
 
 // The SDA line's check (only where the programs drive the lines), then the
@@ -25,4 +25,4 @@ struct ProbeLine {
 // probed).
 [[nodiscard]] bool ProbeFoundNoPort(const ProbeReport &report);
 
-} // namespace bus
+}  // namespace bus
