@@ -141,6 +141,19 @@ TEST_F(PortChoiceTest, TheChoiceIsKeptForLaterRunsUnlessPortIsGiven) {
   EXPECT_EQ(ReadFile(PathOf(QStringLiteral("board.bin"))), QByteArray(128, 0x5A));
 }
 
+// A stored port this build cannot take is passed over for the default; one whose board file the
+// trace would overwrite stops the start, as that --port would.
+TEST(StartDecisionTest, AStoredPortIsCheckedAsTheCommandLineWouldBe) {
+  const StartDecision bad = DecideStart(ParseCommandLine({"plover"}), {QStringLiteral("nope:1")});
+  EXPECT_TRUE(bad.warning.contains(QStringLiteral("'nope:1', is not valid here")))
+      << bad.warning.toStdString();
+  EXPECT_EQ(bad.options.port_origin, PortOrigin::Default);
+  const StartDecision clash =
+      DecideStart(ParseCommandLine({"plover", "--trace", "b.bin"}), {QStringLiteral("sim:b.bin")});
+  EXPECT_TRUE(clash.refusal.contains(QStringLiteral("the board file")))
+      << clash.refusal.toStdString();
+}
+
 class VerifyAfterDownloadTest : public PloverTest {
  public:
   StartOptions Options() const override {
