@@ -5,18 +5,18 @@ namespace bus {
 
 namespace {
 
-ProbeLine DeviceLine(const std::string &what, const BusResult &result) {
+ProbeLine DeviceLine(const std::string& what, const BusResult& result) {
   if (result.ok()) return {what + ": answers", true};
   return {what + ": does not answer: " + DescribeBusResult(result), false};
 }
 
 }  // namespace
 
-bool ProbeFoundNoPort(const ProbeReport &report) {
+bool ProbeFoundNoPort(const ProbeReport& report) {
   return report.eeprom.fault == BusFault::PortUnavailable;
 }
 
-std::vector<ProbeLine> DescribeProbe(const ProbeReport &report) {
+std::vector<ProbeLine> DescribeProbe(const ProbeReport& report) {
   if (ProbeFoundNoPort(report)) return {{DescribeBusResult(report.eeprom), false}};
   std::vector<ProbeLine> lines;
   if (report.line_fault && report.line_fault->empty()) {

@@ -19,10 +19,10 @@ struct ProbeLine {
 // The SDA line's check (only where the programs drive the lines), then the
 // EEPROM at 0x50, then the switch chip at 0x5F. A port that could not be opened
 // or taken is one failed line naming the port, the cause and the remedy.
-[[nodiscard]] std::vector<ProbeLine> DescribeProbe(const ProbeReport &report);
+[[nodiscard]] std::vector<ProbeLine> DescribeProbe(const ProbeReport& report);
 
 // Whether `report` says the port could not be opened or taken (then nothing was
 // probed).
-[[nodiscard]] bool ProbeFoundNoPort(const ProbeReport &report);
+[[nodiscard]] bool ProbeFoundNoPort(const ProbeReport& report);
 
 }  // namespace bus

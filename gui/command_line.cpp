@@ -71,7 +71,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                                           QStringLiteral("Show the version and exit."));
   const QCommandLineOption port_option(
       QStringLiteral("port"),
-      QStringLiteral("The port of the device commands, in one of the forms below."),
+      QStringLiteral("The port of the device commands, in one of the forms below, for this run. "
+                     "Without it: the port last chosen with Tools > Port..., else the default."),
       QStringLiteral("SPEC"));
   const QCommandLineOption list_ports_option(
       QStringLiteral("list-ports"),

@@ -24,10 +24,10 @@ namespace {
 
 // What --list-ports says for each backend that found nothing and knows how to
 // get a port.
-QString NoneFoundLines(const std::vector<bus::ListedPort> &ports) {
+QString NoneFoundLines(const std::vector<bus::ListedPort>& ports) {
   QStringList lines;
-  for (const bus::PortBackend *backend : ports::PortBackends()) {
-    const bool found = std::any_of(ports.begin(), ports.end(), [&](const bus::ListedPort &port) {
+  for (const bus::PortBackend* backend : ports::PortBackends()) {
+    const bool found = std::any_of(ports.begin(), ports.end(), [&](const bus::ListedPort& port) {
       return port.backend == backend;
     });
     if (!found && !backend->none_found.empty()) {
@@ -40,16 +40,16 @@ QString NoneFoundLines(const std::vector<bus::ListedPort> &ports) {
 
 // A listed port's value as a specification: "sim[:FILE]" offers "sim", the
 // board in memory.
-QString SpecOfListed(const QString &listed) { return listed.section(u'[', 0, 0); }
+QString SpecOfListed(const QString& listed) { return listed.section(u'[', 0, 0); }
 
-QTreeWidget *MakePortList(const std::vector<bus::ListedPort> &ports, QWidget *parent) {
-  auto *list = new QTreeWidget(parent);
+QTreeWidget* MakePortList(const std::vector<bus::ListedPort>& ports, QWidget* parent) {
+  auto* list = new QTreeWidget(parent);
   list->setHeaderLabels({QStringLiteral("--port"), QStringLiteral("What it is"),
                          QStringLiteral("Whether you may open it")});
   list->setRootIsDecorated(false);
   list->setAllColumnsShowFocus(true);
-  for (const bus::ListedPort &port : ports) {
-    auto *row = new QTreeWidgetItem(
+  for (const bus::ListedPort& port : ports) {
+    auto* row = new QTreeWidgetItem(
         list, {QString::fromStdString(port.spec), QString::fromStdString(port.description),
                QString::fromStdString(port.access)});
     row->setToolTip(2, row->text(2));
@@ -60,22 +60,22 @@ QTreeWidget *MakePortList(const std::vector<bus::ListedPort> &ports, QWidget *pa
 
 }  // namespace
 
-CPortDlg::CPortDlg(const std::vector<bus::ListedPort> &ports, const QString &current,
-                   PortProbe probe, QWidget *parent)
+CPortDlg::CPortDlg(const std::vector<bus::ListedPort>& ports, const QString& current,
+                   PortProbe probe, QWidget* parent)
     : QDialog(parent), probe_(std::move(probe)) {
   setWindowTitle(QStringLiteral("Port"));
-  auto *layout = new QVBoxLayout(this);
+  auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(QStringLiteral("Ports on this machine:"), this));
   list_ = MakePortList(ports, this);
   layout->addWidget(list_);
   if (const QString none = NoneFoundLines(ports); !none.isEmpty()) {
-    auto *none_label = new QLabel(none, this);
+    auto* none_label = new QLabel(none, this);
     none_label->setWordWrap(true);
     layout->addWidget(none_label);
   }
 
   layout->addWidget(new QLabel(QStringLiteral("Port (any --port specification):"), this));
-  auto *field_row = new QHBoxLayout();
+  auto* field_row = new QHBoxLayout();
   field_ = new QLineEdit(current, this);
   test_ = new QPushButton(QStringLiteral("&Test"), this);
   test_->setAutoDefault(false);
@@ -89,7 +89,7 @@ CPortDlg::CPortDlg(const std::vector<bus::ListedPort> &ports, const QString &cur
   report_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   layout->addWidget(report_);
 
-  auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   ok_ = buttons->button(QDialogButtonBox::Ok);
   layout->addWidget(buttons);
 
@@ -103,10 +103,10 @@ CPortDlg::CPortDlg(const std::vector<bus::ListedPort> &ports, const QString &cur
 
 QString CPortDlg::Report() const { return report_->toPlainText(); }
 
-void CPortDlg::ShowReport(const QString &text) { report_->setPlainText(text); }
+void CPortDlg::ShowReport(const QString& text) { report_->setPlainText(text); }
 
 void CPortDlg::TakeListedPort() {
-  const QList<QTreeWidgetItem *> selected = list_->selectedItems();
+  const QList<QTreeWidgetItem*> selected = list_->selectedItems();
   if (selected.isEmpty()) return;
   field_->setText(SpecOfListed(selected.front()->text(0)));
 }
@@ -129,7 +129,7 @@ void CPortDlg::OnTest() {
   const bus::ProbeReport report = probe_(*spec);
   QApplication::restoreOverrideCursor();
   QStringList lines{QStringLiteral("Test of %1:").arg(QString::fromStdString(spec->Text()))};
-  for (const bus::ProbeLine &line : bus::DescribeProbe(report)) {
+  for (const bus::ProbeLine& line : bus::DescribeProbe(report)) {
     lines << QString::fromStdString(line.text);
   }
   lines << (report.AllAnswer() ? QStringLiteral("The board answers through this port.")

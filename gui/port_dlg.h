@@ -26,27 +26,27 @@ class QTreeWidget;
 namespace plover {
 
 // Probes the board through the port `spec` names.
-using PortProbe = std::function<bus::ProbeReport(const bus::PortSpec &spec)>;
+using PortProbe = std::function<bus::ProbeReport(const bus::PortSpec& spec)>;
 
 class CPortDlg : public QDialog {
  public:
   // `ports`: what the backends found; `current`: the field's text at first;
   // `probe` runs Test.
-  CPortDlg(const std::vector<bus::ListedPort> &ports, const QString &current, PortProbe probe,
-           QWidget *parent = nullptr);
+  CPortDlg(const std::vector<bus::ListedPort>& ports, const QString& current, PortProbe probe,
+           QWidget* parent = nullptr);
 
   // The specification OK accepted; set once the dialog ended with IDOK.
-  [[nodiscard]] const std::optional<bus::PortSpec> &ChosenSpec() const { return chosen_; }
+  [[nodiscard]] const std::optional<bus::PortSpec>& ChosenSpec() const { return chosen_; }
 
   // Test: checks the field and probes the board through it, and shows what came
   // of it.
   void OnTest();
 
   // The parts a user (and a test) works with.
-  [[nodiscard]] QTreeWidget *PortList() const { return list_; }
-  [[nodiscard]] QLineEdit *SpecField() const { return field_; }
-  [[nodiscard]] QPushButton *TestButton() const { return test_; }
-  [[nodiscard]] QPushButton *OkButton() const { return ok_; }
+  [[nodiscard]] QTreeWidget* PortList() const { return list_; }
+  [[nodiscard]] QLineEdit* SpecField() const { return field_; }
+  [[nodiscard]] QPushButton* TestButton() const { return test_; }
+  [[nodiscard]] QPushButton* OkButton() const { return ok_; }
   // What the dialog says: the last test's lines, or why the field was refused.
   [[nodiscard]] QString Report() const;
 
@@ -58,15 +58,15 @@ class CPortDlg : public QDialog {
   // The field parsed as --port parses it; nothing, with the reason shown, when
   // it is refused.
   std::optional<bus::PortSpec> CheckField();
-  void ShowReport(const QString &text);
+  void ShowReport(const QString& text);
   void TakeListedPort();
 
   PortProbe probe_;
-  QTreeWidget *list_ = nullptr;
-  QLineEdit *field_ = nullptr;
-  QPushButton *test_ = nullptr;
-  QPushButton *ok_ = nullptr;
-  QPlainTextEdit *report_ = nullptr;
+  QTreeWidget* list_ = nullptr;
+  QLineEdit* field_ = nullptr;
+  QPushButton* test_ = nullptr;
+  QPushButton* ok_ = nullptr;
+  QPlainTextEdit* report_ = nullptr;
   std::optional<bus::PortSpec> chosen_;
 };
 

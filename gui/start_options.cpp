@@ -5,9 +5,9 @@
 
 namespace plover {
 
-StartDecision DecideStart(const CommandLine &line, const StoredChoices &stored) {
+StartDecision DecideStart(const CommandLine& line, const StoredChoices& stored) {
   StartDecision decision;
-  StartOptions &options = decision.options;
+  StartOptions& options = decision.options;
   options.bus = line.bus;
   options.file = line.file;
   options.verify_after_download = stored.verify_after_download;

@@ -22,6 +22,6 @@ struct StartDecision {
 // else the stored choice when it is still a valid specification here, else the
 // default port; a --trace is checked against whichever port that is. Verify
 // after Download is as stored.
-[[nodiscard]] StartDecision DecideStart(const CommandLine &line, const StoredChoices &stored);
+[[nodiscard]] StartDecision DecideStart(const CommandLine& line, const StoredChoices& stored);
 
 }  // namespace plover

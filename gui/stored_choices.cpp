@@ -13,7 +13,7 @@ namespace {
 const QString kPortKey = QStringLiteral("Tools/Port");
 const QString kVerifyKey = QStringLiteral("Tools/VerifyAfterDownload");
 
-void Store(const QString &key, const QVariant &value) {
+void Store(const QString& key, const QVariant& value) {
   QSettings settings(QString::fromUtf8(kRegistryKey), StringResources().Load(kAppTitleString));
   settings.setValue(key, value);
   settings.sync();
@@ -31,7 +31,7 @@ StoredChoices LoadStoredChoices() {
   return choices;
 }
 
-void StorePortChoice(const QString &spec) { Store(kPortKey, spec); }
+void StorePortChoice(const QString& spec) { Store(kPortKey, spec); }
 
 void StoreVerifyAfterDownload(bool on) { Store(kVerifyKey, on); }
 

@@ -16,7 +16,7 @@ struct StoredChoices {
 };
 
 [[nodiscard]] StoredChoices LoadStoredChoices();
-void StorePortChoice(const QString &spec);
+void StorePortChoice(const QString& spec);
 void StoreVerifyAfterDownload(bool on);
 
 }  // namespace plover
