@@ -87,10 +87,10 @@ QString CploverApp::PortDescription() const {
 
 void CploverApp::OnToolsVerifyAfterDownload() {
   options_.verify_after_download = !options_.verify_after_download;
-  StoreVerifyAfterDownload(options_.verify_after_download);
   if (MainWindow() != nullptr) {
     MainWindow()->SetMenuCheck(ID_TOOLS_VERIFY_AFTER_DOWNLOAD, options_.verify_after_download);
   }
+  if (!StoreVerifyAfterDownload(options_.verify_after_download)) ReportChoiceNotKept();
 }
 
 void CploverApp::OnToolsPort() {
@@ -105,9 +105,16 @@ void CploverApp::OnToolsPort() {
                   probe, MainWindow());
   if (Prompts().RunModal(dialog) != shell::IDOK || !dialog.ChosenSpec()) return;
   const bus::PortSpec& chosen = *dialog.ChosenSpec();
-  StorePortChoice(QString::fromStdString(chosen.Text()));
   options_.port_origin = PortOrigin::Chosen;
   if (chosen.Text() != options_.bus.port.Text()) UsePort(chosen);
+  if (!StorePortChoice(QString::fromStdString(chosen.Text()))) ReportChoiceNotKept();
+}
+
+void CploverApp::ReportChoiceNotKept() {
+  MessageBox(QStringLiteral("The choice holds for this run, but it could not be kept for later "
+                            "runs: %1 cannot be written.")
+                 .arg(StoredChoicesFile()),
+             LoadString(kMessageCaptionString), shell::MessageIcon::Exclamation);
 }
 
 void CploverApp::UsePort(const bus::PortSpec& spec) {

@@ -78,6 +78,9 @@ class CploverApp : public shell::Application {
   QString CurrentFileName;     // where File > Save writes; empty at start
 
  private:
+  // A choice of the Tools menu that the configuration file did not take: the box that says so.
+  void ReportChoiceNotKept();
+
   StartOptions options_;
   std::unique_ptr<bus::BusConnection> bus_;
 };

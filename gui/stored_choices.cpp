@@ -13,10 +13,11 @@ namespace {
 const QString kPortKey = QStringLiteral("Tools/Port");
 const QString kVerifyKey = QStringLiteral("Tools/VerifyAfterDownload");
 
-void Store(const QString& key, const QVariant& value) {
+bool Store(const QString& key, const QVariant& value) {
   QSettings settings(QString::fromUtf8(kRegistryKey), StringResources().Load(kAppTitleString));
   settings.setValue(key, value);
   settings.sync();
+  return settings.status() == QSettings::NoError;
 }
 
 }  // namespace
@@ -31,8 +32,13 @@ StoredChoices LoadStoredChoices() {
   return choices;
 }
 
-void StorePortChoice(const QString& spec) { Store(kPortKey, spec); }
+bool StorePortChoice(const QString& spec) { return Store(kPortKey, spec); }
 
-void StoreVerifyAfterDownload(bool on) { Store(kVerifyKey, on); }
+bool StoreVerifyAfterDownload(bool on) { return Store(kVerifyKey, on); }
+
+QString StoredChoicesFile() {
+  return QSettings(QString::fromUtf8(kRegistryKey), StringResources().Load(kAppTitleString))
+      .fileName();
+}
 
 }  // namespace plover

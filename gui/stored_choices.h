@@ -16,7 +16,10 @@ struct StoredChoices {
 };
 
 [[nodiscard]] StoredChoices LoadStoredChoices();
-void StorePortChoice(const QString& spec);
-void StoreVerifyAfterDownload(bool on);
+// Each is false when the configuration file could not be written.
+[[nodiscard]] bool StorePortChoice(const QString& spec);
+[[nodiscard]] bool StoreVerifyAfterDownload(bool on);
+// The configuration file the choices are kept in.
+[[nodiscard]] QString StoredChoicesFile();
 
 }  // namespace plover

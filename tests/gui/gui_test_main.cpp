@@ -23,7 +23,11 @@ void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
   g_default_handler(type, context, message);
 }
 
+QString g_settings_path;
+
 }  // namespace
+
+QString TestSettingsPath() { return g_settings_path; }
 
 int main(int argc, char** argv) {
   g_default_handler = qInstallMessageHandler(QuietHandler);
@@ -31,8 +35,9 @@ int main(int argc, char** argv) {
   QStandardPaths::setTestModeEnabled(true);
   // The settings the tests store (a chosen port, the recent files) go to a folder of this run.
   const QTemporaryDir settings;
-  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+  g_settings_path = settings.path();
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, g_settings_path);
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, g_settings_path);
   QApplication application(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   ::testing::InitGoogleTest(&argc, argv);

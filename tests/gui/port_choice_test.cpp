@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -152,6 +153,19 @@ TEST(StartDecisionTest, AStoredPortIsCheckedAsTheCommandLineWouldBe) {
       DecideStart(ParseCommandLine({"plover", "--trace", "b.bin"}), {QStringLiteral("sim:b.bin")});
   EXPECT_TRUE(clash.refusal.contains(QStringLiteral("the board file")))
       << clash.refusal.toStdString();
+}
+
+TEST_F(PloverTest, AChoiceTheConfigurationFileDoesNotTakeHoldsForTheRunAndIsReported) {
+  const QString blocked = WriteFile(QStringLiteral("a-file"), "x") + "/config";
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, blocked);
+  RunCommand(ID_TOOLS_VERIFY_AFTER_DOWNLOAD);
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, TestSettingsPath());
+  EXPECT_TRUE(App().VerifyAfterDownload());
+  ExpectOneMessageBox(QStringLiteral("The choice holds for this run, but it could not be kept for "
+                                     "later runs: %1/Local AppWizard-Generated Applications/"
+                                     "plover.conf cannot be written.")
+                          .arg(blocked),
+                      "PLOVER", shell::MessageIcon::Exclamation);
 }
 
 class VerifyAfterDownloadTest : public PloverTest {
