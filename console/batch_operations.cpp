@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "console/batch_operations.h"
 
+#include "bus/probe_lines.h"
 #include "console/image_comparison.h"
 #include "console/progress_line.h"
 #include "image_files/image_file.h"
@@ -99,16 +100,6 @@ bool ReadInto(BatchContext& context, const char* option, const std::string& name
   return true;
 }
 
-// One line of the probe: printed as a success unless quiet, as a failure always.
-bool ProbeLine(BatchContext& context, const std::string& what, const bus::BusResult& result) {
-  if (result.ok()) {
-    Done(context, what + ": answers");
-    return true;
-  }
-  Fail(context, what + ": does not answer: " + bus::DescribeBusResult(result));
-  return false;
-}
-
 // After a read-back that found differences: a page write the EEPROM's pages are too small for
 // wraps inside its page and overwrites its own first bytes, so the page size is the first
 // suspect.
@@ -183,20 +174,15 @@ bool RunReadSwitch(BatchContext& context, const std::string& name,
 
 bool RunProbe(BatchContext& context) {
   const bus::ProbeReport report = context.bus.Probe();
-  if (report.eeprom.fault == bus::BusFault::PortUnavailable) {
-    Fail(context, "--probe: " + bus::DescribeBusResult(report.eeprom));
-    return false;
+  const std::string where = bus::ProbeFoundNoPort(report) ? "--probe: " : "";
+  for (const bus::ProbeLine& line : bus::DescribeProbe(report)) {
+    if (line.good) {
+      Done(context, line.text);
+    } else {
+      Fail(context, where + line.text);
+    }
   }
-  bool good = true;
-  if (report.line_fault && report.line_fault->empty()) {
-    Done(context, "SDA line: follows the port");
-  } else if (report.line_fault) {
-    Fail(context, "SDA line: " + *report.line_fault);
-    good = false;
-  }
-  good = ProbeLine(context, "EEPROM at 0x50", report.eeprom) && good;
-  good = ProbeLine(context, "switch chip at 0x5F", report.switch_chip) && good;
-  return good;
+  return report.AllAnswer();
 }
 
 }  // namespace console

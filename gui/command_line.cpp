@@ -41,10 +41,21 @@ shell::CommandId CommandNamed(const QString& name) {
   if (name == QStringLiteral("modify")) return ID_TOOLS_MODIFY;
   if (name == QStringLiteral("program-defaults")) return ID_PROGRAM_DEFAULTS;
   if (name == QStringLiteral("about")) return shell::ID_APP_ABOUT;
+  if (name == QStringLiteral("port")) return ID_TOOLS_PORT;
   return 0;
 }
 
 }  // namespace
+
+QString TraceProblemOf(const CommandLine& line) {
+  if (line.bus.trace_file.empty()) return {};
+  // A trace is made by truncating its file: it must not be one the program reads or keeps.
+  std::vector<bus::ProgramFile> files{{kDefaultsFileName, "the defaults file"}};
+  if (!line.file.isEmpty()) {
+    files.push_back({QFile::encodeName(line.file).toStdString(), "the data file"});
+  }
+  return QString::fromStdString(bus::TraceProblem(line.bus.trace_file, line.bus.port, files));
+}
 
 QString VersionText() { return QStringLiteral("plover %1").arg(QStringLiteral(PLOVER_VERSION)); }
 
@@ -60,7 +71,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                                           QStringLiteral("Show the version and exit."));
   const QCommandLineOption port_option(
       QStringLiteral("port"),
-      QStringLiteral("The port of the device commands, in one of the forms below."),
+      QStringLiteral("The port of the device commands, in one of the forms below, for this run. "
+                     "Without it: the port last chosen with Tools > Port..., else the default."),
       QStringLiteral("SPEC"));
   const QCommandLineOption list_ports_option(
       QStringLiteral("list-ports"),
@@ -84,7 +96,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   QCommandLineOption screenshot_of_option(
       QStringLiteral("screenshot-of"),
       QStringLiteral("With --screenshot: run COMMAND (verify, upload, download, modify, "
-                     "program-defaults, about) first and take the dialog it opens, if any."),
+                     "program-defaults, about, port) first and take the dialog it opens, if any."),
       QStringLiteral("COMMAND"));
   screenshot_of_option.setFlags(QCommandLineOption::HiddenFromHelp);
   parser.addOption(help_option);
@@ -144,7 +156,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     return Refuse(QStringLiteral("--port needs a port specification"));
   }
   result.bus.port = ports::DefaultPortSpec();
-  if (parser.isSet(port_option)) {
+  result.port_given = parser.isSet(port_option);
+  if (result.port_given) {
     const bus::PortSpecResult port = ports::ParsePortSpec(parser.value(port_option).toStdString());
     if (!port.spec) return Refuse(QString::fromStdString(port.error));
     result.bus.port = *port.spec;
@@ -154,11 +167,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   if (parser.isSet(trace_option)) {
     result.bus.trace_file = parser.value(trace_option).toStdString();
     if (result.bus.trace_file.empty()) return Refuse(QStringLiteral("--trace needs a file name"));
-    // A trace is made by truncating its file: it must not be one the program reads or keeps.
-    std::vector<bus::ProgramFile> files{{kDefaultsFileName, "the defaults file"}};
-    if (!result.file.isEmpty()) files.push_back({QFile::encodeName(result.file).toStdString(), "the data file"});
-    const std::string problem = bus::TraceProblem(result.bus.trace_file, result.bus.port, files);
-    if (!problem.empty()) return Refuse(QString::fromStdString(problem));
+    const QString problem = TraceProblemOf(result);
+    if (!problem.isEmpty()) return Refuse(problem);
   }
   if (parser.isSet(screenshot_option)) {
     result.screenshot = parser.value(screenshot_option);

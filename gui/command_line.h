@@ -25,6 +25,8 @@ struct CommandLine {
   CommandLineAction action = CommandLineAction::Run;
   QString text;         // what to print for ShowHelp, ShowVersion and Refuse (ends with '\n')
   bus::BusOptions bus;  // --port (the default port without it) and --trace; windowed timing
+  // --port was given: it wins over the stored choice, for this run.
+  bool port_given = false;
   QString file;         // the data file to open at start
   QString screenshot;   // --screenshot: where to write a picture of the main window
   bool program_defaults = false;  // --program-defaults: run that command once the window shows
@@ -37,6 +39,10 @@ inline constexpr int kBadCommandLineExit = 2;
 
 // Parses `arguments` (the program name first). Needs no application object.
 [[nodiscard]] CommandLine ParseCommandLine(const QStringList& arguments);
+
+// Empty when the trace of `line` (if any) may be written beside its port, its FILE and the
+// defaults file; else why not, in one line.
+[[nodiscard]] QString TraceProblemOf(const CommandLine& line);
 
 // "plover 1.1.0"
 [[nodiscard]] QString VersionText();

@@ -11,10 +11,12 @@
 #include "gui/command_line.h"
 #include "gui/main_frame.h"
 #include "gui/plover_app.h"
+#include "gui/port_dlg.h"
 #include "gui/resource_ids.h"
 #include "gui/resources.h"
 #include "gui/shell/command_ids.h"
 #include "gui/shell/user_prompts.h"
+#include "gui/start_options.h"
 #include "startup/process_guards.h"
 
 namespace {
@@ -52,6 +54,8 @@ class ScreenshotPrompts final : public shell::UserPrompts {
   }
   int RunModal(QDialog& dialog) override {
     if (taken_) return shell::IDCANCEL;
+    // The port dialog is taken with the test of the port it shows.
+    if (auto* port_dialog = dynamic_cast<plover::CPortDlg*>(&dialog)) port_dialog->OnTest();
     dialog.show();
     QApplication::processEvents();
     saved_ = dialog.grab().save(png_, "PNG");
@@ -101,7 +105,15 @@ int main(int argc, char** argv) {
   ScreenshotPrompts screenshot_prompts(command_line.screenshot);
   shell::UserPrompts& prompts =
       screenshot ? static_cast<shell::UserPrompts&>(screenshot_prompts) : widget_prompts;
-  plover::CploverApp the_app(prompts, {command_line.bus, command_line.file, std::nullopt});
+  // The port: --port for this run, else the one chosen with Tools > Port... in an earlier run.
+  const plover::StartDecision start =
+      plover::DecideStart(command_line, plover::LoadStoredChoices());
+  if (!start.refusal.isEmpty()) {
+    Print(stderr, start.refusal);
+    return plover::kBadCommandLineExit;
+  }
+  if (!start.warning.isEmpty()) Print(stderr, start.warning);
+  plover::CploverApp the_app(prompts, start.options);
   if (!the_app.InitInstance()) return 1;
   shell::FrameWindow* frame = the_app.MainWindow();
 

@@ -2,6 +2,7 @@
 #include "gui/plover_doc.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -42,6 +43,10 @@ bool CploverDoc::OnCommand(shell::CommandId id) {
 }
 
 bool CploverDoc::OnNewDocument() { return shell::Document::OnNewDocument(); }
+
+bool CploverDoc::OnOpenDocument(const QString& path) {
+  return OpenImageFile(QFileInfo(path).absoluteFilePath());
+}
 
 shell::FileDialogRequest CploverDoc::DataFileDialog(unsigned flags) {
   shell::FileDialogRequest request;
@@ -234,7 +239,20 @@ void CploverDoc::OnToolsDownload() {
     app.ReportBusFailure(result);
     return;
   }
+  if (app.VerifyAfterDownload() && !VerifiedAfterDownload()) return;
   app.MessageBox(text, caption, shell::MessageIcon::Information);
+}
+
+bool CploverDoc::VerifiedAfterDownload() {
+  CploverApp& app = TheApp();
+  if (const bus::BusResult result = ReadDevice(app.ReadBackImage); !result.ok()) {
+    app.ReportBusFailure(result);
+    return false;
+  }
+  if (app.ReadBackImage == app.EepromImage) return true;
+  CVerifyDlg dialog;
+  app.Prompts().RunModal(dialog);
+  return false;
 }
 
 void CploverDoc::OnToolsVerify() {

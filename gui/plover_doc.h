@@ -22,6 +22,8 @@ class CploverDoc : public shell::Document {
  public:
   bool OnCommand(shell::CommandId id) override;
   bool OnNewDocument() override;
+  // A file dropped on the window: opened as File > Open opens the file its dialog returns.
+  bool OnOpenDocument(const QString& path) override;
 
   void OnFileSave();
   void OnFileSaveAs();
@@ -37,7 +39,9 @@ class CploverDoc : public shell::Document {
   void OnToolsVerify();
   // Reads the EEPROM into EepromImage, repaints, and sets the title "Upload".
   void OnToolsUpload();
-  // Writes EepromImage to the EEPROM and says it is done.
+  // Writes EepromImage to the EEPROM and says it is done. With Verify after Download on, it
+  // first reads the EEPROM back into ReadBackImage: when that differs from the image, the verify
+  // report shows instead of the completion message.
   void OnToolsDownload();
   // Runs the Modify dialog on EepromImage and repaints when it ended with OK; nothing goes to the
   // device.
@@ -66,6 +70,9 @@ class CploverDoc : public shell::Document {
   [[nodiscard]] static shell::FileDialogRequest DataFileDialog(unsigned flags);
 
  private:
+  // Reads the EEPROM back after a Download; true when it holds the image. Otherwise the failure
+  // or the verify report has been shown.
+  bool VerifiedAfterDownload();
   // Opens `path` in `file` and reads up to 128 bytes of it into a copy of EepromImage, so that a
   // read that fails half way leaves the image as it was. Nothing, after the error has been
   // reported and the file closed, when it could not be opened or read; otherwise the file stays

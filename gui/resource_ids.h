@@ -15,6 +15,8 @@ inline constexpr int kMainFrameResource = 128;
 inline constexpr int kAboutBoxTemplate = 100;
 inline constexpr int kModifyTemplate = 130;
 inline constexpr int kVerifyTemplate = 131;
+// The about box's line naming the port of the device commands.
+inline constexpr int kAboutPortControl = 1001;
 
 // Tools commands and program defaults, answered by the document.
 inline constexpr CommandId ID_TOOLS_VERIFY = 32772;
@@ -22,6 +24,11 @@ inline constexpr CommandId ID_TOOLS_UPLOAD = 32773;
 inline constexpr CommandId ID_TOOLS_DOWNLOAD = 32774;
 inline constexpr CommandId ID_TOOLS_MODIFY = 32775;
 inline constexpr CommandId ID_PROGRAM_DEFAULTS = 32776;
+
+// The Tools menu's settings, answered by the application: whether Download reads the EEPROM back
+// and verifies it, and the port dialog.
+inline constexpr CommandId ID_TOOLS_VERIFY_AFTER_DOWNLOAD = 32777;
+inline constexpr CommandId ID_TOOLS_PORT = 32778;
 
 // Strings.
 inline constexpr int kFrameTitleString = kMainFrameResource;    // "PLOVER"

@@ -37,6 +37,10 @@ const std::vector<PopupResource>& MainMenu() {
            {QStringLiteral("Upload"), ID_TOOLS_UPLOAD},
            {QStringLiteral("Download"), ID_TOOLS_DOWNLOAD},
            {QStringLiteral("Modify"), ID_TOOLS_MODIFY},
+           {QString(), 0},
+           {QStringLiteral("Verify after Download"), ID_TOOLS_VERIFY_AFTER_DOWNLOAD, true},
+           {QString(), 0},
+           {QStringLiteral("Port..."), ID_TOOLS_PORT},
        }},
       {QStringLiteral("&Help"),
        {

@@ -23,6 +23,9 @@ class Document : public CommandTarget {
 
   // Prepares a new, empty document when the program starts; false stops the start.
   virtual bool OnNewDocument() { return true; }
+  // Opens the file at `path` (a file dropped on the frame); false when it was not opened. The
+  // document reports its own failures.
+  virtual bool OnOpenDocument(const QString& /*path*/) { return false; }
 
   bool OnCommand(CommandId) override { return false; }
 

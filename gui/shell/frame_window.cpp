@@ -3,9 +3,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDropEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QWindow>
 
 #include "gui/shell/application.h"
@@ -19,6 +21,15 @@ QString FrameCaption(const QString& document_title, const QString& frame_title) 
   // The window system reads "[*]" as the place of a modified mark; doubled, it shows as written.
   caption.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
   return caption;
+}
+
+std::optional<QString> DroppedFile(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls()) return std::nullopt;
+  const QList<QUrl> urls = data->urls();
+  if (urls.size() != 1 || !urls.front().isLocalFile()) return std::nullopt;
+  const QString path = urls.front().toLocalFile();
+  if (path.isEmpty()) return std::nullopt;
+  return path;
 }
 
 FrameWindow::FrameWindow(const QString& frame_title) : frame_title_(frame_title) {
@@ -43,6 +54,7 @@ void FrameWindow::LoadFrame(const std::vector<PopupResource>& menu,
       }
       QAction* action = sub->addAction(item.text);
       action->setData(item.id);
+      action->setCheckable(item.checkable);
       const CommandId id = item.id;
       connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
       menu_actions_.emplace_back(id, action);
@@ -101,6 +113,29 @@ QAction* FrameWindow::MenuAction(CommandId id) const {
     if (action_id == id) return action;
   }
   return nullptr;
+}
+
+void FrameWindow::SetMenuCheck(CommandId id, bool checked) {
+  if (QAction* action = MenuAction(id)) action->setChecked(checked);
+}
+
+void FrameWindow::DragAcceptFiles() { setAcceptDrops(true); }
+
+void FrameWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (document_ != nullptr && DroppedFile(event->mimeData())) event->acceptProposedAction();
+}
+
+void FrameWindow::dragMoveEvent(QDragMoveEvent* event) {
+  if (document_ != nullptr && DroppedFile(event->mimeData())) event->acceptProposedAction();
+}
+
+void FrameWindow::dropEvent(QDropEvent* event) {
+  const std::optional<QString> path = DroppedFile(event->mimeData());
+  if (document_ == nullptr || !path) return;
+  event->acceptProposedAction();
+  activateWindow();
+  raise();
+  document_->OnOpenDocument(*path);
 }
 
 bool FrameWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -10,12 +10,14 @@
 #include <QKeyCombination>
 #include <QMainWindow>
 #include <QString>
+#include <optional>
 #include <vector>
 
 #include "gui/shell/command_target.h"
 
 class QAction;
 class QKeyEvent;
+class QMimeData;
 
 namespace shell {
 
@@ -23,8 +25,9 @@ class Document;
 class ScrollView;
 
 struct MenuItemResource {
-  QString text;      // "&Open...\tCtrl+O": the part after the tab is shown as the key
-  CommandId id = 0;  // 0: a separator
+  QString text;            // "&Open...\tCtrl+O": the part after the tab is shown as the key
+  CommandId id = 0;        // 0: a separator
+  bool checkable = false;  // shows a check mark, which SetMenuCheck sets
 };
 
 struct PopupResource {
@@ -36,6 +39,9 @@ struct AcceleratorResource {
   QKeyCombination keys;
   CommandId id = 0;
 };
+
+// The one local file a drag carries, or nothing when it carries several, none, or a remote one.
+[[nodiscard]] std::optional<QString> DroppedFile(const QMimeData* data);
 
 // "TITLE - FRAME", written so that the window system shows it literally.
 [[nodiscard]] QString FrameCaption(const QString& document_title, const QString& frame_title);
@@ -70,11 +76,20 @@ class FrameWindow : public QMainWindow, public CommandTarget {
 
   // The menu item that sends `id`, or nullptr.
   [[nodiscard]] QAction* MenuAction(CommandId id) const;
+  // Sets the check mark of the checkable menu item that sends `id`.
+  void SetMenuCheck(CommandId id, bool checked);
+
+  // From now on a single file dropped on the window is opened by the document
+  // (Document::OnOpenDocument), as File > Open opens it, and the window comes to the front.
+  void DragAcceptFiles();
 
   bool OnCommand(CommandId) override { return false; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   QString frame_title_;

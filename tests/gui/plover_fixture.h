@@ -18,6 +18,9 @@
 #include "gui/shell/frame_window.h"
 #include "scripted_prompts.h"
 
+// The folder the settings of this test run are kept in (set before the tests start).
+QString TestSettingsPath();
+
 class PloverTest : public ::testing::Test {
  public:
   void SetUp() override;

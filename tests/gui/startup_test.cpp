@@ -62,6 +62,10 @@ TEST_F(PloverTest, MenuHasFileToolsAndHelpWithTheirCommands) {
       {"&Tools", "Upload", ID_TOOLS_UPLOAD},
       {"&Tools", "Download", ID_TOOLS_DOWNLOAD},
       {"&Tools", "Modify", ID_TOOLS_MODIFY},
+      {"&Tools", "", 0},
+      {"&Tools", "Verify after Download", ID_TOOLS_VERIFY_AFTER_DOWNLOAD},
+      {"&Tools", "", 0},
+      {"&Tools", "Port...", ID_TOOLS_PORT},
       {"&Help", "&About plover...", shell::ID_APP_ABOUT},
   };
   std::vector<Item> actual;
