@@ -63,7 +63,8 @@ BatchOptionTake TakePageSize(const std::string& text, BatchPlan& plan, std::stri
   std::uint64_t size = 0;
   if (bus::ParseDecimalOption(text, bus::kLargestPageSize, size) != bus::DecimalOption::Taken ||
       !bus::IsPageSize(size)) {
-    error = "--page-size '" + ShownFileName(text) + "' is not a page size; use 1, 2, 4, 8 or 16";
+    error = "--page-size '" + image_files::ShownFileName(text) +
+            "' is not a page size; use 1, 2, 4, 8 or 16";
     return BatchOptionTake::Refused;
   }
   if (plan.page_size && *plan.page_size != size) {
