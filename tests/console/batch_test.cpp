@@ -351,7 +351,7 @@ std::vector<BatchCase> Cases() {
        .exit_status = 2,
        .err = {"30p: --read out.hex is the board file of --port sim:board2.bin, which the "
                "board keeps its EEPROM in while it runs; name another file",
-               usage[0], usage[1], usage[2], usage[3]},
+               usage[0], usage[1], usage[2], usage[3], usage[4]},
        .absent = {"board2.bin"}},
       {.name = "read_through_a_linked_folder_into_the_board_file",
        .arguments = {"--port", "sim:real/b.bin", "--read", "alias/b.bin"},
@@ -360,7 +360,7 @@ std::vector<BatchCase> Cases() {
        .exit_status = 2,
        .err = {"30p: --read alias/b.bin is the board file of --port sim:real/b.bin, which the "
                "board keeps its EEPROM in while it runs; name another file",
-               usage[0], usage[1], usage[2], usage[3]},
+               usage[0], usage[1], usage[2], usage[3], usage[4]},
        .absent = {"real/b.bin"}},
       // An output through a link replaces the file the link leads to; the link stays.
       {.name = "read_through_links",
