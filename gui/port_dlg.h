@@ -35,14 +35,14 @@ class CPortDlg : public QDialog {
   CPortDlg(const std::vector<bus::ListedPort>& ports, const QString& current, PortProbe probe,
            QWidget* parent = nullptr);
 
-  // The specification OK accepted; set once the dialog ended with IDOK.
+  // The port specification OK accepted; set once the dialog ended with IDOK.
   [[nodiscard]] const std::optional<bus::PortSpec>& ChosenSpec() const { return chosen_; }
 
   // Test: checks the field and probes the board through it, and shows what came
   // of it.
   void OnTest();
 
-  // The parts a user (and a test) works with.
+  // The widgets a user (and a test) works with.
   [[nodiscard]] QTreeWidget* PortList() const { return list_; }
   [[nodiscard]] QLineEdit* SpecField() const { return field_; }
   [[nodiscard]] QPushButton* TestButton() const { return test_; }
