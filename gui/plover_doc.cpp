@@ -17,6 +17,7 @@
 #include "gui/resources.h"
 #include "gui/shell/raw_file.h"
 #include "gui/verify_dlg.h"
+#include "image_files/bounded_file_read.h"
 #include "image_files/image_file.h"
 #include "image_files/shown_file_name.h"
 
@@ -109,8 +110,7 @@ std::optional<image_files::PartialImage> CploverDoc::ReadRecordFile(
   std::string fault;
   std::optional<image_files::PartialImage> image;
   if (count > image_files::kImageFileLimit) {
-    fault = image_files::ShownFileName(name) + " is larger than " +
-            std::to_string(image_files::kImageFileLimit) + " bytes; it is not an image file";
+    fault = image_files::TooLongRefusal(name, image_files::kImageFileLimit);
   } else {
     const image_files::ImageFileRead read = image_files::DecodeImageFile(
         name, std::string_view(reinterpret_cast<const char*>(bytes.data()), count), format);

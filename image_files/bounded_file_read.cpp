@@ -58,8 +58,7 @@ FileContents ReadToEnd(const std::string& name, int fd, std::size_t limit,
     case bus::ReadEnd::EndOfFile:
       break;
     case bus::ReadEnd::Full:
-      return Refuse(name, "it gives more than the " + std::to_string(limit) +
-                              " bytes an image file may have");
+      return {std::nullopt, TooLongRefusal(name, limit)};
     case bus::ReadEnd::TimedOut:
       return Refuse(name, "it is a device that did not end within " + BoundText(device_bound));
     case bus::ReadEnd::Failed:
@@ -69,6 +68,12 @@ FileContents ReadToEnd(const std::string& name, int fd, std::size_t limit,
 }
 
 }  // namespace
+
+std::string TooLongRefusal(const std::string& name, std::size_t limit) {
+  return Refuse(name,
+                "it gives more than the " + std::to_string(limit) + " bytes an image file may have")
+      .error;
+}
 
 FileContents ReadBoundedFile(const std::string& name, std::size_t limit,
                              std::chrono::milliseconds device_bound) {

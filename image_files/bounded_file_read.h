@@ -28,4 +28,8 @@ struct FileContents {
     const std::string& name, std::size_t limit,
     std::chrono::milliseconds device_bound = bus::kDeviceEndBound);
 
+// The refusal of a file that gives more than `limit` bytes, for a reader that reads its files
+// its own way and must say what ReadBoundedFile says.
+[[nodiscard]] std::string TooLongRefusal(const std::string& name, std::size_t limit);
+
 }  // namespace image_files
