@@ -83,6 +83,7 @@ BusResult BusConnection::Run(Operation operation) {
       return acquired;
     }
   }
+  port_->BeginOperation();
   BusResult result = operation(*transactions_);
   taken_ = holding_;
   if (!taken_) port_->Release();
@@ -104,6 +105,10 @@ ProbeReport BusConnection::Probe() {
     report.switch_chip.remedy = port_->Remedy(report.switch_chip);
   }
   return report;
+}
+
+BusResult BusConnection::ProbeEeprom() {
+  return Run([](BusTransactions& bus) { return bus.ProbeEeprom(); });
 }
 
 BusResult BusConnection::WriteEeprom(const Image& image) {

@@ -57,6 +57,8 @@ class BusConnection {
   // Which of the lines, the EEPROM and the switch chip answer. A port that cannot be opened or
   // taken shows as the EEPROM's and the switch chip's result.
   ProbeReport Probe();
+  // Whether the EEPROM answers: the one probe that tells whether a board is in place.
+  BusResult ProbeEeprom();
 
   // Holding: the port is taken at the next operation as usual, but then kept taken between
   // operations until Unhold (or Close), so that a run of several operations is never interleaved

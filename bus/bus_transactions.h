@@ -55,6 +55,9 @@ class BusTransactions {
   // answer their bus addresses, each polled as a write polls (a busy EEPROM gets its 100 ms).
   // Changes nothing on the board.
   virtual ProbeReport Probe() = 0;
+  // Whether the EEPROM answers its address, polled as a write polls: what tells a station that a
+  // board is in place. Changes nothing on the board.
+  virtual BusResult ProbeEeprom() = 0;
 
  protected:
   BusTransactions() = default;

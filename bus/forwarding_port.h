@@ -20,6 +20,7 @@ class ForwardingPort : public Interface {
   [[nodiscard]] std::uint64_t NowNanoseconds() const override { return inner_->NowNanoseconds(); }
   [[nodiscard]] std::string Name() const override { return inner_->Name(); }
   BusResult Acquire() override { return inner_->Acquire(); }
+  void BeginOperation() override { inner_->BeginOperation(); }
   void Release() override { inner_->Release(); }
   BusResult TakeFailure() override { return inner_->TakeFailure(); }
   [[nodiscard]] std::string Remedy(const BusResult& result) const override {

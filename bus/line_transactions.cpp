@@ -48,4 +48,9 @@ ProbeReport LineTransactions::Probe() {
   return report;
 }
 
+BusResult LineTransactions::ProbeEeprom() {
+  ParallelPortLines lines(port_, timing_, Floor());
+  return Answers(lines, kEepromWriteSelect, BusDevice::Eeprom);
+}
+
 }  // namespace bus

@@ -26,6 +26,7 @@ class LineTransactions final : public BusTransactions {
   BusResult ReadEeprom(Image& destination) override;
   BusResult DumpSwitchRegisters(Image& destination) override;
   ProbeReport Probe() override;
+  BusResult ProbeEeprom() override;
 
  private:
   [[nodiscard]] TimingFloor* Floor() { return floor_.Active() ? &floor_ : nullptr; }

@@ -189,4 +189,8 @@ ProbeReport MessageTransactions::Probe() {
   return report;
 }
 
+BusResult MessageTransactions::ProbeEeprom() {
+  return Answers(kEepromBusAddress, BusDevice::Eeprom);
+}
+
 }  // namespace bus

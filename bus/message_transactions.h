@@ -37,6 +37,7 @@ class MessageTransactions final : public BusTransactions {
   BusResult ReadEeprom(Image& destination) override;
   BusResult DumpSwitchRegisters(Image& destination) override;
   ProbeReport Probe() override;
+  BusResult ProbeEeprom() override;
 
   // What the connection has learned of the adapter (tests, benchmarks).
   [[nodiscard]] bool TakesAddressAndReadInOneTransfer() const { return combined_ != Shape::No; }

@@ -4,9 +4,9 @@
 // I2C adapter: I2cAdapter).
 //
 // Around each bus operation the connection calls Acquire and Release, so a port shared with
-// another program is held only while an operation runs; after the operation it asks the port for
-// a failure of its own (TakeFailure) and, when the operation failed, for the advice that fits
-// this port (Remedy).
+// another program is held only while an operation runs, and BeginOperation as the operation
+// begins; after the operation it asks the port for a failure of its own (TakeFailure) and, when
+// the operation failed, for the advice that fits this port (Remedy).
 #pragma once
 
 #include <cstdint>
@@ -33,6 +33,9 @@ class PortBase {
   virtual BusResult Acquire() { return BusResult::Success(); }
   // Gives the port back after the operation.
   virtual void Release() {}
+  // Called as every bus operation begins, once the port is taken, also while the connection
+  // keeps it taken between operations (a port that changes between operations looks here).
+  virtual void BeginOperation() {}
 
   // A failure of the port's own since the last call, outside the bus (the virtual board could not
   // store a write in its board file): PortFailed, naming what failed and why, with the system's

@@ -38,10 +38,7 @@ class SimPort final : public bus::Port {
   }
   [[nodiscard]] std::string Name() const override { return name_; }
   bus::BusResult TakeFailure() override { return board_->TakeStoreFailure(); }
-  bus::BusResult Acquire() override {
-    board_->BeginOperation();
-    return bus::BusResult::Success();
-  }
+  void BeginOperation() override { board_->BeginOperation(); }
   std::string TakeNote() override { return board_->TakeTimingNote(); }
   [[nodiscard]] std::string Remedy(const bus::BusResult& result) const override;
 

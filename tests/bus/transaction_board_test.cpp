@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "bus/bus_connection.h"
 #include "bus/eeprom_protocol.h"
 #include "bus/switch_register_dump.h"
 #include "ports/sim_port.h"
@@ -87,6 +88,23 @@ TEST(BoardTransactionTest, SwitchRegistersHoldTheContentsAtPowerUp) {
 }
 
 // Faults: every operation is bounded, reported, leaves its destination untouched and the bus idle.
+// A station asks only whether the EEPROM answers: an absent switch chip, which would take its
+// 100 ms of polling, costs it nothing, and an absent EEPROM one polling limit, not two.
+TEST(BoardTransactionTest, TheBoardInPlaceProbeAsksTheEepromAlone) {
+  for (const bool eeprom_present : {true, false}) {
+    sim::BoardOptions options;
+    options.eeprom_present = eeprom_present;
+    options.switch_present = false;
+    auto port = std::make_unique<sim::SimPort>(
+        std::make_unique<sim::VirtualBoard>(options, RandomImage(3, false)), "sim");
+    const sim::VirtualBoard& board = port->Board();
+    BusConnection connection(std::move(port), TimingPolicy::Windowed);
+    EXPECT_EQ(connection.ProbeEeprom().ok(), eeprom_present);
+    EXPECT_LT(board.NowNanoseconds(),
+              (eeprom_present ? 0 : kSelectPollingLimitNanoseconds) + 1'000'000);
+  }
+}
+
 struct Fault {
   const char* name;
   std::function<void(sim::BoardOptions&)> set;
