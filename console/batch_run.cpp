@@ -95,14 +95,19 @@ bool RunLogged(BatchContext& context, const BatchPlan& plan, std::size_t index,
                          .ok = false,
                          .record = {},
                          .began = std::chrono::system_clock::now()};
-  context.record = &logged.record;
+  // The operation's lines wait for its log line: whatever becomes of standard error (a reader
+  // that has gone, a station stopped with its tee), the log has the line first.
+  HeldLines said(context.err);
+  BatchContext logging{context.bus, context.out, said, context.quiet, context.progress,
+                       &logged.record};
   const auto started = std::chrono::steady_clock::now();
   const std::uint64_t bus_started = PortNanoseconds(bus);
-  logged.ok = RunOperation(context, plan, index, inputs);
+  logged.ok = RunOperation(logging, plan, index, inputs);
   logged.bus_nanoseconds = PortNanoseconds(bus) - bus_started;
   logged.wall_nanoseconds = NanosecondsSince(started);
-  context.record = nullptr;
-  if (const std::string error = board.log->Append(LogLine(logged, *board.host)); !error.empty()) {
+  const std::string error = board.log->Append(LogLine(logged, *board.host));
+  said.Release();
+  if (!error.empty()) {
     context.err.Write("30p: " + error + "\n");
     return false;
   }

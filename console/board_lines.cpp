@@ -15,6 +15,11 @@ void SharedLines::Write(std::string_view lines) {
   target_.Flush();
 }
 
+std::string SharedLines::Failure() {
+  const std::lock_guard lock(mutex_);
+  return target_.Failure();
+}
+
 BoardLines::BoardLines(SharedLines& shared, std::string port)
     : shared_(shared), prefix_(std::move(port) + ": ") {}
 

@@ -18,6 +18,8 @@ class SharedLines {
 
   // Writes `lines` (ended lines only) in one go and pushes them out.
   void Write(std::string_view lines);
+  // The stream's failure (ConsoleOutput::Failure).
+  [[nodiscard]] std::string Failure();
 
  private:
   std::mutex mutex_;
@@ -35,6 +37,7 @@ class BoardLines final : public ConsoleOutput {
   BoardLines& operator=(const BoardLines&) = delete;
 
   void Write(std::string_view text) override;
+  [[nodiscard]] std::string Failure() const override { return shared_.Failure(); }
 
  private:
   [[nodiscard]] std::string Prefixed(std::string_view line) const;

@@ -19,6 +19,10 @@ class ConsoleOutput {
   virtual void Write(std::string_view text) = 0;
   // Pushes buffered bytes out before the program waits for input.
   virtual void Flush() {}
+  // Empty while every byte written got out; else why the first that did not could not (a pipe
+  // whose reader has gone, a full disk). Writing goes on regardless: the program finishes what it
+  // does and says so at its end.
+  [[nodiscard]] virtual std::string Failure() const { return {}; }
 
   // printf-style formatting of one piece of text (at most one short line in this program).
   void Print(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -35,9 +39,30 @@ class FileOutput final : public ConsoleOutput {
   explicit FileOutput(std::FILE* stream) : stream_(stream) {}
   void Write(std::string_view text) override;
   void Flush() override;
+  [[nodiscard]] std::string Failure() const override { return failure_; }
 
  private:
+  void NoteFailure();
+
   std::FILE* stream_;
+  std::string failure_;
+};
+
+// Holds whole lines back until Release, so that what an operation says comes after something
+// that must be written first (its log line); text without a line end (a progress line rewritten
+// in place) goes straight through while nothing is held.
+class HeldLines final : public ConsoleOutput {
+ public:
+  explicit HeldLines(ConsoleOutput& target) : target_(target) {}
+  void Write(std::string_view text) override;
+  void Flush() override { target_.Flush(); }
+  [[nodiscard]] std::string Failure() const override { return target_.Failure(); }
+  // Passes on what was held.
+  void Release();
+
+ private:
+  ConsoleOutput& target_;
+  std::string held_;
 };
 
 // Keeps everything written, for tests.
@@ -49,5 +74,11 @@ class StringOutput final : public ConsoleOutput {
  private:
   std::string text_;
 };
+
+// The exit status of a run that ended with `status`, once its standard output and standard error
+// are flushed: a run that succeeded but could not write either of them fails with
+// kOutputFailedStatus, after saying which (where it still can).
+inline constexpr int kOutputFailedStatus = 3;
+[[nodiscard]] int StatusAfterOutput(int status, ConsoleOutput& out, ConsoleOutput& err);
 
 }  // namespace console

@@ -46,7 +46,7 @@ int ShowText(const std::string& text) {
 
 int main(int argc, char** argv) {
   bus::GuardStandardDescriptors();
-  bus::IgnoreFileSizeSignal();
+  bus::IgnoreOutputSignals();
   const console::OptionsResult parsed = console::ParseOptions(argc, argv);
   switch (parsed.action) {
     case console::OptionsAction::Refuse:
@@ -68,8 +68,9 @@ int main(int argc, char** argv) {
     if (parsed.options.station.repeat) bus::CatchStopSignals();
     console::FileOutput out(stdout);
     console::FileOutput err(stderr);
-    return console::RunBatchCommand(parsed.options, {out, err, ::isatty(STDERR_FILENO) == 1},
-                                    bus::StopRequested);
+    const int status = console::RunBatchCommand(
+        parsed.options, {out, err, ::isatty(STDERR_FILENO) == 1}, bus::StopRequested);
+    return console::StatusAfterOutput(status, out, err);
   }
   bus::BusConnection bus(
       bus::BusOptions{parsed.options.port, parsed.options.trace_file, bus::TimingPolicy::Console});
@@ -78,5 +79,7 @@ int main(int argc, char** argv) {
   console::InputReader in(source, &out);
   console::ConsoleSettings settings;
   settings.terminal = ::isatty(STDOUT_FILENO) == 1;
-  return console::RunConsole(in, out, bus, settings);
+  const int status = console::RunConsole(in, out, bus, settings);
+  console::FileOutput err(stderr);
+  return console::StatusAfterOutput(status, out, err);
 }

@@ -12,36 +12,40 @@ constexpr std::chrono::milliseconds kStopCheck{10};
 
 enum class Wait { Reached, Stopped, PortFailed };
 
-bool StopNow(const StationSettings& settings) {
+// A stop asked for, a log that can no longer be written, or a standard error no one reads any
+// more (the operator would see no verdict): the station stops at its next wait.
+bool StopNow(const StationSettings& settings, const ConsoleOutput& err) {
   return (settings.stop_requested && settings.stop_requested()) ||
-         (settings.log != nullptr && settings.log->Broken());
+         (settings.log != nullptr && settings.log->Broken()) || !err.Failure().empty();
 }
 
 // Sleeps `length`, looking for a request to stop every few milliseconds; false on one.
-bool Pause(std::chrono::milliseconds length, const StationSettings& settings) {
+bool Pause(std::chrono::milliseconds length, const StationSettings& settings,
+           const ConsoleOutput& err) {
   const auto end = std::chrono::steady_clock::now() + length;
   for (auto now = std::chrono::steady_clock::now(); now < end;
        now = std::chrono::steady_clock::now()) {
-    if (StopNow(settings)) return false;
+    if (StopNow(settings, err)) return false;
     std::this_thread::sleep_for(
         std::min<std::chrono::steady_clock::duration>(kStopCheck, end - now));
   }
-  return !StopNow(settings);
+  return !StopNow(settings, err);
 }
 
-// Probes until the board answers (`in_place`) or no longer does.
+// Probes until the board answers (`in_place`) or no longer does. Only the EEPROM is asked: its
+// answer alone decides whether a board is in place.
 Wait WaitForBoard(bus::BusConnection& bus, bool in_place, ConsoleOutput& err,
                   const StationSettings& settings) {
   for (;;) {
-    if (StopNow(settings)) return Wait::Stopped;
-    const bus::BusResult answer = bus.Probe().eeprom;
+    if (StopNow(settings, err)) return Wait::Stopped;
+    const bus::BusResult answer = bus.ProbeEeprom();
     if (answer.fault == bus::BusFault::PortUnavailable ||
         answer.fault == bus::BusFault::PortFailed) {
       err.Write("30p: " + bus::DescribeBusResult(answer) + "\n");
       return Wait::PortFailed;
     }
     if (answer.ok() == in_place) return Wait::Reached;
-    if (!Pause(settings.probe_interval, settings)) return Wait::Stopped;
+    if (!Pause(settings.probe_interval, settings, err)) return Wait::Stopped;
   }
 }
 

@@ -77,7 +77,7 @@ class ScreenshotPrompts final : public shell::UserPrompts {
 
 int main(int argc, char** argv) {
   bus::GuardStandardDescriptors();
-  bus::IgnoreFileSizeSignal();
+  bus::IgnoreOutputSignals();
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
 

@@ -21,6 +21,9 @@ void GuardStandardDescriptors() {
   }
 }
 
-void IgnoreFileSizeSignal() { ::signal(SIGXFSZ, SIG_IGN); }
+void IgnoreOutputSignals() {
+  ::signal(SIGXFSZ, SIG_IGN);
+  ::signal(SIGPIPE, SIG_IGN);
+}
 
 }  // namespace bus

@@ -9,8 +9,9 @@ namespace bus {
 // or standard error and receive the listing or a message.
 void GuardStandardDescriptors();
 
-// A write past the file-size limit (ulimit -f) then fails with EFBIG, which the program reports,
-// instead of ending it with SIGXFSZ in the middle of an operation.
-void IgnoreFileSizeSignal();
+// A write past the file-size limit (ulimit -f) then fails with EFBIG, and a write to a pipe whose
+// reader has gone (`30p ... | head -1`) with EPIPE, both of which the program reports, instead of
+// ending it with SIGXFSZ or SIGPIPE in the middle of an operation (a write left half done).
+void IgnoreOutputSignals();
 
 }  // namespace bus
