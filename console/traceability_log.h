@@ -6,6 +6,10 @@
 // most the line being written, and several programs appending to one log never tear each other's
 // lines (O_APPEND makes each write land whole at the end). One object serves all the boards of a
 // run; their lines go one at a time.
+//
+// A line cut short (a disk that filled up half way through it, in this run or an earlier one) or
+// a last line someone left without its line break is ended before the next line is appended, so
+// it stands alone as one unreadable line and every line after it still reads as a record.
 #pragma once
 
 #include <atomic>
@@ -34,6 +38,8 @@ class TraceabilityLog {
 
  private:
   std::string WriteWhole(const std::string& line);
+  // Whether the file's last byte is there and is not a line break.
+  [[nodiscard]] bool EndsMidLine() const;
 
   std::mutex mutex_;
   std::string path_;
