@@ -3,6 +3,7 @@
 
 #include "bus/probe_lines.h"
 #include "console/image_comparison.h"
+#include "console/page_size_advice.h"
 #include "console/progress_line.h"
 #include "image_files/image_file.h"
 #include "image_files/safe_replace.h"
@@ -100,17 +101,6 @@ bool ReadInto(BatchContext& context, const char* option, const std::string& name
   return true;
 }
 
-// After a read-back that found differences: a page write the EEPROM's pages are too small for
-// wraps inside its page and overwrites its own first bytes, so the page size is the first
-// suspect.
-std::string PageSizeHint(std::size_t page_size) {
-  if (page_size <= bus::kByteWrites) return {};
-  const std::size_t smaller = page_size / 2;
-  return " with --page-size " + std::to_string(page_size) +
-         ": the page size may be too large for this EEPROM; try --page-size " +
-         std::to_string(smaller) + (smaller > bus::kByteWrites ? " or 1" : "");
-}
-
 }  // namespace
 
 bool RunWrite(BatchContext& context, const std::string& name, const image_files::PartialImage& file,
@@ -130,7 +120,12 @@ bool RunWrite(BatchContext& context, const std::string& name, const image_files:
   }
   if (outcome.mismatched.any()) {
     ReportDifferences(context, name, file, outcome.read_back, outcome.mismatched,
-                      " after writing " + bytes + PageSizeHint(settings.page_size));
+                      " after writing " + bytes +
+                          PageSizeHint({.page_size = settings.page_size,
+                                        .image = &file.bytes,
+                                        .written = outcome.written_addresses,
+                                        .before = outcome.before ? &*outcome.before : nullptr,
+                                        .read_back = &outcome.read_back}));
     return false;
   }
   Done(context, "wrote " + bytes +

@@ -15,7 +15,7 @@ void Tell(const WriteProgress& progress, WritePhase phase, std::size_t done, std
 // whose bytes differ. Fails only when the read fails.
 bus::BusResult ChooseAddresses(ConsoleBus& bus, const image_files::PartialImage& file,
                                const BatchWriteSettings& settings, const WriteProgress& progress,
-                               bus::AddressSet& chosen) {
+                               bus::AddressSet& chosen, std::optional<bus::Image>& before) {
   if (settings.write_all) {
     chosen = file.held;
     return bus::BusResult::Success();
@@ -23,7 +23,10 @@ bus::BusResult ChooseAddresses(ConsoleBus& bus, const image_files::PartialImage&
   Tell(progress, WritePhase::Reading, 0, 0);
   bus::Image eeprom{};
   const bus::BusResult read = bus.ReadEeprom(eeprom);
-  if (read.ok()) chosen = DifferingAddresses(file, eeprom);
+  if (read.ok()) {
+    chosen = DifferingAddresses(file, eeprom);
+    before = eeprom;
+  }
   return read;
 }
 
@@ -73,7 +76,7 @@ BatchWriteOutcome WriteImageFile(ConsoleBus& bus, const image_files::PartialImag
                                  const WriteProgress& progress) {
   BatchWriteOutcome outcome;
   bus::AddressSet chosen;
-  outcome.result = ChooseAddresses(bus, file, settings, progress, chosen);
+  outcome.result = ChooseAddresses(bus, file, settings, progress, chosen, outcome.before);
   if (!outcome.result.ok()) return outcome;
   outcome.to_write = chosen.count();
   if (outcome.to_write > 0) Tell(progress, WritePhase::Writing, 0, outcome.to_write);

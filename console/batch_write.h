@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 
 #include "bus/bus_result.h"
 #include "bus/image.h"
@@ -44,6 +45,7 @@ struct BatchWriteOutcome {
   std::size_t written = 0;            // bytes written (by byte or page writes that completed)
   bus::AddressSet written_addresses;  // the addresses of those bytes
   bool verified = false;              // the EEPROM was read back after the writes
+  std::optional<bus::Image> before;   // the EEPROM as read before writing (unless write_all)
   bus::Image read_back{};             // what the read-back found (when verified)
   bus::AddressSet mismatched;         // addresses the file holds that the read-back found different
 

@@ -63,20 +63,23 @@ bus::Image BoardWithPartialHex() {
   return image;
 }
 
-// What a page write of addresses 16 to 31 leaves on an EEPROM with 8-byte pages: the second
-// half wraps onto the first, the rest keeps the board's bytes; and the verify's listing of it.
-bus::Image BoardAfterWrappedPage() {
+// What one page write of addresses 16 to 31 leaves on an EEPROM with smaller pages (8 bytes
+// unless said): the last page's worth of bytes wraps onto the first, the rest keeps the board's
+// bytes; and the verify's listing of it.
+bus::Image BoardAfterWrappedPage(std::size_t page = 8) {
   bus::Image image = BoardData();
-  for (std::size_t address = 16; address < 24; ++address) image[address] = ImageData()[address + 8];
+  for (std::size_t address = 16; address < 16 + page; ++address) {
+    image[address] = ImageData()[address + 16 - page];
+  }
   return image;
 }
 
-std::string WrappedPageListing() {
+std::string WrappedPageListing(std::size_t page = 8) {
   std::string listing;
   char line[64];
   for (std::size_t address = 16; address < 32; ++address) {
     std::snprintf(line, sizeof line, "address %zu: file %02x, EEPROM %02x\n", address,
-                  ImageData()[address], BoardAfterWrappedPage()[address]);
+                  ImageData()[address], BoardAfterWrappedPage(page)[address]);
     listing += line;
   }
   return listing;
@@ -180,9 +183,23 @@ std::vector<BatchCase> Cases() {
        .arguments = {"--port", "sim:board.bin,page=8", "--page-size=16", "--write", "part.hex"},
        .before = {part, board}, .exit_status = 1, .out = WrappedPageListing(),
        .err = {"30p: EEPROM differs from part.hex at 16 of 16 addresses after writing 16 bytes "
-               "with --page-size 16: the page size may be too large for this EEPROM; try "
-               "--page-size 8 or 1"},
+               "with --page-size 16: the read-back fits pages of 8 bytes; use --page-size 8"},
        .after = {{"board.bin", Raw(BoardAfterWrappedPage())}}},
+      // The advice names the EEPROM's own page size, read off the wrap, whether or not the
+      // EEPROM was read before the write.
+      {.name = "page_size_advice_read_first",
+       .arguments = {"--port", "sim:board.bin,page=4", "--page-size=16", "--write", "part.hex"},
+       .before = {part, board}, .exit_status = 1, .out = WrappedPageListing(4),
+       .err = {"30p: EEPROM differs from part.hex at 16 of 16 addresses after writing 16 bytes "
+               "with --page-size 16: the read-back fits pages of 4 bytes; use --page-size 4"},
+       .after = {{"board.bin", Raw(BoardAfterWrappedPage(4))}}},
+      {.name = "page_size_advice_all_written",
+       .arguments = {"--port", "sim:board.bin,page=4", "--all", "--page-size=16", "--write",
+                     "part.hex"},
+       .before = {part, board}, .exit_status = 1, .out = WrappedPageListing(4),
+       .err = {"30p: EEPROM differs from part.hex at 16 of 16 addresses after writing 16 bytes "
+               "with --page-size 16: the read-back fits pages of 4 bytes; use --page-size 4"},
+       .after = {{"board.bin", Raw(BoardAfterWrappedPage(4))}}},
       {.name = "page_write_eeprom_absent",
        .arguments = {"--port", "sim:board.bin,eeprom=absent", "--all", "--page-size", "8",
                      "--write", "image.bin"},

@@ -25,6 +25,7 @@
 #include "console/image_listing.h"
 #include "console/input_conversions.h"
 #include "console/menu_loop.h"
+#include "console/page_size_advice.h"
 #include "console/run_console.h"
 #include "dialogue_runner.h"
 
@@ -527,6 +528,25 @@ TEST(BatchPortTest, ARunTakesThePortOnceAndGivesItBackAtTheEnd) {
   EXPECT_TRUE(bus.ReadEeprom(image).ok());
   EXPECT_EQ(counted.takes, 3);
   EXPECT_EQ(counted.releases, 3);
+}
+
+// A read-back that no page size's wrap explains (here the EEPROM kept nothing written) names
+// every smaller size, not one to try after another.
+TEST(PageSizeAdviceTest, AReadBackNoPageSizeExplainsNamesEverySmallerSize) {
+  bus::Image image{};
+  image.fill(0x55);
+  bus::Image before{};
+  before.fill(0xFF);
+  const bus::Image kept_nothing = before;
+  bus::AddressSet all;
+  all.set();
+  EXPECT_EQ(console::PageSizeHint({.page_size = 16,
+                                   .image = &image,
+                                   .written = all,
+                                   .before = &before,
+                                   .read_back = &kept_nothing}),
+            " with --page-size 16: the page size may be too large for this EEPROM; try "
+            "--page-size 8, 4, 2 or 1");
 }
 
 }  // namespace
