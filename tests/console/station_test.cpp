@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -157,6 +158,125 @@ TEST(LogTest, TwoProgramsAppendToOneLogWithoutTearingALine) {
   EXPECT_EQ(std::count(ports.begin(), ports.end(), "sim:one.bin"), 100);
 }
 
+// Runs that meet a fault outside the board: a reader of standard error that goes away, an output
+// that cannot be written, a log a full disk cut short, a board taken away between two operations.
+// Each is a shell script run in the scratch folder with the built 30p as $1; it leaves 30p's own
+// exit status in the file "status".
+struct OutsideFaultCase {
+  std::string name;
+  std::string script;
+  std::string status;                         // 30p's exit status
+  std::vector<std::string> written_boards{};  // board files that must hold the whole image
+  std::vector<std::string> records{};         // "port result" of each record the log's readable
+                                              // lines hold, sorted; unreadable lines skipped
+  std::string log = "log.jsonl";              // the log those are read from
+  std::vector<std::string> said{};            // texts standard error holds (in the file "err")
+};
+
+void PrintTo(const OutsideFaultCase& test, std::ostream* os) { *os << test.name; }
+
+class OutsideFaultTest : public ::testing::TestWithParam<OutsideFaultCase> {};
+
+TEST_P(OutsideFaultTest, EveryBoardFinishesAndIsLoggedAndTheStatusSaysWhatFailed) {
+  const OutsideFaultCase& test = GetParam();
+  ScratchFolder scratch;
+  WriteFileBytes(scratch.Work() / "image.bin", kImage);
+  WriteFileBytes(scratch.Work() / "30p.dat", kImage);
+  // A log almost 1 KiB long, the size `ulimit -f 1` lets a file reach.
+  WriteFileBytes(
+      scratch.Work() / "full.jsonl",
+      "{\"port\":\"earlier\",\"result\":\"ok\",\"pad\":\"" + std::string(960, 'x') + "\"}\n");
+  const RunResult run =
+      RunProgram("/bin/bash", {"-c", test.script, "bash", PLOVER_30P_PROGRAM}, "", scratch);
+  ASSERT_EQ(run.exit_status, 0) << DescribeEnd(run) << run.err;
+  EXPECT_EQ(ReadFileBytes(scratch.Work() / "status"), test.status + "\n");
+  for (const std::string& board : test.written_boards) {
+    EXPECT_EQ(ReadFileBytes(scratch.Work() / board), kImage) << board;
+  }
+  // As the README reads the log: lines that do not parse are skipped.
+  if (!fs::exists(scratch.Work() / test.log)) WriteFileBytes(scratch.Work() / test.log, "");
+  const RunResult jq =
+      RunProgram("/usr/bin/jq", {"-R", "-r", R"sh(fromjson? | "\(.port) \(.result)")sh", test.log},
+                 "", scratch);
+  EXPECT_EQ(jq.exit_status, 0) << jq.err;
+  std::vector<std::string> records;
+  std::istringstream lines(jq.out);
+  for (std::string line; std::getline(lines, line);) records.push_back(line);
+  std::sort(records.begin(), records.end());
+  EXPECT_EQ(records, test.records);
+  const std::string err = ReadFileBytes(scratch.Work() / "err");
+  for (const std::string& text : test.said) {
+    EXPECT_NE(err.find(text), std::string::npos) << text << " missing from:\n" << err;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, OutsideFaultTest,
+    ::testing::Values(
+        // The reader of standard error stops after the first board's line: the boards still being
+        // written finish and are logged, and the status tells of the lost lines.
+        OutsideFaultCase{
+            .name = "reader_of_standard_error_gone",
+            .script = R"sh("$1" --port sim:a.bin,twr=1000,clock=wall )sh"
+                      R"sh(--port sim:b.bin,twr=2000,clock=wall )sh"
+                      R"sh(--port sim:c.bin,twr=8000,clock=wall --all --write image.bin --log )sh"
+                      R"sh(log.jsonl 2>&1 | head -1 > err; echo ${PIPESTATUS[0]} > status)sh",
+            .status = "3",
+            .written_boards = {"a.bin", "b.bin", "c.bin"},
+            .records = {"sim:a.bin,twr=1000,clock=wall ok", "sim:b.bin,twr=2000,clock=wall ok",
+                        "sim:c.bin,twr=8000,clock=wall ok"},
+            .said = {"sim:a.bin,twr=1000,clock=wall: wrote 128 bytes, verified 128"}},
+        // The log has an operation's line by the time standard error says it.
+        OutsideFaultCase{
+            .name = "log_line_before_its_line_on_standard_error",
+            .script = R"sh("$1" --port sim:board.bin --write image.bin --log log.jsonl 2>&1 | )sh"
+                      R"sh({ IFS= read -r line; echo "$line" > err; cp log.jsonl seen.jsonl; )sh"
+                      R"sh(cat > /dev/null; }; echo ${PIPESTATUS[0]} > status)sh",
+            .status = "0",
+            .written_boards = {"board.bin"},
+            .records = {"sim:board.bin ok"},
+            .log = "seen.jsonl",
+            .said = {"wrote 127 bytes, verified 128"}},
+        // Standard output and standard error that cannot be written: the menu and a batch run carry
+        // on to the end, then fail with status 3.
+        OutsideFaultCase{
+            .name = "menu_output_cannot_be_written",
+            .script = R"sh(printf '\n7\n9\n' | "$1" --port sim:board.bin > /dev/full 2> err; )sh"
+                      R"sh(echo $? > status)sh",
+            .status = "3",
+            .written_boards = {"board.bin"},
+            .said = {"30p: cannot write standard output: No space left on device"}},
+        OutsideFaultCase{
+            .name = "batch_standard_error_cannot_be_written",
+            .script =
+                R"sh("$1" --port sim:board.bin --write image.bin --log log.jsonl 2> /dev/full; )sh"
+                R"sh(echo $? > status; : > err)sh",
+            .status = "3",
+            .written_boards = {"board.bin"},
+            .records = {"sim:board.bin ok"}},
+        // A full disk cuts a log line short; the next run's line is appended on a line of its own,
+        // so it and every line before the torn one still read.
+        OutsideFaultCase{
+            .name = "log_line_torn_by_a_full_disk",
+            .script =
+                R"sh((ulimit -f 1; "$1" --port sim:board.bin --probe --log full.jsonl) 2> err; )sh"
+                R"sh("$1" --port sim:board.bin --probe --log full.jsonl; echo $? > status)sh",
+            .status = "0",
+            .records = {"earlier ok", "sim:board.bin ok"},
+            .log = "full.jsonl",
+            .said = {"30p: cannot write the log full.jsonl: only "}},
+        // The fixture is looked at as every bus operation begins, not once a run: a board taken away
+        // during the write fails the rest of it.
+        OutsideFaultCase{
+            .name = "board_taken_away_between_operations",
+            .script =
+                R"sh(touch here; ("$1" --port sim:board.bin,present=here,clock=wall --all )sh"
+                R"sh(--no-verify --write image.bin --verify image.bin 2> err; )sh"
+                R"sh(echo $? > status) & )sh"
+                R"sh(until cmp -s -n 1 board.bin image.bin; do sleep 0.01; done; rm here; wait)sh",
+            .status = "1",
+            .said = {"The EEPROM did not acknowledge its device select"}}),
+    [](const ::testing::TestParamInfo<OutsideFaultCase>& info) { return info.param.name; });
 // A file name in another encoding than UTF-8 still makes a valid JSON string: each byte that
 // is not part of a valid sequence (stray, overlong, a surrogate, cut short) becomes U+FFFD.
 TEST(LogTest, JsonStringsEscapeControlsAndReplaceWhatIsNotUtf8) {
