@@ -183,13 +183,11 @@ bool CploverDoc::SaveImageTo(const QString& path) {
   }
   const std::string bytes = image_files::EncodeImage(
       app.EepromImage, image_files::FormatFromFileName(path.toStdString()));
-  if (const auto error = file.Replace(
-          std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()))) {
-    file.Close();
-    app.ReportFileError(*error, path);
-    return false;
-  }
-  if (const auto error = file.Close()) {
+  std::optional<shell::FileError> error =
+      file.Replace(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  if (!error) error = file.Close();
+  if (error) {
+    file.Discard();
     app.ReportFileError(*error, path);
     return false;
   }

@@ -9,18 +9,20 @@
 #include <QFile>
 #include <cerrno>
 
+#include "image_files/bounded_file_read.h"
 #include "image_files/file_kind.h"
+#include "image_files/safe_replace.h"
 
 namespace shell {
 
 namespace {
 
 FileError ErrorFromErrno(int error_number) {
-  return FileError{CauseFromErrno(error_number), error_number};
+  return FileError{.cause = CauseFromErrno(error_number), .error_number = error_number};
 }
 
 // What is reported for something that is not a data file: access to it is denied.
-FileError NotADataFile() { return FileError{FileErrorCause::AccessDenied, 0}; }
+FileError NotADataFile() { return FileError{.cause = FileErrorCause::AccessDenied}; }
 
 }  // namespace
 
@@ -30,6 +32,7 @@ RawFile::~RawFile() {
 
 std::optional<FileError> RawFile::Open(const QString& path, int flags) {
   if (fd_ >= 0) Close();
+  created_ = false;
   if (path.isEmpty()) return ErrorFromErrno(ENOENT);
   const QByteArray native = QFile::encodeName(path);
   // Looked at before opening, so that a pipe or a socket is refused as what it is: opening one
@@ -38,12 +41,18 @@ std::optional<FileError> RawFile::Open(const QString& path, int flags) {
   if (::stat(native.constData(), &info) == 0 && !image_files::IsDataFileKind(info.st_mode)) {
     return NotADataFile();
   }
-  int fd;
-  do {
-    // Not blocking at open: whatever the path has become since it was looked at, the open must
-    // not hang the program.
-    fd = ::open(native.constData(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
-  } while (fd < 0 && errno == EINTR);
+  // Not blocking at open: whatever the path has become since it was looked at, the open must
+  // not hang the program.
+  const auto open = [&native, flags](int creation_flags) {
+    int opened;
+    do {
+      opened = ::open(native.constData(),
+                      flags | creation_flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
+    } while (opened < 0 && errno == EINTR);
+    return opened;
+  };
+  bool created = false;
+  const int fd = (flags & O_CREAT) != 0 ? image_files::OpenCreating(open, created) : open(0);
   if (fd < 0) return ErrorFromErrno(errno);
 
   // Looked at again on what was opened: the path may have been replaced in between.
@@ -77,6 +86,9 @@ std::optional<FileError> RawFile::Open(const QString& path, int flags) {
   }
   fd_ = fd;
   regular_ = S_ISREG(info.st_mode);
+  path_ = native.toStdString();
+  created_ = created;
+  opened_ = info;
   return std::nullopt;
 }
 
@@ -135,6 +147,12 @@ std::optional<FileError> RawFile::Close() {
   // The lock goes with the descriptor. close() is not retried on EINTR: the descriptor is gone.
   if (::close(fd) != 0 && errno != EINTR) return ErrorFromErrno(errno);
   return std::nullopt;
+}
+
+void RawFile::Discard() {
+  Close();
+  if (created_) image_files::RemoveCreatedFile(path_, opened_);
+  created_ = false;
 }
 
 }  // namespace shell

@@ -6,8 +6,11 @@
 
 #include <QDir>
 #include <cstdlib>
+#include <optional>
 
 #include "plover_fixture.h"
+#include "tests/support/full_disk.h"
+#include "tests/support/no_file_growth.h"
 
 namespace {
 
@@ -199,6 +202,21 @@ TEST_F(FileCommandsTest, WriteThatFailsIsReportedAndNotTakenAsSaved) {
   ExpectOneFileError("Disk full while accessing /dev/full.");
   EXPECT_TRUE(App().CurrentFileName.isEmpty());
   EXPECT_EQ(Caption(), QStringLiteral(" - PLOVER"));
+}
+
+// Save As to a new name on a full disk (a full tmpfs where the test may mount one, else no file
+// may grow) fails as the disk being full, and leaves no empty file under that name.
+TEST_F(FileCommandsTest, FailedSaveOfANewFileLeavesNoFile) {
+  const test_support::FullDisk disk(PathOf("full").toStdString());
+  std::optional<test_support::NoFileGrowth> no_growth;
+  if (!disk.Mounted()) no_growth.emplace();
+  const QString path = PathOf("full/new.dat");
+  prompts_.AnswerFileDialog(path);
+  RunCommand(shell::ID_FILE_SAVE_AS);
+  no_growth.reset();
+  ExpectOneFileError("Disk full while accessing " + path + ".");
+  EXPECT_FALSE(QFile::exists(path));
+  EXPECT_TRUE(App().CurrentFileName.isEmpty());
 }
 
 TEST_F(FileCommandsTest, SaveToAHeldFileLeavesItsContents) {
