@@ -67,8 +67,10 @@ void CploverDoc::OnFileNew() {
 }
 
 void CploverDoc::OnFileOpen() {
-  const auto chosen = TheApp().Prompts().RunFileDialog(
-      DataFileDialog(shell::kHideReadOnly | shell::kFileMustExist));
+  shell::FileDialogRequest request = DataFileDialog(shell::kHideReadOnly | shell::kFileMustExist);
+  // The file typed is the one opened: a name without an extension gets none added.
+  request.default_extension.clear();
+  const auto chosen = TheApp().Prompts().RunFileDialog(request);
   if (!chosen) return;
   OpenImageFile(*chosen);
 }

@@ -50,7 +50,7 @@ TEST_F(FileCommandsTest, OpenAsksForAnExistingDataFileAndShowsIt) {
   const auto& dialog = prompts_.file_dialogs[0];
   EXPECT_TRUE(dialog.open_dialog);
   EXPECT_TRUE(dialog.filter.startsWith(QStringLiteral("Data files (*.dat)|*.dat|")));
-  EXPECT_EQ(dialog.default_extension, QStringLiteral("dat"));
+  EXPECT_EQ(dialog.default_extension, QString());  // the name is opened as typed
   EXPECT_EQ(dialog.initial_name, QStringLiteral("*.dat"));
   EXPECT_EQ(dialog.flags, shell::kHideReadOnly | shell::kFileMustExist);
 
@@ -154,6 +154,7 @@ TEST_F(FileCommandsTest, SaveBeforeAnyOpenIsSaveAs) {
   ASSERT_EQ(prompts_.file_dialogs.size(), 1u);
   EXPECT_TRUE(prompts_.file_dialogs[0].open_dialog);
   EXPECT_EQ(prompts_.file_dialogs[0].flags, unsigned{shell::kHideReadOnly});
+  EXPECT_EQ(prompts_.file_dialogs[0].default_extension, QStringLiteral("dat"));
   EXPECT_EQ(ReadFile(path), QByteArray(128, '\x5A'));
   EXPECT_EQ(App().CurrentFileName, path);
   EXPECT_EQ(Caption(), path + " - PLOVER");
