@@ -108,16 +108,17 @@ std::optional<FileError> RawFile::Read(std::span<std::uint8_t> destination,
   const bus::BoundedRead read =
       bus::ReadWithin(fd_, destination, std::chrono::steady_clock::now() + device_bound);
   count_read = read.count;
-  switch (read.end) {
-    case bus::ReadEnd::EndOfFile:
-    case bus::ReadEnd::Full:
-      return std::nullopt;
-    case bus::ReadEnd::TimedOut:
-      return ErrorFromErrno(ETIMEDOUT);
-    case bus::ReadEnd::Failed:
-      break;
+  if (read.end == bus::ReadEnd::EndOfFile || read.end == bus::ReadEnd::Full) return std::nullopt;
+  FileError error = ErrorFromErrno(read.end == bus::ReadEnd::TimedOut ? ETIMEDOUT
+                                                                       : read.error_number);
+  // A device that did not end, or that refuses to be read as a data file is (/dev/kmsg gives
+  // EINVAL to a read shorter than its next record), is reported as 30p reports it, with the
+  // file named: the causes for files would blame the path or nothing.
+  if (!regular_) {
+    error.text =
+        QString::fromStdString(image_files::ReadFailureRefusal(path_, read, device_bound));
   }
-  return ErrorFromErrno(read.error_number);
+  return error;
 }
 
 std::optional<FileError> RawFile::Replace(std::span<const std::uint8_t> contents) {
