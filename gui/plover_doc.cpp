@@ -183,8 +183,9 @@ bool CploverDoc::SaveImageTo(const QString& path) {
     app.ReportFileError(*error, path);
     return false;
   }
-  const std::string bytes = image_files::EncodeImage(
-      app.EepromImage, image_files::FormatFromFileName(path.toStdString()));
+  const std::string bytes =
+      image_files::EncodeImage(app.EepromImage, image_files::FormatFromFileName(path.toStdString()),
+                               app.AppTitle().toStdString());
   std::optional<shell::FileError> error =
       file.Replace(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
   if (!error) error = file.Close();

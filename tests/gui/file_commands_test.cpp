@@ -235,7 +235,8 @@ TEST_F(FileCommandsTest, SaveToAHeldFileLeavesItsContents) {
 
 // Intel HEX and S-record files through File > Open and Save As: a file that holds some addresses
 // changes only those and says which; a faulty one is refused with its line, the image kept; Save
-// As writes the whole image in the format of the name, which srec_cat reads back.
+// As writes the whole image in the format of the name, which srec_cat reads back and whose header
+// srec_info shows.
 TEST_F(FileCommandsTest, RecordFilesOpenPartlyAndSaveWhole) {
   App().EepromImage.fill(0x11);
   // Addresses 2-3 and 16: three data records, then the end record.
@@ -265,5 +266,9 @@ TEST_F(FileCommandsTest, RecordFilesOpenPartlyAndSaveWhole) {
   const QString binary = PathOf("whole.bin");
   ASSERT_EQ(std::system(("srec_cat " + saved + " -o " + binary + " -binary").toLocal8Bit()), 0);
   EXPECT_EQ(ReadFile(binary), expected);
+  // The header names the program that wrote the file.
+  const QString header = PathOf("header.txt");
+  ASSERT_EQ(std::system(("srec_info " + saved + " > " + header).toLocal8Bit()), 0);
+  EXPECT_TRUE(ReadFile(header).contains("Header: \"plover\"")) << ReadFile(header).toStdString();
   EXPECT_EQ(App().CurrentFileName, saved);
 }
