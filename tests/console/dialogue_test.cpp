@@ -81,6 +81,7 @@ struct DialogueCase {
   std::vector<std::string> same_file{};   // files given mode 0640 before the run that keep their
                                           // inode and mode through it: changed in place
   std::string full_disk{};                // a folder on a full disk during the run
+  std::vector<FileSpec> starts{};         // files that begin with these bytes after the run
 };
 
 // Test names show the case's name instead of its bytes.
@@ -146,6 +147,9 @@ std::vector<DialogueCase> Cases() {
        .before = {dat, {"held.dat", BoardData()}, {"board.bin", BoardData()}},
        .locked = {"held.dat"},
        .after = {{"held.dat", BoardData()}, {"board.bin", BoardData()}}},
+      // The trace of the running board, which the trace holds locked as a board holds its file.
+      {.name = "save_over_trace", .arguments = {"--port", "sim", "--trace", "trace.txt"},
+       .before = {dat}, .starts = {{"trace.txt", "# port trace of sim\n"}}},
       // Entry 4.
       {.name = "read_existing", .before = {dat, {"board.dat", BoardData()}}},
       {.name = "read_short", .before = {dat, {"three.dat", BoardData().substr(0, 3)}}},
@@ -270,6 +274,10 @@ TEST_P(DialogueTest, PrintsTheTranscript) {
     ASSERT_TRUE(fs::exists(path)) << file.name << " does not exist after the run";
     const std::string file_difference = DescribeFirstDifference(file.bytes, ReadFileBytes(path));
     EXPECT_TRUE(file_difference.empty()) << file.name << " after the run: " << file_difference;
+  }
+  for (const FileSpec& file : test.starts) {
+    const std::string bytes = ReadFileBytes(scratch.Work() / file.name);
+    EXPECT_EQ(bytes.substr(0, file.bytes.size()), file.bytes) << file.name << " after the run";
   }
   for (const std::string& name : test.absent) {
     EXPECT_FALSE(fs::exists(scratch.Work() / name)) << name << " exists after the run";

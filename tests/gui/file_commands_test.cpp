@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <optional>
 
+#include "gui/resource_ids.h"
 #include "plover_fixture.h"
+#include "ports/port_table.h"
 #include "tests/support/full_disk.h"
 #include "tests/support/no_file_growth.h"
 
@@ -229,6 +231,29 @@ TEST_F(FileCommandsTest, SaveToAHeldFileLeavesItsContents) {
   RunCommand(shell::ID_FILE_SAVE);
   ExpectOneFileError("A sharing violation occurred while accessing " + path + ".");
   EXPECT_EQ(ReadFile(path), Pattern(128, 9));
+}
+
+// A run with a trace: the trace is held locked while it is open, as a board holds its file, so
+// Save naming it is refused as a held file and the trace keeps what it recorded.
+class TracedFileCommandsTest : public FileCommandsTest {
+ public:
+  plover::StartOptions Options() const override {
+    plover::StartOptions options;
+    options.bus.port = *ports::ParsePortSpec("sim").spec;
+    options.bus.trace_file = PathOf("trace.txt").toStdString();
+    return options;
+  }
+};
+
+TEST_F(TracedFileCommandsTest, SaveOverTheRunningTraceIsRefused) {
+  RunCommand(plover::ID_TOOLS_UPLOAD);  // the first bus operation opens the trace
+  const QString trace = PathOf("trace.txt");
+  prompts_.AnswerFileDialog(trace);
+  RunCommand(shell::ID_FILE_SAVE_AS);
+  ExpectOneFileError("A sharing violation occurred while accessing " + trace + ".");
+  app_.reset();  // the trace is written out as the program ends
+  EXPECT_TRUE(ReadFile(trace).startsWith("# port trace of sim\n"))
+      << ReadFile(trace).left(200).toStdString();
 }
 
 }  // namespace
