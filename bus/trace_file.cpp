@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,9 +15,36 @@
 
 namespace bus {
 
+namespace {
+
+// Takes the exclusive lock that a running virtual board holds on its board file, and that both
+// programs take on a data file they save, then empties the file: a file another program holds is
+// refused whole, and while the trace runs nobody that asks for the lock (the menu's entry 3,
+// plover's Save naming the trace) writes into it. Empty on success; else why not.
+std::string LockAndEmpty(const std::string& path, int fd) {
+  int locked;
+  do {
+    locked = ::flock(fd, LOCK_EX | LOCK_NB);
+  } while (locked != 0 && errno == EINTR);
+  if (locked != 0) {
+    return errno == EWOULDBLOCK
+               ? "cannot open trace file " + path +
+                     ": another program holds it open (a running virtual board or plover); "
+                     "close that program or name another file"
+               : "cannot lock trace file " + path + ": " + std::strerror(errno);
+  }
+  if (::ftruncate(fd, 0) != 0) {
+    return "cannot create trace file " + path + ": " + std::strerror(errno);
+  }
+  return {};
+}
+
+}  // namespace
+
 std::unique_ptr<TraceFile> TraceFile::Open(const std::string& path, std::string& error) {
   // Not blocking: a FIFO nobody reads must not hang the program (open then fails with ENXIO).
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+  // Not truncated at the open: a file is emptied only once it is locked.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
   if (fd < 0) {
     if (errno == ENXIO) {
       error = "cannot open trace file " + path +
@@ -27,7 +55,18 @@ std::unique_ptr<TraceFile> TraceFile::Open(const std::string& path, std::string&
     return nullptr;
   }
   struct stat info {};
-  if (::fstat(fd, &info) == 0 && S_ISFIFO(info.st_mode)) {
+  if (::fstat(fd, &info) != 0) {
+    error = "cannot create trace file " + path + ": " + std::strerror(errno);
+    ::close(fd);
+    return nullptr;
+  }
+  if (S_ISREG(info.st_mode)) {
+    error = LockAndEmpty(path, fd);
+    if (!error.empty()) {
+      ::close(fd);
+      return nullptr;
+    }
+  } else if (S_ISFIFO(info.st_mode)) {
     // A live view: from here on the trace waits for its reader like any pipe.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   }

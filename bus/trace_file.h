@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // TraceFile: the file a trace recorder writes (`--trace FILE`), buffered.
 //
-// Opening creates or truncates the file; it never blocks. A FIFO may be a trace (a live view on
-// the other end) once a reader has it open; a FIFO without a reader is refused at once. The
-// recorder appends text to a large buffer, which goes out in blocks and when the file is closed.
-// After a write fails (a full disk) the trace records nothing more and says so once on standard
-// error: the bus operations themselves go on unharmed.
+// Opening creates or truncates the file; it never blocks. A regular file is locked first, with
+// the exclusive lock that board files and saved data files get, and stays locked while the trace
+// is open: a file another program holds is refused untouched, and a save into the running trace
+// (the menu's entry 3, plover's Save) is refused instead of overwriting it. A FIFO may be a trace
+// (a live view on the other end) once a reader has it open; a FIFO without a reader is refused at
+// once. The recorder appends text to a large buffer, which goes out in blocks and when the file
+// is closed. After a write fails (a full disk) the trace records nothing more and says so once on
+// standard error: the bus operations themselves go on unharmed.
 #pragma once
 
 #include <cstddef>

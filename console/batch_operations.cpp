@@ -92,7 +92,7 @@ bool ReadInto(BatchContext& context, const char* option, const std::string& name
   }
   if (context.record != nullptr) context.record->image = image;
   if (const std::string error =
-          image_files::ReplaceFile(name, image_files::EncodeImage(image, format));
+          image_files::ReplaceFile(name, image_files::EncodeImage(image, format, "30p"));
       !error.empty()) {
     Fail(context, error);
     return false;

@@ -10,6 +10,7 @@
 
 #include "bus/read_within.h"
 #include "image_files/file_kind.h"
+#include "image_files/safe_replace.h"
 
 namespace console {
 
@@ -115,11 +116,17 @@ void ApplyLoadedData(const LoadedData& loaded, bus::Image& image) {
 }
 
 SaveResult SaveDataFile(FileOpener& opener, const std::string& name, const bus::Image& image) {
-  const int fd = OpenDataFile(opener, name, O_RDWR | O_CREAT, 0600);
+  bool created = false;
+  const int fd = image_files::OpenCreating(
+      [&](int creation_flags) {
+        return OpenDataFile(opener, name, O_RDWR | creation_flags, 0600);
+      },
+      created);
   if (fd < 0) {
     return SaveResult::OpenFailed;
   }
-  if (!MakeBlocking(fd) || !LockForWriting(fd)) {
+  struct stat opened {};
+  if (!MakeBlocking(fd) || !LockForWriting(fd) || ::fstat(fd, &opened) != 0) {
     ::close(fd);
     return SaveResult::OpenFailed;
   }
@@ -144,6 +151,11 @@ SaveResult SaveDataFile(FileOpener& opener, const std::string& name, const bus::
   // also drops the lock.
   if (::close(fd) != 0) {
     failed = true;
+  }
+  // A file this save made and could not fill is taken back: a failed save leaves no file behind
+  // where there was none.
+  if (failed && created) {
+    image_files::RemoveCreatedFile(name, opened);
   }
   return failed ? SaveResult::WriteFailed : SaveResult::Saved;
 }

@@ -68,7 +68,8 @@ enum class SaveResult { Saved, OpenFailed, WriteFailed };
 // Makes `name` hold the 128 bytes of `image`, creating it (mode 0600) if needed: writes them at
 // its start, then cuts a regular file that was longer to 128 bytes. The file is changed in place,
 // so an existing one keeps its inode, owner and mode; a character device just takes the bytes.
-// WriteFailed when the write or the cut fails. OpenFailed, with nothing written, also when the file is
+// WriteFailed when the write or the cut fails (a file this save created is then removed again, so
+// a full disk leaves no empty file). OpenFailed, with nothing written, also when the file is
 // neither a regular file nor a character device, or when another open file holds its lock.
 [[nodiscard]] SaveResult SaveDataFile(FileOpener& opener, const std::string& name,
                                       const bus::Image& image);

@@ -67,8 +67,10 @@ void CploverDoc::OnFileNew() {
 }
 
 void CploverDoc::OnFileOpen() {
-  const auto chosen = TheApp().Prompts().RunFileDialog(
-      DataFileDialog(shell::kHideReadOnly | shell::kFileMustExist));
+  shell::FileDialogRequest request = DataFileDialog(shell::kHideReadOnly | shell::kFileMustExist);
+  // The file typed is the one opened: a name without an extension gets none added.
+  request.default_extension.clear();
+  const auto chosen = TheApp().Prompts().RunFileDialog(request);
   if (!chosen) return;
   OpenImageFile(*chosen);
 }
@@ -181,15 +183,14 @@ bool CploverDoc::SaveImageTo(const QString& path) {
     app.ReportFileError(*error, path);
     return false;
   }
-  const std::string bytes = image_files::EncodeImage(
-      app.EepromImage, image_files::FormatFromFileName(path.toStdString()));
-  if (const auto error = file.Replace(
-          std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()))) {
-    file.Close();
-    app.ReportFileError(*error, path);
-    return false;
-  }
-  if (const auto error = file.Close()) {
+  const std::string bytes =
+      image_files::EncodeImage(app.EepromImage, image_files::FormatFromFileName(path.toStdString()),
+                               app.AppTitle().toStdString());
+  std::optional<shell::FileError> error =
+      file.Replace(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  if (!error) error = file.Close();
+  if (error) {
+    file.Discard();
     app.ReportFileError(*error, path);
     return false;
   }

@@ -26,7 +26,14 @@ StoredChoices LoadStoredChoices() {
   const QSettings settings(QString::fromUtf8(kRegistryKey),
                            StringResources().Load(kAppTitleString));
   StoredChoices choices;
-  const QString port = settings.value(kPortKey).toString();
+  // A port written by hand with its options after commas and without quotes
+  // ("Port=sim:x.bin, twr=5") is read as a list, its items stripped of the spaces around the
+  // commas. Those commas separate the port's options, so they are put back without the spaces;
+  // a port that then does not parse is reported as any other stored port that does not.
+  const QVariant stored = settings.value(kPortKey);
+  const QString port = stored.typeId() == QMetaType::QStringList
+                           ? stored.toStringList().join(u',')
+                           : stored.toString();
   if (!port.isEmpty()) choices.port = port;
   choices.verify_after_download = settings.value(kVerifyKey, false).toBool();
   return choices;

@@ -60,9 +60,8 @@ FileContents ReadToEnd(const std::string& name, int fd, std::size_t limit,
     case bus::ReadEnd::Full:
       return {std::nullopt, TooLongRefusal(name, limit)};
     case bus::ReadEnd::TimedOut:
-      return Refuse(name, "it is a device that did not end within " + BoundText(device_bound));
     case bus::ReadEnd::Failed:
-      return Refuse(name, std::strerror(read.error_number));
+      return {std::nullopt, ReadFailureRefusal(name, read, device_bound)};
   }
   return {std::string(room.begin(), room.begin() + static_cast<std::ptrdiff_t>(read.count)), {}};
 }
@@ -72,6 +71,14 @@ FileContents ReadToEnd(const std::string& name, int fd, std::size_t limit,
 std::string TooLongRefusal(const std::string& name, std::size_t limit) {
   return Refuse(name,
                 "it gives more than the " + std::to_string(limit) + " bytes an image file may have")
+      .error;
+}
+
+std::string ReadFailureRefusal(const std::string& name, const bus::BoundedRead& read,
+                               std::chrono::milliseconds device_bound) {
+  return Refuse(name, read.end == bus::ReadEnd::TimedOut
+                          ? "it is a device that did not end within " + BoundText(device_bound)
+                          : std::string(std::strerror(read.error_number)))
       .error;
 }
 

@@ -32,4 +32,9 @@ struct FileContents {
 // its own way and must say what ReadBoundedFile says.
 [[nodiscard]] std::string TooLongRefusal(const std::string& name, std::size_t limit);
 
+// The same for a read that timed out (a device that did not end within `device_bound`) or failed
+// (the system's reason, such as a device that refuses reads of this size).
+[[nodiscard]] std::string ReadFailureRefusal(const std::string& name, const bus::BoundedRead& read,
+                                             std::chrono::milliseconds device_bound);
+
 }  // namespace image_files

@@ -77,14 +77,14 @@ std::string HeldAddressRanges(const PartialImage& image) {
   return text;
 }
 
-std::string EncodeImage(const bus::Image& image, ImageFormat format) {
+std::string EncodeImage(const bus::Image& image, ImageFormat format, std::string_view writer) {
   switch (format) {
     case ImageFormat::Raw:
       return std::string(image.begin(), image.end());
     case ImageFormat::IntelHex:
       return WriteIntelHex(image);
     case ImageFormat::SRecord:
-      return WriteSRecord(image);
+      return WriteSRecord(image, writer);
   }
   return std::string(image.begin(), image.end());
 }

@@ -38,7 +38,9 @@ struct ImageFileRead {
 // The addresses an image file held, as ranges in decimal: "0-15, 32 and 40-47".
 [[nodiscard]] std::string HeldAddressRanges(const PartialImage& image);
 
-// The bytes of a file holding the whole image in `format`.
-[[nodiscard]] std::string EncodeImage(const bus::Image& image, ImageFormat format);
+// The bytes of a file holding the whole image in `format`, written by the program named `writer`
+// ("30p", "plover"), which an S-record file's header names.
+[[nodiscard]] std::string EncodeImage(const bus::Image& image, ImageFormat format,
+                                      std::string_view writer);
 
 }  // namespace image_files

@@ -23,7 +23,6 @@ struct TypeInfo {
 };
 
 constexpr std::size_t kBytesPerRecord = 16;
-constexpr char kHeaderText[] = "30p";
 
 struct Record {
   char type = '0';
@@ -208,9 +207,8 @@ RecordFileParse ParseSRecord(std::string_view text) {
   return {seen.builder.Image(), 0, {}};
 }
 
-std::string WriteSRecord(const bus::Image& image) {
+std::string WriteSRecord(const bus::Image& image, std::string_view header) {
   const std::span<const std::uint8_t> all(image);
-  const std::string_view header(kHeaderText);
   std::string text;
   AppendRecord(text, '0', 0x0000,
                std::span(reinterpret_cast<const std::uint8_t*>(header.data()), header.size()));

@@ -21,8 +21,9 @@ namespace image_files {
 // The whole text is checked before an image is given: every fault refuses the file.
 [[nodiscard]] RecordFileParse ParseSRecord(std::string_view text);
 
-// An S0 header, S1 records of 16 data bytes for addresses 0x00 to 0x7F, the S5 count record and
-// the S9 termination record; "\n" line ends.
-[[nodiscard]] std::string WriteSRecord(const bus::Image& image);
+// An S0 header holding the text `header` (the name of the program that writes the file), S1
+// records of 16 data bytes for addresses 0x00 to 0x7F, the S5 count record and the S9
+// termination record; "\n" line ends.
+[[nodiscard]] std::string WriteSRecord(const bus::Image& image, std::string_view header);
 
 }  // namespace image_files

@@ -200,4 +200,22 @@ std::string ReplaceFile(const std::string& name, std::string_view bytes) {
   return error;
 }
 
+int OpenCreating(const std::function<int(int creation_flags)>& open, bool& created) {
+  created = false;
+  const int fd = open(O_CREAT | O_EXCL);
+  if (fd >= 0) {
+    created = true;
+    return fd;
+  }
+  return errno == EEXIST ? open(O_CREAT) : -1;
+}
+
+void RemoveCreatedFile(const std::string& name, const struct stat& opened) {
+  struct stat now {};
+  if (::lstat(name.c_str(), &now) == 0 && now.st_dev == opened.st_dev &&
+      now.st_ino == opened.st_ino) {
+    ::unlink(name.c_str());
+  }
+}
+
 }  // namespace image_files

@@ -14,6 +14,9 @@
 // socket or block device is refused.
 #pragma once
 
+#include <sys/stat.h>
+
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -21,5 +24,18 @@ namespace image_files {
 
 // An empty text on success; otherwise one line naming the file and the cause.
 [[nodiscard]] std::string ReplaceFile(const std::string& name, std::string_view bytes);
+
+// For a file written in place rather than replaced (the menu's entry 3, plover's Save): opens a
+// file for writing as open(2) with O_CREAT would, through `open` (which opens the file with the
+// flags it is given added to its own, and retries when interrupted), first with O_EXCL so that
+// `created` says whether this open made the file. A name that leads anywhere (a file, a device, a
+// link, dangling or not) is then opened as it is and was not created here. -1 with errno set on
+// failure.
+[[nodiscard]] int OpenCreating(const std::function<int(int creation_flags)>& open, bool& created);
+
+// Removes the file that OpenCreating created under `name`, described by `opened` (its fstat), when
+// `name` still names that very file: a save into a new file that fails (a full disk) then leaves
+// no empty or partial file behind, as a failed replacement leaves none.
+void RemoveCreatedFile(const std::string& name, const struct stat& opened);
 
 }  // namespace image_files

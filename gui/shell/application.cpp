@@ -75,7 +75,8 @@ int Application::MessageBox(const QString& text, const QString& caption, Message
 }
 
 void Application::ReportFileError(const FileError& error, const QString& path) {
-  MessageBox(FileErrorText(error.cause, path), AppTitle(), MessageIcon::Exclamation);
+  MessageBox(error.text.isEmpty() ? FileErrorText(error.cause, path) : error.text, AppTitle(),
+             MessageIcon::Exclamation);
 }
 
 void Application::RepaintMainWindow() {

@@ -49,6 +49,8 @@ enum class FileErrorCause {
 struct FileError {
   FileErrorCause cause = FileErrorCause::Generic;
   int error_number = 0;  // the errno it came from, 0 when none
+  QString text{};        // when not empty: the whole report, naming the file, instead of the
+                         // cause's text (a device that cannot be read as a data file)
 };
 
 }  // namespace shell

@@ -9,18 +9,20 @@
 #include <QFile>
 #include <cerrno>
 
+#include "image_files/bounded_file_read.h"
 #include "image_files/file_kind.h"
+#include "image_files/safe_replace.h"
 
 namespace shell {
 
 namespace {
 
 FileError ErrorFromErrno(int error_number) {
-  return FileError{CauseFromErrno(error_number), error_number};
+  return FileError{.cause = CauseFromErrno(error_number), .error_number = error_number};
 }
 
 // What is reported for something that is not a data file: access to it is denied.
-FileError NotADataFile() { return FileError{FileErrorCause::AccessDenied, 0}; }
+FileError NotADataFile() { return FileError{.cause = FileErrorCause::AccessDenied}; }
 
 }  // namespace
 
@@ -30,6 +32,7 @@ RawFile::~RawFile() {
 
 std::optional<FileError> RawFile::Open(const QString& path, int flags) {
   if (fd_ >= 0) Close();
+  created_ = false;
   if (path.isEmpty()) return ErrorFromErrno(ENOENT);
   const QByteArray native = QFile::encodeName(path);
   // Looked at before opening, so that a pipe or a socket is refused as what it is: opening one
@@ -38,12 +41,18 @@ std::optional<FileError> RawFile::Open(const QString& path, int flags) {
   if (::stat(native.constData(), &info) == 0 && !image_files::IsDataFileKind(info.st_mode)) {
     return NotADataFile();
   }
-  int fd;
-  do {
-    // Not blocking at open: whatever the path has become since it was looked at, the open must
-    // not hang the program.
-    fd = ::open(native.constData(), flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
-  } while (fd < 0 && errno == EINTR);
+  // Not blocking at open: whatever the path has become since it was looked at, the open must
+  // not hang the program.
+  const auto open = [&native, flags](int creation_flags) {
+    int opened;
+    do {
+      opened = ::open(native.constData(),
+                      flags | creation_flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
+    } while (opened < 0 && errno == EINTR);
+    return opened;
+  };
+  bool created = false;
+  const int fd = (flags & O_CREAT) != 0 ? image_files::OpenCreating(open, created) : open(0);
   if (fd < 0) return ErrorFromErrno(errno);
 
   // Looked at again on what was opened: the path may have been replaced in between.
@@ -77,6 +86,9 @@ std::optional<FileError> RawFile::Open(const QString& path, int flags) {
   }
   fd_ = fd;
   regular_ = S_ISREG(info.st_mode);
+  path_ = native.toStdString();
+  created_ = created;
+  opened_ = info;
   return std::nullopt;
 }
 
@@ -96,16 +108,17 @@ std::optional<FileError> RawFile::Read(std::span<std::uint8_t> destination,
   const bus::BoundedRead read =
       bus::ReadWithin(fd_, destination, std::chrono::steady_clock::now() + device_bound);
   count_read = read.count;
-  switch (read.end) {
-    case bus::ReadEnd::EndOfFile:
-    case bus::ReadEnd::Full:
-      return std::nullopt;
-    case bus::ReadEnd::TimedOut:
-      return ErrorFromErrno(ETIMEDOUT);
-    case bus::ReadEnd::Failed:
-      break;
+  if (read.end == bus::ReadEnd::EndOfFile || read.end == bus::ReadEnd::Full) return std::nullopt;
+  FileError error = ErrorFromErrno(read.end == bus::ReadEnd::TimedOut ? ETIMEDOUT
+                                                                       : read.error_number);
+  // A device that did not end, or that refuses to be read as a data file is (/dev/kmsg gives
+  // EINVAL to a read shorter than its next record), is reported as 30p reports it, with the
+  // file named: the causes for files would blame the path or nothing.
+  if (!regular_) {
+    error.text =
+        QString::fromStdString(image_files::ReadFailureRefusal(path_, read, device_bound));
   }
-  return ErrorFromErrno(read.error_number);
+  return error;
 }
 
 std::optional<FileError> RawFile::Replace(std::span<const std::uint8_t> contents) {
@@ -135,6 +148,12 @@ std::optional<FileError> RawFile::Close() {
   // The lock goes with the descriptor. close() is not retried on EINTR: the descriptor is gone.
   if (::close(fd) != 0 && errno != EINTR) return ErrorFromErrno(errno);
   return std::nullopt;
+}
+
+void RawFile::Discard() {
+  Close();
+  if (created_) image_files::RemoveCreatedFile(path_, opened_);
+  created_ = false;
 }
 
 }  // namespace shell

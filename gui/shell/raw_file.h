@@ -8,12 +8,15 @@
 // then fails.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <QString>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "bus/read_within.h"
 #include "gui/shell/file_error.h"
@@ -45,6 +48,10 @@ class RawFile {
 
   // Closes the file; an error the system reports at close (a write that did not reach the disk).
   std::optional<FileError> Close();
+  // After writing failed, in Replace or at Close: closes the file if it is open, and removes it
+  // when OpenForWriting created it, so a failed save leaves no empty or partial file where there
+  // was none.
+  void Discard();
 
   [[nodiscard]] bool IsOpen() const { return fd_ >= 0; }
 
@@ -53,6 +60,9 @@ class RawFile {
 
   int fd_ = -1;
   bool regular_ = false;
+  std::string path_;      // as the system names it
+  bool created_ = false;  // OpenForWriting made the file
+  struct stat opened_ {};
 };
 
 }  // namespace shell

@@ -62,19 +62,22 @@ int WidgetPrompts::ShowMessageBox(const MessageBoxRequest& request) {
   return request.buttons == MessageButtons::YesNo ? IDNO : IDCANCEL;
 }
 
-std::optional<QString> WidgetPrompts::RunFileDialog(const FileDialogRequest& request) {
-  QFileDialog dialog(request.owner);
+void PrepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request) {
   dialog.setAcceptMode(request.open_dialog ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
   dialog.setFileMode((request.flags & kFileMustExist) != 0 ? QFileDialog::ExistingFile
                                                            : QFileDialog::AnyFile);
   dialog.setNameFilters(QtNameFilters(request.filter));
-  dialog.setDefaultSuffix(request.default_extension);
-  // The name decides the file's format, so a name typed without an extension gets the one of the
-  // filter the user chose.
-  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                   [&dialog, &request](const QString& chosen) {
-                     dialog.setDefaultSuffix(SuffixOfNameFilter(chosen, request.default_extension));
-                   });
+  // Without a default extension the name is taken exactly as typed, whatever filter is chosen.
+  if (!request.default_extension.isEmpty()) {
+    dialog.setDefaultSuffix(request.default_extension);
+    // The name decides the file's format, so a name typed without an extension gets the one of
+    // the filter the user chose.
+    const QString fallback = request.default_extension;
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, fallback](const QString& chosen) {
+                       dialog.setDefaultSuffix(SuffixOfNameFilter(chosen, fallback));
+                     });
+  }
   // An open dialog never asks about replacing a file; the command decides what to do with it.
   dialog.setOption(QFileDialog::DontConfirmOverwrite, request.open_dialog);
   // A pattern as the initial name only chooses what is listed, which the filter already does.
@@ -82,6 +85,11 @@ std::optional<QString> WidgetPrompts::RunFileDialog(const FileDialogRequest& req
       !request.initial_name.contains(u'?')) {
     dialog.selectFile(request.initial_name);
   }
+}
+
+std::optional<QString> WidgetPrompts::RunFileDialog(const FileDialogRequest& request) {
+  QFileDialog dialog(request.owner);
+  PrepareFileDialog(dialog, request);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return std::nullopt;

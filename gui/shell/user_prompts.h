@@ -13,6 +13,7 @@
 #include <vector>
 
 class QDialog;
+class QFileDialog;
 class QWidget;
 
 namespace shell {
@@ -39,7 +40,7 @@ struct FileDialogRequest {
   bool open_dialog = true;  // the open-file dialog (title and buttons of opening); else save
   // "Description|patterns|Description|patterns||", patterns separated by ';'.
   QString filter;
-  QString default_extension;  // appended to a name typed without one
+  QString default_extension;  // appended to a name typed without one; empty: none is
   QString initial_name;       // a name, or a pattern such as "*.dat"
   unsigned flags = 0;         // FileDialogFlag bits
 };
@@ -62,6 +63,9 @@ class UserPrompts {
   UserPrompts(const UserPrompts&) = default;
   UserPrompts& operator=(const UserPrompts&) = default;
 };
+
+// Sets up `dialog` as `request` asks, for WidgetPrompts to run it.
+void PrepareFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
 
 // The real widgets: QMessageBox, QFileDialog and QDialog::exec.
 class WidgetPrompts final : public UserPrompts {

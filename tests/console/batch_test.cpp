@@ -49,7 +49,7 @@ bus::Image With(bus::Image image, const std::vector<std::pair<int, std::uint8_t>
 // The Intel HEX record of addresses 16 to 31 of the image, and the end record.
 std::string PartialHex() {
   std::istringstream lines(
-      image_files::EncodeImage(ImageData(), image_files::ImageFormat::IntelHex));
+      image_files::EncodeImage(ImageData(), image_files::ImageFormat::IntelHex, "30p"));
   std::string line;
   std::getline(lines, line);
   std::getline(lines, line);
@@ -163,7 +163,7 @@ std::vector<BatchCase> Cases() {
       {.name = "write_all_unverified_srec",
        .arguments = {kBoard, "--all", "--no-verify", "--format", "srec", "--write", "image.txt"},
        .before = {{"image.txt",
-                   image_files::EncodeImage(ImageData(), image_files::ImageFormat::SRecord)},
+                   image_files::EncodeImage(ImageData(), image_files::ImageFormat::SRecord, "30p")},
                   board_as_image},
        .err = {"wrote 128 bytes, not verified"},
        .after = {board_as_image}},
@@ -237,9 +237,9 @@ std::vector<BatchCase> Cases() {
        .err = {"read the EEPROM into eeprom.hex",
                "read the switch chip's registers into switch.srec"},
        .after = {{"eeprom.hex",
-                  image_files::EncodeImage(BoardData(), image_files::ImageFormat::IntelHex)},
+                  image_files::EncodeImage(BoardData(), image_files::ImageFormat::IntelHex, "30p")},
                  {"switch.srec",
-                  image_files::EncodeImage(BoardData(), image_files::ImageFormat::SRecord)},
+                  image_files::EncodeImage(BoardData(), image_files::ImageFormat::SRecord, "30p")},
                  board},
        .board_untouched = true},
       {.name = "failed_read_keeps_the_file",
@@ -386,7 +386,7 @@ std::vector<BatchCase> Cases() {
        .links = {{"out.hex", "saved/eeprom.hex"}, {"regs.bin", "kept/regs.bin"}, {"saved", "real"}},
        .err = {"read the EEPROM into out.hex", "read the switch chip's registers into regs.bin"},
        .after = {{"real/eeprom.hex",
-                  image_files::EncodeImage(BoardData(), image_files::ImageFormat::IntelHex)},
+                  image_files::EncodeImage(BoardData(), image_files::ImageFormat::IntelHex, "30p")},
                  {"kept/regs.bin", Raw(BoardData())}},
        .board_untouched = true},
       // An output another program holds locked is left alone.

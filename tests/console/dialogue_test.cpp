@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "dialogue_runner.h"
+#include "tests/support/full_disk.h"
 
 namespace console_test {
 namespace {
@@ -79,6 +80,8 @@ struct DialogueCase {
   std::vector<std::string> owner_only{};  // files with permissions exactly 0600 after the run
   std::vector<std::string> same_file{};   // files given mode 0640 before the run that keep their
                                           // inode and mode through it: changed in place
+  std::string full_disk{};                // a folder on a full disk during the run
+  std::vector<FileSpec> starts{};         // files that begin with these bytes after the run
 };
 
 // Test names show the case's name instead of its bytes.
@@ -136,12 +139,17 @@ std::vector<DialogueCase> Cases() {
        .after = {{kLongName, DefaultData()}}},
       {.name = "save_open_failed", .before = {dat}},
       {.name = "save_write_failed", .before = {dat}},
+      {.name = "save_full_disk", .expected = "save_write_failed", .before = {dat},
+       .absent = {"full/new.dat"}, .full_disk = "full"},
       {.name = "save_eof", .before = {dat}},
       // A file another program holds locked, then the board file of 30p's own running board.
       {.name = "save_locked", .arguments = {kBoard},
        .before = {dat, {"held.dat", BoardData()}, {"board.bin", BoardData()}},
        .locked = {"held.dat"},
        .after = {{"held.dat", BoardData()}, {"board.bin", BoardData()}}},
+      // The trace of the running board, which the trace holds locked as a board holds its file.
+      {.name = "save_over_trace", .arguments = {"--port", "sim", "--trace", "trace.txt"},
+       .before = {dat}, .starts = {{"trace.txt", "# port trace of sim\n"}}},
       // Entry 4.
       {.name = "read_existing", .before = {dat, {"board.dat", BoardData()}}},
       {.name = "read_short", .before = {dat, {"three.dat", BoardData().substr(0, 3)}}},
@@ -231,7 +239,20 @@ TEST_P(DialogueTest, PrintsTheTranscript) {
     locks.push_back(std::make_unique<HeldFileLock>(scratch.Work() / name));
     ASSERT_TRUE(locks.back()->Held()) << "the test cannot lock " << name;
   }
-  const RunResult run = RunProgram(PLOVER_30P_PROGRAM, test.arguments, input, scratch);
+  std::string program = PLOVER_30P_PROGRAM;
+  std::vector<std::string> arguments = test.arguments;
+  std::unique_ptr<test_support::FullDisk> full_disk;
+  if (!test.full_disk.empty()) {
+    full_disk = std::make_unique<test_support::FullDisk>(scratch.Work() / test.full_disk);
+    if (!full_disk->Mounted()) {
+      // Without the right to mount, no file may grow instead; standard output then goes through
+      // a pipe, which the limit does not reach.
+      arguments.insert(arguments.begin(),
+                       {"-c", "(ulimit -f 0 && exec \"$0\" \"$@\") | cat", program});
+      program = "/bin/sh";
+    }
+  }
+  const RunResult run = RunProgram(program, arguments, input, scratch);
   locks.clear();
 
   ASSERT_TRUE(run.exited) << "30p " << DescribeEnd(run);
@@ -253,6 +274,10 @@ TEST_P(DialogueTest, PrintsTheTranscript) {
     ASSERT_TRUE(fs::exists(path)) << file.name << " does not exist after the run";
     const std::string file_difference = DescribeFirstDifference(file.bytes, ReadFileBytes(path));
     EXPECT_TRUE(file_difference.empty()) << file.name << " after the run: " << file_difference;
+  }
+  for (const FileSpec& file : test.starts) {
+    const std::string bytes = ReadFileBytes(scratch.Work() / file.name);
+    EXPECT_EQ(bytes.substr(0, file.bytes.size()), file.bytes) << file.name << " after the run";
   }
   for (const std::string& name : test.absent) {
     EXPECT_FALSE(fs::exists(scratch.Work() / name)) << name << " exists after the run";

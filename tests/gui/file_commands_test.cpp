@@ -6,8 +6,13 @@
 
 #include <QDir>
 #include <cstdlib>
+#include <optional>
 
+#include "gui/resource_ids.h"
 #include "plover_fixture.h"
+#include "ports/port_table.h"
+#include "tests/support/full_disk.h"
+#include "tests/support/no_file_growth.h"
 
 namespace {
 
@@ -47,7 +52,7 @@ TEST_F(FileCommandsTest, OpenAsksForAnExistingDataFileAndShowsIt) {
   const auto& dialog = prompts_.file_dialogs[0];
   EXPECT_TRUE(dialog.open_dialog);
   EXPECT_TRUE(dialog.filter.startsWith(QStringLiteral("Data files (*.dat)|*.dat|")));
-  EXPECT_EQ(dialog.default_extension, QStringLiteral("dat"));
+  EXPECT_EQ(dialog.default_extension, QString());  // the name is opened as typed
   EXPECT_EQ(dialog.initial_name, QStringLiteral("*.dat"));
   EXPECT_EQ(dialog.flags, shell::kHideReadOnly | shell::kFileMustExist);
 
@@ -151,6 +156,7 @@ TEST_F(FileCommandsTest, SaveBeforeAnyOpenIsSaveAs) {
   ASSERT_EQ(prompts_.file_dialogs.size(), 1u);
   EXPECT_TRUE(prompts_.file_dialogs[0].open_dialog);
   EXPECT_EQ(prompts_.file_dialogs[0].flags, unsigned{shell::kHideReadOnly});
+  EXPECT_EQ(prompts_.file_dialogs[0].default_extension, QStringLiteral("dat"));
   EXPECT_EQ(ReadFile(path), QByteArray(128, '\x5A'));
   EXPECT_EQ(App().CurrentFileName, path);
   EXPECT_EQ(Caption(), path + " - PLOVER");
@@ -201,6 +207,21 @@ TEST_F(FileCommandsTest, WriteThatFailsIsReportedAndNotTakenAsSaved) {
   EXPECT_EQ(Caption(), QStringLiteral(" - PLOVER"));
 }
 
+// Save As to a new name on a full disk (a full tmpfs where the test may mount one, else no file
+// may grow) fails as the disk being full, and leaves no empty file under that name.
+TEST_F(FileCommandsTest, FailedSaveOfANewFileLeavesNoFile) {
+  const test_support::FullDisk disk(PathOf("full").toStdString());
+  std::optional<test_support::NoFileGrowth> no_growth;
+  if (!disk.Mounted()) no_growth.emplace();
+  const QString path = PathOf("full/new.dat");
+  prompts_.AnswerFileDialog(path);
+  RunCommand(shell::ID_FILE_SAVE_AS);
+  no_growth.reset();
+  ExpectOneFileError("Disk full while accessing " + path + ".");
+  EXPECT_FALSE(QFile::exists(path));
+  EXPECT_TRUE(App().CurrentFileName.isEmpty());
+}
+
 TEST_F(FileCommandsTest, SaveToAHeldFileLeavesItsContents) {
   const QString path = WriteFile("held.dat", Pattern(128, 9));
   OpenThroughDialog(path);
@@ -212,11 +233,35 @@ TEST_F(FileCommandsTest, SaveToAHeldFileLeavesItsContents) {
   EXPECT_EQ(ReadFile(path), Pattern(128, 9));
 }
 
+// A run with a trace: the trace is held locked while it is open, as a board holds its file, so
+// Save naming it is refused as a held file and the trace keeps what it recorded.
+class TracedFileCommandsTest : public FileCommandsTest {
+ public:
+  plover::StartOptions Options() const override {
+    plover::StartOptions options;
+    options.bus.port = *ports::ParsePortSpec("sim").spec;
+    options.bus.trace_file = PathOf("trace.txt").toStdString();
+    return options;
+  }
+};
+
+TEST_F(TracedFileCommandsTest, SaveOverTheRunningTraceIsRefused) {
+  RunCommand(plover::ID_TOOLS_UPLOAD);  // the first bus operation opens the trace
+  const QString trace = PathOf("trace.txt");
+  prompts_.AnswerFileDialog(trace);
+  RunCommand(shell::ID_FILE_SAVE_AS);
+  ExpectOneFileError("A sharing violation occurred while accessing " + trace + ".");
+  app_.reset();  // the trace is written out as the program ends
+  EXPECT_TRUE(ReadFile(trace).startsWith("# port trace of sim\n"))
+      << ReadFile(trace).left(200).toStdString();
+}
+
 }  // namespace
 
 // Intel HEX and S-record files through File > Open and Save As: a file that holds some addresses
 // changes only those and says which; a faulty one is refused with its line, the image kept; Save
-// As writes the whole image in the format of the name, which srec_cat reads back.
+// As writes the whole image in the format of the name, which srec_cat reads back and whose header
+// srec_info shows.
 TEST_F(FileCommandsTest, RecordFilesOpenPartlyAndSaveWhole) {
   App().EepromImage.fill(0x11);
   // Addresses 2-3 and 16: three data records, then the end record.
@@ -246,5 +291,9 @@ TEST_F(FileCommandsTest, RecordFilesOpenPartlyAndSaveWhole) {
   const QString binary = PathOf("whole.bin");
   ASSERT_EQ(std::system(("srec_cat " + saved + " -o " + binary + " -binary").toLocal8Bit()), 0);
   EXPECT_EQ(ReadFile(binary), expected);
+  // The header names the program that wrote the file.
+  const QString header = PathOf("header.txt");
+  ASSERT_EQ(std::system(("srec_info " + saved + " > " + header).toLocal8Bit()), 0);
+  EXPECT_TRUE(ReadFile(header).contains("Header: \"plover\"")) << ReadFile(header).toStdString();
   EXPECT_EQ(App().CurrentFileName, saved);
 }

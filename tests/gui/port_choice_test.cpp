@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QTreeWidget>
 #include <QUrl>
+#include <tuple>
 
 #include "gui/about_dlg.h"
 #include "gui/port_dlg.h"
@@ -145,6 +146,34 @@ TEST(StartDecisionTest, AStoredPortIsCheckedAsTheCommandLineWouldBe) {
   const StartDecision clash =
       DecideStart(ParseCommandLine({"plover", "--trace", "b.bin"}), {QStringLiteral("sim:b.bin")});
   EXPECT_TRUE(clash.refusal.contains(QStringLiteral("the board file")));
+}
+
+// A port written into the configuration file by hand, with spaces after its commas and no
+// quotes, is taken as the port it names; one that still names no port is reported, not dropped.
+TEST_F(PloverTest, AStoredPortWrittenByHandWithCommasIsTaken) {
+  QFile file(StoredChoicesFile());
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()));
+  const QByteArray kept = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  file.close();
+  for (const auto& [line, port, origin] :
+       {std::tuple{"Port=sim:x.bin, twr=5", "sim:x.bin,twr=5", PortOrigin::Chosen},
+        {"Port=\"sim:x.bin,twr=5\"", "sim:x.bin,twr=5", PortOrigin::Chosen},
+        {"Port=sim:x.bin, bogus", "", PortOrigin::Default}}) {
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QByteArray("[Tools]\n") + line + "\n");
+    file.close();
+    const StartDecision decision = DecideStart(ParseCommandLine({"plover"}), LoadStoredChoices());
+    EXPECT_EQ(decision.options.port_origin, origin) << line;
+    if (origin == PortOrigin::Chosen) {
+      EXPECT_EQ(decision.options.bus.port.Text(), port) << line;
+      EXPECT_TRUE(decision.warning.isEmpty()) << decision.warning.toStdString();
+    } else {
+      EXPECT_TRUE(decision.warning.contains(QStringLiteral("'sim:x.bin,bogus', is not valid here")))
+          << decision.warning.toStdString();
+    }
+  }
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(kept);
 }
 
 TEST_F(PloverTest, AChoiceTheConfigurationFileDoesNotTakeHoldsForTheRunAndIsReported) {

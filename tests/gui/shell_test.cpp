@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <QFile>
+#include <QFileDialog>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <utility>
@@ -68,6 +69,22 @@ TEST(FileFilterTest, DataFileFilterInBothFormsAndEachPatternNamesItsFormat) {
     EXPECT_EQ(SuffixOfNameFilter(QString::fromUtf8(chosen), QStringLiteral("dat")),
               QString::fromUtf8(suffix))
         << chosen;
+  }
+}
+
+// The real dialog offers every filter, "All files" last; a typed name gets the chosen filter's
+// extension only where the request has a default one (Save As), never when opening.
+TEST(FileFilterTest, OnlyADialogWithADefaultExtensionAddsOne) {
+  for (const char* extension : {"", "dat"}) {
+    QFileDialog dialog;
+    FileDialogRequest request;
+    request.filter = QString::fromUtf8(plover::kDataFileFilter);
+    request.default_extension = QString::fromUtf8(extension);
+    PrepareFileDialog(dialog, request);
+    EXPECT_EQ(dialog.nameFilters(), QtNameFilters(QString::fromUtf8(plover::kDataFileFilter)));
+    EXPECT_EQ(dialog.defaultSuffix(), QString::fromUtf8(extension));
+    emit dialog.filterSelected(QStringLiteral("Intel HEX (*.hex *.ihex *.ihx)"));
+    EXPECT_EQ(dialog.defaultSuffix(), *extension == '\0' ? QString() : QStringLiteral("hex"));
   }
 }
 

@@ -263,23 +263,24 @@ std::vector<std::string> Lines(const std::string& text) {
 TEST(ImageFileTest, WritesSixteenBytesARecordAndReadsItBack) {
   const bus::Image image = TestImage();
   const std::vector<std::string> hex =
-      Lines(image_files::EncodeImage(image, image_files::ImageFormat::IntelHex));
+      Lines(image_files::EncodeImage(image, image_files::ImageFormat::IntelHex, "30p"));
   ASSERT_EQ(hex.size(), 9u);
   EXPECT_EQ(hex[0], ":10000000FF24496E93B8DD02274C7196BBE0052AA8");
   EXPECT_EQ(hex[8], ":00000001FF");
   const std::vector<std::string> srec =
-      Lines(image_files::EncodeImage(image, image_files::ImageFormat::SRecord));
+      Lines(image_files::EncodeImage(image, image_files::ImageFormat::SRecord, "30p"));
   ASSERT_EQ(srec.size(), 11u);
+  EXPECT_EQ(srec[0], "S006000033307026");  // the header: "30p"
   EXPECT_EQ(srec[1], "S1130000FF24496E93B8DD02274C7196BBE0052AA4");
   EXPECT_EQ(srec[9], "S5030008F4");
   EXPECT_EQ(srec[10], "S9030000FC");
-  EXPECT_EQ(image_files::EncodeImage(image, image_files::ImageFormat::Raw), Bytes(image));
+  EXPECT_EQ(image_files::EncodeImage(image, image_files::ImageFormat::Raw, "30p"), Bytes(image));
 
   const ScratchFolder scratch;
   for (const char* name : {"image.bin", "image.hex", "image.srec"}) {
     const std::string path = scratch.Path() / name;
     const image_files::ImageFormat format = image_files::FormatFromFileName(name);
-    WriteFileBytes(path, image_files::EncodeImage(image, format));
+    WriteFileBytes(path, image_files::EncodeImage(image, format, "30p"));
     const image_files::ImageFileRead read = image_files::ReadImageFile(path, format);
     ASSERT_TRUE(read.image) << read.error;
     EXPECT_TRUE(read.image->Complete()) << name;
@@ -316,7 +317,7 @@ TEST_P(OutsideToolTest, ReadsWhatWeWriteAndWeReadWhatItWrites) {
   }
   const bus::Image image = TestImage();
   const ScratchFolder scratch;
-  WriteFileBytes(scratch.Work() / "in.txt", image_files::EncodeImage(image, GetParam().format));
+  WriteFileBytes(scratch.Work() / "in.txt", image_files::EncodeImage(image, GetParam().format, "30p"));
   const RunResult to_binary = RunProgram(tool, GetParam().to_binary, "", scratch);
   EXPECT_EQ(to_binary.exit_status, 0) << to_binary.err;
   EXPECT_EQ(ReadFileBytes(scratch.Work() / "out.bin"), Bytes(image));
