@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "console/log_entry.h"
 
-#include <unistd.h>
-
 #include <array>
 #include <cstdio>
 #include <ctime>
 
 #include "console/image_digest.h"
 #include "console/json_text.h"
+#include "platform/host_name.h"
 
 namespace console {
 
@@ -35,8 +34,9 @@ std::string LogLine(const LoggedOperation& logged, const std::string& host) {
   } else {
     line.String("file", operation.file);
   }
-  if (record.image) {
-    line.String("image_sha256", ImageSha256(*record.image));
+  const std::string digest = record.image ? ImageSha256(*record.image) : std::string();
+  if (!digest.empty()) {
+    line.String("image_sha256", digest);
   } else {
     line.Null("image_sha256");
   }
@@ -68,9 +68,8 @@ std::string UtcTimestamp(std::chrono::system_clock::time_point when) {
 }
 
 std::string HostName() {
-  std::array<char, 256> name{};
-  if (::gethostname(name.data(), name.size() - 1) != 0 || name[0] == '\0') return "unknown";
-  return name.data();
+  const std::string name = platform::HostName();
+  return name.empty() ? "unknown" : name;
 }
 
 }  // namespace console
