@@ -9,7 +9,7 @@
 
 namespace console {
 
-// 64 lower-case hexadecimal digits.
+// 64 lower-case hexadecimal digits; empty when the system cannot compute the digest.
 [[nodiscard]] std::string ImageSha256(const bus::Image& image);
 
 }  // namespace console

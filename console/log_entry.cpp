@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "console/log_entry.h"
 
-#include <unistd.h>
-
 #include <array>
 #include <cstdio>
-#include <ctime>
 
 #include "console/image_digest.h"
 #include "console/json_text.h"
+#include "platform/host_name.h"
 
 namespace console {
 
@@ -35,8 +33,9 @@ std::string LogLine(const LoggedOperation& logged, const std::string& host) {
   } else {
     line.String("file", operation.file);
   }
-  if (record.image) {
-    line.String("image_sha256", ImageSha256(*record.image));
+  const std::string digest = record.image ? ImageSha256(*record.image) : std::string();
+  if (!digest.empty()) {
+    line.String("image_sha256", digest);
   } else {
     line.Null("image_sha256");
   }
@@ -54,23 +53,24 @@ std::string LogLine(const LoggedOperation& logged, const std::string& host) {
 }
 
 std::string UtcTimestamp(std::chrono::system_clock::time_point when) {
-  using std::chrono::duration_cast;
-  using std::chrono::milliseconds;
-  const auto since_epoch = duration_cast<milliseconds>(when.time_since_epoch()).count();
-  const std::time_t seconds = static_cast<std::time_t>(since_epoch / 1000);
-  std::tm utc{};
-  ::gmtime_r(&seconds, &utc);
-  std::array<char, 40> text{};
-  const std::size_t length = std::strftime(text.data(), text.size(), "%Y-%m-%dT%H:%M:%S", &utc);
-  std::array<char, 8> fraction{};
-  std::snprintf(fraction.data(), fraction.size(), ".%03dZ", static_cast<int>(since_epoch % 1000));
-  return std::string(text.data(), length) + fraction.data();
+  namespace chrono = std::chrono;
+  const auto milliseconds = chrono::floor<chrono::milliseconds>(when);
+  const auto day = chrono::floor<chrono::days>(milliseconds);
+  const chrono::year_month_day date(day);
+  const chrono::hh_mm_ss time(milliseconds - day);
+  std::array<char, 96> text{};
+  const int length = std::snprintf(
+      text.data(), text.size(), "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ",
+      static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+      static_cast<unsigned>(date.day()), static_cast<int>(time.hours().count()),
+      static_cast<int>(time.minutes().count()), static_cast<int>(time.seconds().count()),
+      static_cast<int>(time.subseconds().count()));
+  return std::string(text.data(), static_cast<std::size_t>(length));
 }
 
 std::string HostName() {
-  std::array<char, 256> name{};
-  if (::gethostname(name.data(), name.size() - 1) != 0 || name[0] == '\0') return "unknown";
-  return name.data();
+  const std::string name = platform::HostName();
+  return name.empty() ? "unknown" : name;
 }
 
 }  // namespace console

@@ -14,9 +14,10 @@
 #include "console/input_reader.h"
 #include "console/options.h"
 #include "console/run_console.h"
+#include "platform/process_guards.h"
+#include "platform/stop_signals.h"
+#include "platform/terminal.h"
 #include "ports/port_listing.h"
-#include "startup/process_guards.h"
-#include "startup/stop_signals.h"
 
 #ifndef PLOVER_VERSION
 #define PLOVER_VERSION "unknown"
@@ -45,8 +46,8 @@ int ShowText(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bus::GuardStandardDescriptors();
-  bus::IgnoreOutputSignals();
+  platform::GuardStandardDescriptors();
+  platform::IgnoreOutputSignals();
   const console::OptionsResult parsed = console::ParseOptions(argc, argv);
   switch (parsed.action) {
     case console::OptionsAction::Refuse:
@@ -65,11 +66,12 @@ int main(int argc, char** argv) {
 
   if (parsed.action == console::OptionsAction::RunBatch) {
     // A station stops between boards, never in the middle of one.
-    if (parsed.options.station.repeat) bus::CatchStopSignals();
+    if (parsed.options.station.repeat) platform::CatchStopSignals();
     console::FileOutput out(stdout);
     console::FileOutput err(stderr);
     const int status = console::RunBatchCommand(
-        parsed.options, {out, err, ::isatty(STDERR_FILENO) == 1}, bus::StopRequested);
+        parsed.options, {out, err, platform::IsTerminal(platform::StandardStream::Error)},
+        platform::StopRequested);
     return console::StatusAfterOutput(status, out, err);
   }
   bus::BusConnection bus(
@@ -78,7 +80,7 @@ int main(int argc, char** argv) {
   console::FdSource source(STDIN_FILENO);
   console::InputReader in(source, &out);
   console::ConsoleSettings settings;
-  settings.terminal = ::isatty(STDOUT_FILENO) == 1;
+  settings.terminal = platform::IsTerminal(platform::StandardStream::Output);
   const int status = console::RunConsole(in, out, bus, settings);
   console::FileOutput err(stderr);
   return console::StatusAfterOutput(status, out, err);

@@ -2,10 +2,10 @@
 // The traceability log of --log FILE: one line per operation per board, appended.
 //
 // The file is opened for appending (created if missing) and each line goes to it with a single
-// write and is then flushed to the disk (fsync) before the call returns, so a power cut loses at
+// write and is then flushed to the disk before the call returns, so a power cut loses at
 // most the line being written, and several programs appending to one log never tear each other's
-// lines (O_APPEND makes each write land whole at the end). One object serves all the boards of a
-// run; their lines go one at a time.
+// lines (each write lands whole at the end: platform::AppendFile). One object serves all the boards
+// of a run; their lines go one at a time.
 //
 // A line cut short (a disk that filled up half way through it, in this run or an earlier one) or
 // a last line someone left without its line break is ended before the next line is appended, so
@@ -16,12 +16,13 @@
 #include <mutex>
 #include <string>
 
+#include "platform/append_file.h"
+
 namespace console {
 
 class TraceabilityLog {
  public:
   TraceabilityLog() = default;
-  ~TraceabilityLog();
   TraceabilityLog(const TraceabilityLog&) = delete;
   TraceabilityLog& operator=(const TraceabilityLog&) = delete;
 
@@ -38,13 +39,10 @@ class TraceabilityLog {
 
  private:
   std::string WriteWhole(const std::string& line);
-  // Whether the file's last byte is there and is not a line break.
-  [[nodiscard]] bool EndsMidLine() const;
 
   std::mutex mutex_;
   std::string path_;
-  int fd_ = -1;
-  bool regular_ = false;  // a regular file, which fsync flushes
+  platform::AppendFile file_;
   std::atomic<bool> broken_{false};
 };
 

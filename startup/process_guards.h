@@ -1,17 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What both programs do first, before they open any file or port.
+// The start-up guards under their former names, for the windowed program until it includes
+// platform/process_guards.h itself.
 #pragma once
+
+#include "platform/process_guards.h"
 
 namespace bus {
 
-// Opens /dev/null on each of the standard descriptors 0, 1 and 2 that is closed, so that the
-// first file the program opens (a board file, a trace) cannot take the place of standard output
-// or standard error and receive the listing or a message.
-void GuardStandardDescriptors();
-
-// A write past the file-size limit (ulimit -f) then fails with EFBIG, and a write to a pipe whose
-// reader has gone (`30p ... | head -1`) with EPIPE, both of which the program reports, instead of
-// ending it with SIGXFSZ or SIGPIPE in the middle of an operation (a write left half done).
-void IgnoreOutputSignals();
+using platform::GuardStandardDescriptors;
+using platform::IgnoreOutputSignals;
 
 }  // namespace bus

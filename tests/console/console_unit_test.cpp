@@ -24,6 +24,7 @@
 #include "console/console_session.h"
 #include "console/image_listing.h"
 #include "console/input_conversions.h"
+#include "console/log_entry.h"
 #include "console/menu_loop.h"
 #include "console/page_size_advice.h"
 #include "console/run_console.h"
@@ -547,6 +548,20 @@ TEST(PageSizeAdviceTest, AReadBackNoPageSizeExplainsNamesEverySmallerSize) {
                                    .read_back = &kept_nothing}),
             " with --page-size 16: the page size may be too large for this EEPROM; try "
             "--page-size 8, 4, 2 or 1");
+}
+
+// The log's time, computed from the calendar on every system: the first instant, a leap day's
+// last millisecond, the year 2100 (no leap day).
+TEST(LogTimeTest, NamesTheUtcInstantToTheMillisecond) {
+  namespace chrono = std::chrono;
+  using namespace std::chrono_literals;
+  EXPECT_EQ(console::UtcTimestamp(chrono::system_clock::time_point{}), "1970-01-01T00:00:00.000Z");
+  EXPECT_EQ(console::UtcTimestamp(chrono::sys_days{2024y / chrono::February / 29} + 23h + 59min +
+                                  59s + 999ms),
+            "2024-02-29T23:59:59.999Z");
+  EXPECT_EQ(console::UtcTimestamp(chrono::sys_days{2100y / chrono::March / 1} + 6h + 45min + 48s +
+                                  123ms),
+            "2100-03-01T06:45:48.123Z");
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "startup/process_guards.h"
-
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-namespace bus {
+#include "platform/process_guards.h"
+
+namespace platform {
 
 void GuardStandardDescriptors() {
   for (int fd = 0; fd <= 2; ++fd) {
@@ -26,4 +26,4 @@ void IgnoreOutputSignals() {
   ::signal(SIGPIPE, SIG_IGN);
 }
 
-}  // namespace bus
+}  // namespace platform

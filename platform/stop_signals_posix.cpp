@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "startup/stop_signals.h"
-
 #include <signal.h>
 
 #include <atomic>
 
-namespace bus {
+#include "platform/stop_signals.h"
+
+namespace platform {
 
 namespace {
 
@@ -28,4 +28,4 @@ void CatchStopSignals() {
 
 bool StopRequested() { return stop_requested.load(); }
 
-}  // namespace bus
+}  // namespace platform

@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What both programs do first, before they open any file or port.
+#pragma once
+
+namespace platform {
+
+// Gives the null device to each of the standard descriptors 0, 1 and 2 that is closed (on Windows:
+// that the program was started without), so that the first file the program opens (a board file,
+// a trace) cannot take the place of standard output or standard error and receive the listing or a
+// message, and writing to a standard stream nobody gave the program succeeds as on /dev/null.
+void GuardStandardDescriptors();
+
+// A write past the file-size limit (ulimit -f) then fails with EFBIG, and a write to a pipe whose
+// reader has gone (`30p ... | head -1`) with EPIPE, both of which the program reports, instead of
+// ending it with SIGXFSZ or SIGPIPE in the middle of an operation (a write left half done). Windows
+// sends no such signals: there a failed write is already only reported.
+void IgnoreOutputSignals();
+
+}  // namespace platform
