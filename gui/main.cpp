@@ -17,7 +17,7 @@
 #include "gui/shell/command_ids.h"
 #include "gui/shell/user_prompts.h"
 #include "gui/start_options.h"
-#include "startup/process_guards.h"
+#include "platform/process_guards.h"
 
 namespace {
 
@@ -76,8 +76,8 @@ class ScreenshotPrompts final : public shell::UserPrompts {
 }  // namespace
 
 int main(int argc, char** argv) {
-  bus::GuardStandardDescriptors();
-  bus::IgnoreOutputSignals();
+  platform::GuardStandardDescriptors();
+  platform::IgnoreOutputSignals();
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
 
