@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ports/ch341a_port.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -250,7 +251,10 @@ Ch341aAdapter::Ch341aAdapter(std::unique_ptr<Handles> handles, std::string name,
                              LibusbCalls& calls)
     : handles_(std::move(handles)), name_(std::move(name)), calls_(calls), opened_(calls.Now()) {}
 
-Ch341aAdapter::~Ch341aAdapter() = default;
+Ch341aAdapter::~Ch341aAdapter() {
+  // An answer a failed exchange left in the chip is read away before the interface goes back.
+  if (unread_ && !gone_) Drain();
+}
 
 void Ch341aAdapter::Note(char direction, std::span<const std::uint8_t> bytes) {
   wire_note_ += direction;
@@ -282,19 +286,26 @@ int Ch341aAdapter::Exchange(std::span<const std::uint8_t> commands,
                                    static_cast<int>(out.size()), &sent,
                                    kTransferTimeoutMilliseconds);
   if (result == 0 && sent != static_cast<int>(out.size())) result = LIBUSB_ERROR_IO;
-  // Every answer byte is read, so nothing is left for the next exchange to take as its own.
-  std::size_t received = 0;
-  while (result == 0 && received < answer.size()) {
-    int got = 0;
-    result = calls_.BulkTransfer(handles_->handle, kBulkIn, answer.data() + received,
-                                 static_cast<int>(answer.size() - received), &got,
+  int error = result == 0 ? 0 : ErrnoOfLibusb(result);
+  if (result == 0 && !answer.empty()) {
+    // The answer comes as one packet: asking for a whole one shows when it holds more bytes than
+    // the commands ask for, as well as fewer.
+    std::uint8_t packet[kCh341aPacketSize];
+    int received = 0;
+    result = calls_.BulkTransfer(handles_->handle, kBulkIn, packet, sizeof packet, &received,
                                  kTransferTimeoutMilliseconds);
-    received += static_cast<std::size_t>(got);
+    if (received > 0) Note('<', std::span<const std::uint8_t>(packet, received));
+    if (result != 0) {
+      error = ErrnoOfLibusb(result);
+    } else if (static_cast<std::size_t>(received) != answer.size()) {
+      error = EBADMSG;
+    } else {
+      std::copy_n(packet, answer.size(), answer.begin());
+    }
   }
-  if (received > 0) Note('<', answer.first(received));
   if (result == LIBUSB_ERROR_NO_DEVICE) gone_ = true;
-  if (result != 0) unread_ = true;
-  return result == 0 ? 0 : ErrnoOfLibusb(result);
+  if (error != 0) unread_ = true;
+  return error;
 }
 
 int Ch341aAdapter::Transfer(std::span<I2cMessage> messages) {
@@ -303,9 +314,9 @@ int Ch341aAdapter::Transfer(std::span<I2cMessage> messages) {
   if (packets.empty()) return EMSGSIZE;
   for (const Ch341aPacket& packet : packets) {
     std::uint8_t answer[kCh341aPacketSize];
-    const std::span<std::uint8_t> expected(answer, packet.answers.size());
+    const std::span<std::uint8_t> expected(answer, packet.AnswerSize());
     if (const int error = Exchange(packet.commands, expected); error != 0) return error;
-    // The chip carried on after a missing acknowledge; what followed it is not used.
+    // The chip carried on after a select not acknowledged; what it read then is not used.
     if (!TakeCh341aAnswer(packet, expected)) return ENXIO;
   }
   return 0;
@@ -323,6 +334,9 @@ std::string Ch341aAdapter::Remedy(const BusResult& result) const {
                "again.";
       case ETIME:
         return "The CH341A did not answer within a second; unplug it and plug it in again.";
+      case EBADMSG:
+        return "The CH341A answered with another number of bytes than its commands ask for; "
+               "unplug it and plug it in again, then try again.";
       default:
         return "Unplug the CH341A and plug it in again, then try again; dmesg shows what the "
                "USB stack reported.";

@@ -6,8 +6,8 @@
 // plugged in), opens it, detaches a kernel driver that holds its interface (given back at close),
 // claims interface 0 for as long as the port is open, sets the bus speed and drains any answer a
 // previous program left. Transfers run on the chip's I2C stream (see ch341a_stream.h), one
-// 32-byte packet per bulk write, and every answer byte is read. The clock is the monotonic clock
-// since open.
+// 32-byte packet per bulk write with one checked byte, its answer read as one whole packet whose
+// count is compared with the count expected. The clock is the monotonic clock since open.
 #pragma once
 
 #include <cstdint>
@@ -52,7 +52,9 @@ class Ch341aAdapter final : public I2cAdapter {
   struct Handles;
   Ch341aAdapter(std::unique_ptr<Handles> handles, std::string name, LibusbCalls& calls);
 
-  // Sends `commands` as one bulk write and reads `answer.size()` bytes back; 0 or an errno.
+  // Sends `commands` as one bulk write and, when `answer` is not empty, reads one packet back
+  // that must hold exactly `answer.size()` bytes: 0, EBADMSG when it holds more or fewer, or
+  // the errno of the USB failure.
   int Exchange(std::span<const std::uint8_t> commands, std::span<std::uint8_t> answer);
   // Reads away an answer nobody took, waiting briefly for one.
   void Drain();

@@ -8,110 +8,69 @@ namespace {
 
 using namespace ch341a;
 
-// Room kept at the end of every packet for its stop and its end byte.
-constexpr std::size_t kClosingBytes = 2;
-// Commands of one device select with its status: start, one-byte OUT, the address byte.
-constexpr std::size_t kSelectCommands = 3;
+// A packet's fixed bytes: the stream byte, the start, the checked OUT and its select byte, then
+// the stop and the end byte.
+constexpr std::size_t kFixedBytes = 6;
 
-class PacketBuilder {
- public:
-  // True when `commands` more command bytes and `answers` more answer bytes fit in the packet
-  // being built.
-  [[nodiscard]] bool Fits(std::size_t commands, std::size_t answers) const {
-    return current_.commands.size() + commands + kClosingBytes <= kCh341aPacketSize &&
-           current_.answers.size() + answers <= kCh341aPacketSize;
-  }
-  // Makes room: closes the packet being built unless it is empty. False when even an empty packet
-  // would not hold it.
-  bool MakeRoom(std::size_t commands, std::size_t answers) {
-    if (Fits(commands, answers)) return true;
-    if (current_.commands.size() > 1) Close();
-    return Fits(commands, answers);
-  }
-  [[nodiscard]] std::size_t AnswerRoom() const {
-    return kCh341aPacketSize - current_.answers.size();
-  }
-
-  // A start (repeated within a packet) and the address byte, sent with its status.
-  void Select(std::uint16_t address, bool read) {
-    current_.commands.push_back(kStart);
-    CheckedByte(static_cast<std::uint8_t>((address << 1) | (read ? 1 : 0)));
-  }
-  void CheckedByte(std::uint8_t byte) {
-    current_.commands.push_back(kOut);
-    current_.commands.push_back(byte);
-    current_.answers.push_back(nullptr);
-  }
-  // Reads into `bytes`, acknowledging all but the last.
-  void Read(std::span<std::uint8_t> bytes) {
-    if (bytes.size() > 1) {
-      current_.commands.push_back(static_cast<std::uint8_t>(kIn | (bytes.size() - 1)));
-    }
-    current_.commands.push_back(kIn);
-    for (std::uint8_t& byte : bytes) current_.answers.push_back(&byte);
-  }
-  std::vector<Ch341aPacket> Finish() {
-    if (current_.commands.size() > 1) Close();
-    return std::move(packets_);
-  }
-
- private:
-  void Close() {
-    current_.commands.push_back(kStop);
-    current_.commands.push_back(kEnd);
-    packets_.push_back(std::move(current_));
-    current_ = Ch341aPacket{{kStream}, {}};
-  }
-
-  Ch341aPacket current_{{kStream}, {}};
-  std::vector<Ch341aPacket> packets_;
-};
-
-bool AddWrite(PacketBuilder& builder, const I2cMessage& message) {
-  const std::size_t count = message.data.size();
-  if (!builder.MakeRoom(kSelectCommands + 2 * count, 1 + count)) return false;
-  builder.Select(message.address, false);
-  for (const std::uint8_t byte : message.data) builder.CheckedByte(byte);
-  return true;
+// A packet that opens with the checked select of `address`.
+Ch341aPacket Opening(std::uint16_t address, bool read) {
+  return {{kStream, kStart, kOut, static_cast<std::uint8_t>((address << 1) | (read ? 1 : 0))},
+          {}};
 }
 
-void AddRead(PacketBuilder& builder, const I2cMessage& message) {
-  // A chunk is a select and at least one byte: its commands are the select, C0|n and C0.
-  constexpr std::size_t kChunkCommands = kSelectCommands + 2;
+void Close(Ch341aPacket& packet) {
+  packet.commands.push_back(kStop);
+  packet.commands.push_back(kEnd);
+}
+
+// The write's select checked, then its bytes in one unchecked OUT.
+Ch341aPacket WritePacket(const I2cMessage& message) {
+  Ch341aPacket packet = Opening(message.address, false);
+  if (!message.data.empty()) {
+    packet.commands.push_back(static_cast<std::uint8_t>(kOut | message.data.size()));
+    packet.commands.insert(packet.commands.end(), message.data.begin(), message.data.end());
+  }
+  Close(packet);
+  return packet;
+}
+
+// Chunks of at most 31 bytes, so the status byte and the bytes read fill one packet of answers:
+// the select checked, all bytes but the last acknowledged, the last not.
+void AddReads(std::vector<Ch341aPacket>& packets, const I2cMessage& message) {
   for (std::size_t offset = 0; offset < message.data.size();) {
-    builder.MakeRoom(kChunkCommands, 2);
-    const std::size_t count = std::min(message.data.size() - offset, builder.AnswerRoom() - 1);
-    builder.Select(message.address, true);
-    builder.Read(message.data.subspan(offset, count));
+    const std::size_t count = std::min(message.data.size() - offset, kCh341aPacketSize - 1);
+    Ch341aPacket packet = Opening(message.address, true);
+    if (count > 1) packet.commands.push_back(static_cast<std::uint8_t>(kIn | (count - 1)));
+    packet.commands.push_back(kIn);
+    for (std::size_t i = 0; i < count; ++i) packet.reads.push_back(&message.data[offset + i]);
+    Close(packet);
+    packets.push_back(std::move(packet));
     offset += count;
   }
 }
 
 }  // namespace
 
+static_assert(kFixedBytes + 1 + kCh341aLongestWrite == kCh341aPacketSize);
+
 std::vector<Ch341aPacket> Ch341aPackets(std::span<I2cMessage> messages) {
-  PacketBuilder builder;
+  std::vector<Ch341aPacket> packets;
   for (const I2cMessage& message : messages) {
     if (message.read) {
       if (message.data.empty()) return {};
-      AddRead(builder, message);
-    } else if (!AddWrite(builder, message)) {
-      return {};
+      AddReads(packets, message);
+    } else {
+      if (message.data.size() > kCh341aLongestWrite) return {};
+      packets.push_back(WritePacket(message));
     }
   }
-  return builder.Finish();
+  return packets;
 }
 
 bool TakeCh341aAnswer(const Ch341aPacket& packet, std::span<const std::uint8_t> answer) {
-  bool acknowledged = true;
-  for (std::size_t i = 0; i < packet.answers.size() && i < answer.size(); ++i) {
-    if (packet.answers[i] == nullptr) {
-      if ((answer[i] & kNotAcknowledged) != 0) acknowledged = false;
-    } else {
-      *packet.answers[i] = answer[i];
-    }
-  }
-  return acknowledged;
+  if (answer.size() != packet.AnswerSize() || (answer[0] & kNotAcknowledged) != 0) return false;
+  for (std::size_t i = 0; i < packet.reads.size(); ++i) *packet.reads[i] = answer[1 + i];
+  return true;
 }
 
 }  // namespace bus

@@ -2,12 +2,20 @@
 // The CH341A's I2C stream: a transfer of I2C messages as the 32-byte command packets the chip
 // runs, and the bytes each packet returns.
 //
-// The chip carries on after a byte that was not acknowledged, so every device select and every
-// byte written is sent as a one-byte OUT, whose acknowledge comes back as a status byte (bit 7
-// set: not acknowledged). A read message is read in chunks whose results fit one 32-byte packet
-// of answers: each chunk selects the device again (checked, so an absent chip is never read as
-// 0xFF) and reads on from the device's current address, acknowledging every byte but the last.
-// Each packet is a bulk write of its own and ends with a stop, so the bus is idle between them.
+// The chip returns the acknowledge of one byte per packet, and carries on after a byte that was
+// not acknowledged. So each packet checks exactly one byte, the device select that opens it (a
+// one-byte OUT, whose status byte comes back first: bit 7 set means not acknowledged), and sends
+// the word address and the data unchecked with one OUT of n bytes. A data byte the EEPROM did not
+// take is seen only when the image is read back.
+//
+// Every message has packets of its own: a write is one packet; a read is read in chunks whose
+// answers fit one 32-byte packet, each chunk selecting the device again (checked, so an absent
+// chip is never read as 0xFF) and reading on from the device's current address, acknowledging
+// every byte but the last. A write followed by a read (a random read) is therefore two packets,
+// not one: the read's select is checked too, and putting it unchecked after the write's in one
+// packet would save a round trip only to read 0xFF from a chip that stopped answering between the
+// two. Each packet is a bulk write of its own and ends with a stop, so the bus is idle between
+// them; the EEPROM and the switch chip keep their address across the stop.
 #pragma once
 
 #include <cstddef>
@@ -33,19 +41,24 @@ inline constexpr std::uint8_t kSet = 0x60;     // | speed code
 inline constexpr std::uint8_t kNotAcknowledged = 0x80;  // the status bit of a missing acknowledge
 }  // namespace ch341a
 
-// One bulk write and what its answer holds, in order: a status byte for each checked byte, or a
-// read byte and where it goes.
+// One bulk write and what its answer holds, in order: the status byte of its device select, then
+// where each read byte goes.
 struct Ch341aPacket {
   std::vector<std::uint8_t> commands;
-  std::vector<std::uint8_t*> answers;  // nullptr: a status byte; else where a read byte goes
+  std::vector<std::uint8_t*> reads;
+  // The bytes its answer holds: the status byte and the read bytes.
+  [[nodiscard]] std::size_t AnswerSize() const { return 1 + reads.size(); }
 };
 
+// The most data bytes (word address included) a write message may hold: one packet carries it.
+inline constexpr std::size_t kCh341aLongestWrite = 25;
+
 // The packets that carry `messages`; empty when a message cannot be carried (a write message
-// longer than one packet holds, or one of no address byte's room).
+// longer than kCh341aLongestWrite, or a read of no byte).
 [[nodiscard]] std::vector<Ch341aPacket> Ch341aPackets(std::span<I2cMessage> messages);
 
-// Puts the read bytes of `answer` where they go. False when a status byte in it says a byte was
-// not acknowledged.
+// Puts the read bytes of `answer` (AnswerSize() bytes) where they go. False when its status byte
+// says the device select was not acknowledged; then nothing is put.
 [[nodiscard]] bool TakeCh341aAnswer(const Ch341aPacket& packet,
                                     std::span<const std::uint8_t> answer);
 

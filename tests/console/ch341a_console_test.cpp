@@ -58,13 +58,16 @@ TEST_P(Ch341aConsoleTest, WritesReadsVerifiesAndDumpsThroughTheProgrammer) {
   }
   bus.Close();
   EXPECT_EQ(chip.Board().EepromContents(), data);
-  // The last byte written, checked byte by byte, then the read-back: the address and a first
-  // chunk in one packet, three more chunks of 31 bytes and the last 6, each select checked.
+  // The last byte written, its select checked, then the read-back: the word address, four
+  // chunks of 31 bytes and the last 4, each a packet of its own with one status byte.
   const std::string text = ports_test::ReadFile(trace);
-  std::size_t at = text.find("\n    > aa 74 80 a0 80 7f 80 7d 75 00\n    < 00 00 00\n");
-  for (const char* packet : {"> aa 74 80 a0 80 00 74 80 a1 dc c0 75 00\n    < 00 00 00 ",
+  std::size_t at = text.find("\n    > aa 74 80 a0 82 7f 7d 75 00\n    < 00\n");
+  for (const char* packet : {"> aa 74 80 a0 81 00 75 00\n    < 00\n",
                              "> aa 74 80 a1 de c0 75 00\n    < 00 ",
-                             "> aa 74 80 a1 c5 c0 75 00\n    < 00 "}) {
+                             "> aa 74 80 a1 de c0 75 00\n    < 00 ",
+                             "> aa 74 80 a1 de c0 75 00\n    < 00 ",
+                             "> aa 74 80 a1 de c0 75 00\n    < 00 ",
+                             "> aa 74 80 a1 c3 c0 75 00\n    < 00 "}) {
     at = at == std::string::npos ? at : text.find(packet, at);
     EXPECT_NE(at, std::string::npos) << packet << " in\n" << text;
   }

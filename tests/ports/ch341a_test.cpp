@@ -33,7 +33,7 @@ const Case kCases[] = {
     {"Write", Healthy, "ch341a", Operation::Write, ""},
     {"ReadAt400kHz", Healthy, "ch341a,khz=400", Operation::Read, ""},
     {"Dump", Healthy, "ch341a", Operation::Dump, ""},
-    // A 17-byte message does not fit the chip's packet: the pages go as two messages each.
+    // A 17-byte message (the word address and a page) fits one packet.
     {"PageWrite16", [](Settings& s) { s.board.page_size = 16; }, "ch341a",
      Operation::PageWrite16, ""},
     {"KernelDriver", [](Settings& s) { s.kernel_driver = true; }, "ch341a", Operation::Read, ""},
@@ -67,6 +67,13 @@ const Case kCases[] = {
                        "The CH341A has been unplugged; plug it in again"},
     {"UnpluggedMidRead", [](Settings& s) { s.unplugged_after = 3; }, "ch341a", Operation::Read,
      "No such device (it has been unplugged)"},
+    // The answer is read as one whole packet and its count compared: never taken as a missing
+    // acknowledge, never retried as a poll, and what was left in the chip is read away.
+    {"AnswerTooLong", [](Settings& s) { s.extra_answers = 2; }, "ch341a", Operation::Read,
+     "failed while reading the EEPROM: Bad message. The CH341A answered with another number of "
+     "bytes than its commands ask for; unplug it"},
+    {"AnswerTooShort", [](Settings& s) { s.answers_short = true; }, "ch341a", Operation::Write,
+     "failed while writing address 0: Bad message. The CH341A answered with another number"},
 };
 
 class Ch341aTest : public testing::TestWithParam<Case> {};
@@ -91,8 +98,8 @@ TEST_P(Ch341aTest, RunsTheOperationOrNamesTheCauseAndGivesBackAllItTook) {
                                                            image, bus::AllAddresses(), 16)
              : c.operation == Operation::Read        ? bus.ReadEeprom(destination)
                                                      : bus.DumpSwitchRegisters(destination);
-    EXPECT_EQ(chip.PendingAnswers(), 0u) << "an answer left unread";
   }
+  EXPECT_EQ(chip.PendingAnswers(), 0u) << "an answer left unread";
   const std::string message = bus::DescribeBusResult(result);
   if (*c.message == '\0') {
     EXPECT_TRUE(result.ok()) << message;

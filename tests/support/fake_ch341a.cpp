@@ -2,6 +2,7 @@
 #include "tests/support/fake_ch341a.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "bus/parallel_port_lines.h"
 #include "ports/ch341a_port.h"
@@ -104,8 +105,12 @@ int FakeCh341a::Answer(unsigned char* data, int length, int* transferred,
     port_->WaitUntil(port_->NowNanoseconds() + timeout_milliseconds * 1'000'000ULL);
     return LIBUSB_ERROR_TIMEOUT;
   }
+  // A faulty chip: bytes its commands did not ask for, or an answer cut short (its last byte
+  // comes with the next IN).
+  answers_.insert(answers_.end(), std::exchange(settings_.extra_answers, 0), 0x55);
+  const std::size_t withheld = std::exchange(settings_.answers_short, false) ? 1 : 0;
   const auto count = std::min<std::size_t>({static_cast<std::size_t>(length),
-                                            bus::kCh341aPacketSize, answers_.size()});
+                                            bus::kCh341aPacketSize, answers_.size() - withheld});
   std::copy_n(answers_.begin(), count, data);
   answers_.erase(answers_.begin(), answers_.begin() + static_cast<long>(count));
   *transferred = static_cast<int>(count);
@@ -117,6 +122,7 @@ int FakeCh341a::Answer(unsigned char* data, int length, int* transferred,
 void FakeCh341a::RunPacket(const unsigned char* packet, int length) {
   if (length < 1 || packet[0] != kStream) return;  // another command family
   bus::ParallelPortLines lines(*port_, bus::TimingPolicy::Windowed);
+  bool checked = false;  // the chip answers the status of one checked byte per packet
   for (int i = 1; i < length && packet[i] != kEnd; ++i) {
     const std::uint8_t command = packet[i];
     const int count = command & 0x3F;
@@ -134,7 +140,8 @@ void FakeCh341a::RunPacket(const unsigned char* packet, int length) {
       for (int b = 0; b < std::max(count, 1) && i + 1 < length; ++b) {
         lines.SendByte(packet[++i]);
         const bool acknowledged = lines.ClockAck() == bus::Ack::Acknowledged;
-        if (count == 0) answers_.push_back(acknowledged ? 0x00 : kNotAcknowledged);
+        if (count == 0 && !checked) answers_.push_back(acknowledged ? 0x00 : kNotAcknowledged);
+        if (count == 0) checked = true;
       }
     } else if ((command & 0xC0) == kIn) {  // IN|n: n bytes acknowledged; IN: one, not
       for (int b = 0; b < std::max(count, 1); ++b) {

@@ -2,7 +2,9 @@
 // A fake CH341A under the ch341a backend's libusb calls: it runs the I2C stream commands it is
 // sent as the chip would, bit by bit on a virtual board through the parallel port's line driver,
 // so one model of the EEPROM and the switch chip answers every road; it queues the status and
-// data bytes the chip returns. The settings give it the troubles real ones have.
+// data bytes the chip returns. Like the chip, it returns the status of the first checked byte of
+// a packet only: a later one-byte OUT in the same packet is clocked out with no status byte. The
+// settings give it the troubles real ones have.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +27,8 @@ struct FakeCh341aSettings {
   bool kernel_driver = false;       // a kernel driver holds interface 0 until detached
   long unplugged_after = -1;        // bulk writes before it is gone; -1: never
   std::size_t left_unread = 0;      // answer bytes a previous program did not read
+  std::size_t extra_answers = 0;    // bytes the chip adds to the next answer it gives (a fault)
+  bool answers_short = false;       // the next answer lacks its last byte (a fault)
   std::uint64_t round_trip_nanoseconds = 0;  // time each bulk write takes before the bus moves
   sim::BoardOptions board;
 };
