@@ -4,7 +4,9 @@
 #include <ftdi.h>
 #include <libusb.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "bus/port_base.h"
 
@@ -43,6 +45,15 @@ int ForEachChip(ftdi_context* context, Visit visit) {
   return 0;
 }
 
+// libftdi's error text, which is a null pointer when it has none.
+std::string ErrorTextOf(ftdi_context* context) {
+  const char* text = ftdi_get_error_string(context);
+  return text == nullptr ? std::string() : std::string(text);
+}
+
+// Within libftdi's own range, the failures that are not libusb's: its device handle is gone.
+constexpr int kUsbDeviceUnavailable = -666;
+
 class RealChannel final : public FtdiChannel {
  public:
   explicit RealChannel(ftdi_context* context) : context_(context) {}
@@ -60,13 +71,34 @@ class RealChannel final : public FtdiChannel {
     return ftdi_set_latency_timer(context_, milliseconds);
   }
   int Flush() override { return ftdi_tcioflush(context_); }
+  // Written with libusb itself, in libftdi's chunks and to its endpoint and timeout, because
+  // ftdi_write_data answers every failure with -1 and libusb's answer says whether the chip has
+  // gone.
   int Write(std::span<const std::uint8_t> bytes) override {
-    return ftdi_write_data(context_, bytes.data(), static_cast<int>(bytes.size()));
+    if (context_->usb_dev == nullptr) return LIBUSB_ERROR_NO_DEVICE;
+    std::size_t offset = 0;
+    while (offset < bytes.size()) {
+      const std::size_t chunk =
+          std::min<std::size_t>(bytes.size() - offset, context_->writebuffer_chunksize);
+      std::vector<unsigned char> out(bytes.begin() + static_cast<std::ptrdiff_t>(offset),
+                                     bytes.begin() + static_cast<std::ptrdiff_t>(offset + chunk));
+      int sent = 0;
+      const int result = libusb_bulk_transfer(context_->usb_dev,
+                                              static_cast<unsigned char>(context_->in_ep),
+                                              out.data(), static_cast<int>(chunk), &sent,
+                                              static_cast<unsigned>(context_->usb_write_timeout));
+      if (result < 0) return result;
+      offset += static_cast<std::size_t>(sent);
+      if (sent == 0) break;
+    }
+    return static_cast<int>(offset);
   }
+  // ftdi_read_data hands on libusb's error, except when its device handle has gone.
   int Read(std::span<std::uint8_t> bytes) override {
-    return ftdi_read_data(context_, bytes.data(), static_cast<int>(bytes.size()));
+    const int read = ftdi_read_data(context_, bytes.data(), static_cast<int>(bytes.size()));
+    return read == kUsbDeviceUnavailable ? LIBUSB_ERROR_NO_DEVICE : read;
   }
-  std::string ErrorText() override { return ftdi_get_error_string(context_); }
+  std::string ErrorText() override { return ErrorTextOf(context_); }
 
  private:
   ftdi_context* context_;
@@ -84,7 +116,9 @@ class RealCalls final : public FtdiCalls {
           0) {
         serial[0] = '\0';
       }
-      devices.push_back({PortPathOf(device), serial, product});
+      libusb_device_descriptor descriptor{};
+      if (libusb_get_device_descriptor(device, &descriptor) != 0) descriptor.bcdDevice = 0;
+      devices.push_back({PortPathOf(device), serial, product, descriptor.bcdDevice});
       return true;
     });
     ftdi_free(context);
@@ -110,7 +144,7 @@ class RealCalls final : public FtdiCalls {
     });
     if (result < 0) {
       const int reason = errno;
-      text = ftdi_get_error_string(context);
+      text = ErrorTextOf(context);
       ftdi_free(context);
       errno = reason;
       return nullptr;

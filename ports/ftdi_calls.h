@@ -3,8 +3,10 @@
 // drive the real backend on a fake chip: one that is absent, busy, forbidden, unplugged in the
 // middle of an operation, or not an MPSSE chip at all.
 //
-// Every call returns what its libftdi1 function returns (a negative result on failure, errno as
-// the library left it). RealFtdiCalls() makes the calls themselves.
+// Every call returns what its libftdi1 function returns (a negative result on failure), except
+// the channel's Write and Read, whose failures are libusb's own answers (LIBUSB_ERROR_NO_DEVICE
+// when the chip has gone), never a number left over from an earlier call. RealFtdiCalls() makes
+// the calls themselves.
 #pragma once
 
 #include <cstdint>
@@ -32,7 +34,11 @@ struct FtdiUsbDevice {
   std::string port_path;      // "1-2.3", as sysfs names the device
   std::string serial;         // the chip's serial number; empty when it has none or is not ours
   std::uint16_t product = 0;  // kFt232hProduct, kFt2232hProduct or kFt4232hProduct
+  std::uint16_t release = 0;  // bcdDevice: what the chip is (kFt232hRelease for an FT232H)
 };
+
+// The FT232H's bcdDevice: the one chip of the three with drive-only-zero.
+inline constexpr std::uint16_t kFt232hRelease = 0x0900;
 
 // One channel of an opened chip; closing it (the destructor) gives the interface back.
 class FtdiChannel {
@@ -41,10 +47,13 @@ class FtdiChannel {
   virtual int SetBitmode(std::uint8_t mask, std::uint8_t mode) = 0;  // ftdi_set_bitmode
   virtual int SetLatencyTimer(std::uint8_t milliseconds) = 0;        // ftdi_set_latency_timer
   virtual int Flush() = 0;                                           // ftdi_tcioflush
-  virtual int Write(std::span<const std::uint8_t> bytes) = 0;        // ftdi_write_data
-  // ftdi_read_data: whatever the chip has, which may be fewer bytes than asked, even none.
+  // The bytes written, or libusb's negative error.
+  virtual int Write(std::span<const std::uint8_t> bytes) = 0;
+  // ftdi_read_data: whatever the chip has, which may be fewer bytes than asked, even none; or
+  // libusb's negative error.
   virtual int Read(std::span<std::uint8_t> bytes) = 0;
-  [[nodiscard]] virtual std::string ErrorText() = 0;  // ftdi_get_error_string
+  // ftdi_get_error_string; empty when libftdi has none.
+  [[nodiscard]] virtual std::string ErrorText() = 0;
 
  protected:
   FtdiChannel() = default;
@@ -61,7 +70,7 @@ class FtdiCalls {
   virtual int FindAll(std::vector<FtdiUsbDevice>& devices) = 0;
   // ftdi_set_interface (1: channel A, 2: B) and ftdi_usb_open_dev on the chip at `port_path`.
   // On failure nullptr, with `result` set to libftdi's negative result (errno kept) and `text`
-  // to its message.
+  // to its message (empty when it has none).
   virtual std::unique_ptr<FtdiChannel> Open(const std::string& port_path, int channel, int& result,
                                             std::string& text) = 0;
   // The monotonic clock in nanoseconds: the port's clock and the deadline of reads.

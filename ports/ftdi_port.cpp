@@ -21,7 +21,7 @@ constexpr std::uint8_t kBitmodeReset = 0x00;
 constexpr std::uint8_t kBitmodeMpsse = 0x02;
 constexpr std::uint8_t kLatencyMilliseconds = 16;
 constexpr std::uint64_t kReplyDeadlineNanoseconds = 1'000'000'000;
-constexpr int kDeviceUnavailable = -666;  // libftdi: the USB device has gone
+constexpr std::uint8_t kSetupProbe = 0xAB;  // another op-code no chip knows, after the set-up
 constexpr const char* kRulesFile = "lib/udev/rules.d/70-plover-usb-programmers.rules";
 
 std::string Hex(std::span<const std::uint8_t> bytes) {
@@ -90,6 +90,20 @@ std::optional<FtdiUsbDevice> ChooseChip(FtdiCalls& calls, const std::string& whe
   return *match;
 }
 
+// True when the USB still lists `device`: a failure during the open is an unplug when not.
+bool StillPlugged(FtdiCalls& calls, const FtdiUsbDevice& device) {
+  std::vector<FtdiUsbDevice> devices;
+  if (calls.FindAll(devices) < 0) return true;
+  return std::any_of(devices.begin(), devices.end(), [&](const FtdiUsbDevice& d) {
+    return d.port_path == device.port_path && d.product == device.product;
+  });
+}
+
+std::string Unplugged(const FtdiUsbDevice& device) {
+  return Describe(device) + " was unplugged while it was being opened: plug it in again (check "
+                            "with lsusb), then try again";
+}
+
 std::unique_ptr<FtdiChannel> OpenChannel(FtdiCalls& calls, const FtdiUsbDevice& device,
                                          int channel, std::string& error) {
   const std::string letter = channel == 2 ? "B" : "A";
@@ -110,18 +124,27 @@ std::unique_ptr<FtdiChannel> OpenChannel(FtdiCalls& calls, const FtdiUsbDevice& 
             " is held by another program or by a kernel driver that could not be detached (" +
             text + "): close the program that uses it (a terminal on its /dev/ttyUSB port), "
             "or unload the driver (modprobe -r ftdi_sio)";
+  } else if (!StillPlugged(calls, device)) {
+    error = Unplugged(device);
   } else {
-    error = "libftdi could not open " + Describe(device) + " (" + text + ", result " +
-            std::to_string(result) + "): unplug it, plug it in again and check with lsusb";
+    error = "libftdi could not open " + Describe(device) + " (" +
+            (text.empty() ? "" : text + ", ") + "result " + std::to_string(result) +
+            "): unplug it, plug it in again and check with lsusb";
   }
   return nullptr;
 }
 
-// The error number for a failed USB write or read.
-int UsbFailure(int result) {
-  return result == kDeviceUnavailable || result == LIBUSB_ERROR_NO_DEVICE || errno == ENODEV
-             ? ENODEV
-             : EIO;
+// The error number for a failed USB write or read, from libusb's answer: never one that reads
+// as a missing acknowledge (EIO, ETIMEDOUT), so the bus layer does not poll on it.
+int UsbFailure(int libusb_error) {
+  switch (libusb_error) {
+    case LIBUSB_ERROR_NO_DEVICE:
+      return ENODEV;
+    case LIBUSB_ERROR_TIMEOUT:
+      return ETIME;
+    default:
+      return EPROTO;
+  }
 }
 
 // A transfer's messages are ones the backend sends: each fits one round trip.
@@ -188,14 +211,23 @@ bool ParseFtdiOption(std::string_view option, FtdiSettings& settings, std::strin
     error = std::string(option) + " is not a bus speed from 1 to 400 kHz";
     return false;
   }
-  error = std::string(option) + ": ftdi takes channel=A|B and khz=N";
+  error = option.empty() ? std::string("an option of ftdi is empty (two commas, or a comma at "
+                                        "the end): ftdi takes channel=A|B and khz=N")
+                         : std::string(option) + ": ftdi takes channel=A|B and khz=N";
   return false;
 }
 
 bool ParseFtdi(std::string_view argument, PortSpec& spec, std::string& error) {
   const PortArgument split = SplitPortArgument(argument);
   FtdiSettings settings;
-  if (split.main) settings.where = std::string(*split.main);
+  if (split.main) {
+    if (split.main->empty()) {
+      error = "the USB port path or serial number is missing after ftdi: (name one such as 1-2.3 "
+              "or a serial number, or leave out the ':' for the only chip plugged in)";
+      return false;
+    }
+    settings.where = std::string(*split.main);
+  }
   for (const std::string_view option : split.options) {
     if (!ParseFtdiOption(option, settings, error)) return false;
   }
@@ -203,6 +235,8 @@ bool ParseFtdi(std::string_view argument, PortSpec& spec, std::string& error) {
               (settings.channel == 2 ? ",channel=B" : "") +
               (settings.khz != kDefaultBusKhz ? ",khz=" + std::to_string(settings.khz) : "");
   spec.settings = settings;
+  spec.device_kind = "FTDI chip";
+  spec.device_where = settings.where;
   return true;
 }
 
@@ -260,33 +294,62 @@ std::unique_ptr<FtdiAdapter> FtdiAdapter::Open(const FtdiSettings& settings, std
   if (channel->SetBitmode(0, kBitmodeReset) < 0 ||
       channel->SetLatencyTimer(kLatencyMilliseconds) < 0 ||
       channel->SetBitmode(0, kBitmodeMpsse) < 0 || channel->Flush() < 0) {
-    error = "libftdi could not put " + Describe(device) + " in MPSSE mode (" +
-            channel->ErrorText() + "): unplug it, plug it in again and check with lsusb";
+    const std::string text = channel->ErrorText();
+    error = !StillPlugged(calls, device)
+                ? Unplugged(device)
+                : "libftdi could not put " + Describe(device) + " in MPSSE mode" +
+                      (text.empty() ? "" : " (" + text + ")") +
+                      ": unplug it, plug it in again and check with lsusb";
     return nullptr;
   }
-  const bool drive_only_zero = device.product == kFt232hProduct;
+  // Drive-only-zero by what the chip says it is, not by its product id alone: an FT2232H or
+  // FT4232H whose product id was changed to the FT232H's would refuse it.
+  const bool drive_only_zero =
+      device.product == kFt232hProduct && device.release == kFt232hRelease;
   std::unique_ptr<FtdiAdapter> adapter(new FtdiAdapter(
       std::move(channel), std::move(name), calls, MpsseTimingAt(settings.khz), drive_only_zero));
-  // An MPSSE engine answers an op-code it does not know with FA and that op-code.
-  const std::uint8_t probe[] = {mpsse::kSyncProbe};
-  std::uint8_t echo[2] = {};
-  const int failed = adapter->Send(probe, Hex(probe));
-  if (failed != 0 || adapter->Collect(echo, 0) != 0 || echo[0] != mpsse::kBadCommandEcho ||
-      echo[1] != mpsse::kSyncProbe) {
-    error = Describe(device) + " answered the MPSSE check with '" +
-            (failed != 0 ? std::string("nothing") : Hex(echo)) +
-            "' where an MPSSE engine answers 'fa aa': not an MPSSE chip or not answering; unplug "
-            "it, plug it in again, and make sure no other program uses it";
-    return nullptr;
-  }
-  const std::vector<std::uint8_t> setup = MpsseSetup(adapter->timing_, drive_only_zero);
-  if (adapter->Send(setup, Hex(setup)) != 0) {
-    error = "libftdi could not set up " + Describe(device) + " for I2C (" +
-            adapter->channel_->ErrorText() + "): unplug it, plug it in again";
+  if (std::string failed = adapter->SetUp(); !failed.empty()) {
+    error = !StillPlugged(calls, device) ? Unplugged(device) : Describe(device) + failed;
     return nullptr;
   }
   adapter->note_.clear();
   return adapter;
+}
+
+std::string FtdiAdapter::SetUp() {
+  // An MPSSE engine answers an op-code it does not know with FA and that op-code.
+  const std::uint8_t probe[] = {mpsse::kSyncProbe};
+  std::uint8_t echo[2] = {};
+  const int failed = Send(probe, Hex(probe));
+  if (failed != 0 || Collect(echo, 0) != 0 || echo[0] != mpsse::kBadCommandEcho ||
+      echo[1] != mpsse::kSyncProbe) {
+    return " answered the MPSSE check with '" + (failed != 0 ? std::string("nothing") : Hex(echo)) +
+           "' where an MPSSE engine answers 'fa aa': not an MPSSE chip or not answering; unplug "
+           "it, plug it in again, and make sure no other program uses it";
+  }
+  // The set-up, then another unknown op-code: a set-up command the chip refuses is answered
+  // first, and would otherwise shift every reply after it.
+  std::vector<std::uint8_t> setup = MpsseSetup(timing_, drive_only_zero_);
+  setup.push_back(kSetupProbe);
+  setup.push_back(mpsse::kSendImmediate);
+  if (Send(setup, Hex(setup)) != 0 || Collect(echo, 0) != 0) {
+    const std::string text = channel_->ErrorText();
+    return " did not take the set-up for I2C" + (text.empty() ? "" : " (" + text + ")") +
+           ": unplug it, plug it in again";
+  }
+  if (echo[0] == mpsse::kBadCommandEcho && echo[1] != kSetupProbe) {
+    return " refused the MPSSE set-up (op-code " + Hex(std::span(echo).last(1)) +
+           "): not an FT232H, FT2232H or FT4232H in MPSSE mode?";
+  }
+  if (echo[0] != mpsse::kBadCommandEcho) {
+    return " answered the set-up with '" + Hex(echo) + "' where an MPSSE engine answers 'fa " +
+           Hex(std::span(&kSetupProbe, 1)) + "': unplug it, plug it in again";
+  }
+  // Nothing left in the reply queue for the first transfer to take as its own.
+  if (channel_->Flush() < 0) {
+    return " could not empty its reply queue: unplug it, plug it in again";
+  }
+  return {};
 }
 
 FtdiAdapter::FtdiAdapter(std::unique_ptr<FtdiChannel> channel, std::string name,
@@ -329,10 +392,18 @@ int FtdiAdapter::RoundTrip(const MpsseI2cStream& stream, std::span<std::uint8_t>
 }
 
 int FtdiAdapter::Send(std::span<const std::uint8_t> bytes, const std::string& note) {
+  if (gone_) return ENODEV;
   note_ += "> " + note + "\n";
   const int written = channel_->Write(bytes);
-  if (written < 0) return UsbFailure(written);
-  return written == static_cast<int>(bytes.size()) ? 0 : EIO;
+  if (written < 0) return Failed(written);
+  return written == static_cast<int>(bytes.size()) ? 0 : EPROTO;
+}
+
+int FtdiAdapter::Failed(int libusb_error) {
+  const int error = UsbFailure(libusb_error);
+  if (error == ENODEV) gone_ = true;
+  note_ += "  (" + std::string(libusb_error_name(libusb_error)) + ")\n";
+  return error;
 }
 
 int FtdiAdapter::Collect(std::span<std::uint8_t> replies, std::uint64_t bus_nanoseconds) {
@@ -340,12 +411,12 @@ int FtdiAdapter::Collect(std::span<std::uint8_t> replies, std::uint64_t bus_nano
   std::size_t have = 0;
   while (have < replies.size()) {
     const int read = channel_->Read(replies.subspan(have));
-    if (read < 0) return UsbFailure(read);
+    if (read < 0) return Failed(read);
     have += static_cast<std::size_t>(read);
     if (have < replies.size() && calls_.Now() > deadline) {
       note_ += "< " + Hex(replies.first(have)) + " (then nothing)\n";
       channel_->Flush();  // what comes late must not shift the next replies
-      return ETIMEDOUT;
+      return ETIME;
     }
   }
   note_ += "< " + Hex(replies) + "\n";
@@ -362,11 +433,9 @@ std::string FtdiAdapter::Remedy(const BusResult& result) const {
       case ENODEV:
         return "The FTDI chip has gone from the USB: plug it in again (check with lsusb), then "
                "try again.";
-      case ETIMEDOUT:
-        return "The FTDI chip stopped answering: unplug it, plug it in again, then try again.";
       default:
-        return "The USB transfer to the FTDI chip failed: try another USB port or cable, then "
-               "try again; dmesg shows what the USB reported.";
+        return "The FTDI chip stopped answering; unplug it and plug it in again, then try again "
+               "(dmesg shows what the USB reported).";
     }
   }
   return "Check the wiring: AD0 to SCL (the EEPROM's pin 6), AD1 and AD2 joined to SDA (pin 5), "

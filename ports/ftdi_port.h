@@ -4,11 +4,14 @@
 //
 // Opening finds the chip (the only one, or the one WHERE names by its USB port path or serial
 // number), claims the channel, puts it in MPSSE mode, checks that it answers an unknown op-code
-// as an MPSSE engine does, and sets up the clock for the bus speed (see ftdi_mpsse.h). Each
-// message of a transfer is one USB round trip: its commands are sent at once, ending with "send
-// immediate", and the acknowledges and data read back, collected from short reads until all have
-// come or a deadline passes. A byte not acknowledged ends the transfer with ENXIO, as i2c-dev
-// does; a chip gone from the USB answers ENODEV at once.
+// as an MPSSE engine does, sets up the clock for the bus speed (see ftdi_mpsse.h), checks that
+// the chip took every set-up command by sending an unknown op-code again, and empties the reply
+// queue. Each message of a transfer is one USB round trip: its commands are sent at once, ending
+// with "send immediate", and the acknowledges and data read back, collected from short reads
+// until all have come or a deadline passes. A byte not acknowledged ends the transfer with ENXIO,
+// as i2c-dev does. The USB's own failures have numbers of their own, never taken for a missing
+// acknowledge: ENODEV when the chip has gone (and at once after), ETIME when its replies do not
+// come, EPROTO for any other failed transfer.
 #pragma once
 
 #include <cstdint>
@@ -61,6 +64,11 @@ class FtdiAdapter final : public I2cAdapter {
   int RoundTrip(const MpsseI2cStream& stream, std::span<std::uint8_t> replies);
   int Send(std::span<const std::uint8_t> bytes, const std::string& note);
   int Collect(std::span<std::uint8_t> replies, std::uint64_t bus_nanoseconds);
+  // The error number of a failed USB transfer, from libusb's answer.
+  int Failed(int libusb_error);
+  // Checks the MPSSE engine, sets it up for I2C and checks the set-up; the end of a message that
+  // begins with the chip's description, or empty.
+  std::string SetUp();
 
   std::unique_ptr<FtdiChannel> channel_;
   std::string name_;
@@ -69,6 +77,7 @@ class FtdiAdapter final : public I2cAdapter {
   bool drive_only_zero_;
   std::uint64_t opened_;
   std::string note_;
+  bool gone_ = false;  // the chip has gone from the USB
 };
 
 // The chip's model name for its USB product id ("FT232H").

@@ -33,6 +33,7 @@ struct Case {
   const char* port;
   FakeFtdiSettings chip;
   const char* message;  // empty: the write, the read back and the register dump succeed
+  long writes = -1;     // the USB writes the chip saw by the end of the operations; -1: any
 };
 
 void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
@@ -61,6 +62,7 @@ TEST_P(FtdiRoadTest, RunsTheOperationsOrSaysWhatFailed) {
   const bus::PortSpecResult parsed = ports::ParsePortSpec(c.port);
   ASSERT_TRUE(parsed.spec) << parsed.error;
   std::string message;
+  long writes = 0;
   {
     bus::BusConnection connection({*parsed.spec, {}, bus::TimingPolicy::Windowed});
     const bus::Image image = Pattern(2);
@@ -69,6 +71,7 @@ TEST_P(FtdiRoadTest, RunsTheOperationsOrSaysWhatFailed) {
     if (result.ok()) result = connection.ReadEeprom(read);
     if (result.ok()) result = connection.DumpSwitchRegisters(registers);
     message = bus::DescribeBusResult(result);
+    writes = chip.Counts().writes;
     if (result.ok()) {
       EXPECT_EQ(chip.Board().EepromContents(), image);
       EXPECT_EQ(read, image);
@@ -80,6 +83,9 @@ TEST_P(FtdiRoadTest, RunsTheOperationsOrSaysWhatFailed) {
     EXPECT_EQ(message, "");
   } else {
     EXPECT_NE(message.find(c.message), std::string::npos) << message;
+  }
+  if (c.writes >= 0) {
+    EXPECT_EQ(writes, c.writes) << "a USB failure was retried";
   }
   EXPECT_EQ(chip.Counts().protocol_faults, 0);
   EXPECT_FALSE(chip.IsOpen()) << "the channel was not given back";
@@ -121,7 +127,28 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"WhereMatchesNone", "ftdi:1-9", Chip(bus::kFt232hProduct, 0),
              "no FTDI chip at USB port 1-9 or with serial number 1-9"},
         Case{"ChannelBOfAnFt232h", "ftdi,channel=B", Chip(bus::kFt232hProduct, 0),
-             "has only channel A; leave channel=B out"}),
+             "has only channel A; leave channel=B out"},
+        // The USB's own failures: their own advice, at the first write, never polled again.
+        Case{"WriteFails", "ftdi", With([](auto& c) { c.write_fails_after = 0; }),
+             "failed while writing address 0: Protocol error. The FTDI chip stopped answering; "
+             "unplug it and plug it in again",
+             3},
+        Case{"ReadFails", "ftdi", With([](auto& c) { c.read_fails_after = 0; }),
+             "failed while writing address 0: Protocol error. The FTDI chip stopped answering;",
+             3},
+        Case{"NoReply", "ftdi", With([](auto& c) { c.silent_after = 0; }),
+             "failed while writing address 0: Timer expired. The FTDI chip stopped answering;",
+             3},
+        Case{"UnpluggedAtOpen", "ftdi", With([](auto& c) { c.unplugged_at_open = true; }),
+             "the FT232H at USB 1-2 (serial FT0001) was unplugged while it was being opened: "
+             "plug it in again"},
+        Case{"SetUpRefused", "ftdi", With([](auto& c) { c.refused_op = 0x8C; }),
+             "the FT232H at USB 1-2 (serial FT0001) refused the MPSSE set-up (op-code 8c): not an "
+             "FT232H, FT2232H or FT4232H in MPSSE mode?"},
+        // Drive-only-zero goes by what the chip says it is (its bcdDevice), not its product id.
+        Case{"Ft232hIdOnAnFt2232h", "ftdi",
+             With([](auto& c) { c.devices = {{"1-2", "", bus::kFt232hProduct, 0x0700}}; }),
+             ""}),
     [](const testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 TEST(FtdiTimingTest, TheDivisorKeepsEveryPhaseAtTheSpeedsMinimums) {

@@ -15,8 +15,16 @@ constexpr std::uint64_t kLatencyPicoseconds = 16'000'000'000;  // the chip's lat
 constexpr std::uint8_t kMpsseMode = 0x02;
 constexpr std::size_t kReadChunk = 5;  // bytes one read returns at most
 
+// The bcdDevice of each product.
+std::uint16_t UsualRelease(std::uint16_t product) {
+  return product == bus::kFt232hProduct    ? bus::kFt232hRelease
+         : product == bus::kFt2232hProduct ? 0x0700
+                                           : 0x0800;
+}
+
 // How many argument bytes each known op-code takes; -1: unknown.
-int Arguments(std::uint8_t op, bool has_drive_zero) {
+int Arguments(std::uint8_t op, bool has_drive_zero, std::uint8_t refused) {
+  if (op == refused) return -1;
   switch (op) {
     case 0x11: case 0x10: case 0x20: case 0x24: case 0x80: case 0x82: case 0x86:
       return 2;
@@ -40,8 +48,11 @@ int Arguments(std::uint8_t op, bool has_drive_zero) {
 // together to SDA.
 class FakeFtdi::Engine {
  public:
-  Engine(FakeFtdi& chip, bool has_drive_zero, bool echoes_garbage)
-      : chip_(chip), has_drive_zero_(has_drive_zero), echoes_garbage_(echoes_garbage) {}
+  Engine(FakeFtdi& chip, bool has_drive_zero, bool echoes_garbage, std::uint8_t refused)
+      : chip_(chip),
+        has_drive_zero_(has_drive_zero),
+        echoes_garbage_(echoes_garbage),
+        refused_(refused) {}
 
   void SetMode(std::uint8_t mode) { mpsse_ = mode == kMpsseMode; }
   void Flush() {
@@ -86,7 +97,7 @@ class FakeFtdi::Engine {
   // Runs the command at `at`; the bytes it used, 0 when it is not complete yet.
   std::size_t Run(std::size_t at) {
     const std::uint8_t op = partial_[at];
-    const int arguments = Arguments(op, has_drive_zero_);
+    const int arguments = Arguments(op, has_drive_zero_, refused_);
     if (arguments < 0) {
       pending_.push_back(echoes_garbage_ ? 0x32 : bus::mpsse::kBadCommandEcho);
       pending_.push_back(echoes_garbage_ ? 0x60 : op);
@@ -204,6 +215,7 @@ class FakeFtdi::Engine {
   FakeFtdi& chip_;
   bool has_drive_zero_;
   bool echoes_garbage_;
+  std::uint8_t refused_;
   bool mpsse_ = false;
   bool divide_by_5_ = true;
   bool three_phase_ = false;
@@ -238,10 +250,8 @@ class FakeChannel final : public bus::FtdiChannel {
   }
   int Write(std::span<const std::uint8_t> bytes) override {
     ++chip_.counts_.writes;
-    if (Gone()) {
-      errno = ENODEV;
-      return -1;
-    }
+    if (Gone()) return LIBUSB_ERROR_NO_DEVICE;
+    if (chip_.Past(chip_.settings_.write_fails_after)) return LIBUSB_ERROR_IO;
     chip_.counts_.bytes_sent += static_cast<long>(bytes.size());
     chip_.engine_->Advance(chip_.settings_.round_trip_nanoseconds * 1000);
     chip_.board_->BeginOperation();
@@ -251,17 +261,21 @@ class FakeChannel final : public bus::FtdiChannel {
   }
   int Read(std::span<std::uint8_t> bytes) override {
     if (Gone()) return LIBUSB_ERROR_NO_DEVICE;
+    if (chip_.Past(chip_.settings_.read_fails_after)) return LIBUSB_ERROR_PIPE;
+    if (chip_.Past(chip_.settings_.silent_after)) {  // only the status bytes come, each 16 ms
+      chip_.engine_->Advance(kLatencyPicoseconds);
+      return 0;
+    }
     const std::size_t given = chip_.engine_->Read(bytes.data(), bytes.size());
     chip_.counts_.bytes_received += static_cast<long>(given);
     return static_cast<int>(given);
   }
-  std::string ErrorText() override { return Gone() ? "usb bulk write failed" : "all fine"; }
+  // libftdi has no text for a failure it did not see.
+  std::string ErrorText() override { return {}; }
 
  private:
-  // Two writes (the check and the setup) before the I2C traffic.
   bool Gone() const {
-    return chip_.settings_.unplugged_after >= 0 &&
-           chip_.counts_.writes > 2 + chip_.settings_.unplugged_after;
+    return chip_.settings_.unplugged_at_open || chip_.Past(chip_.settings_.unplugged_after);
   }
 
   FakeFtdi& chip_;
@@ -270,12 +284,19 @@ class FakeChannel final : public bus::FtdiChannel {
 FakeFtdi::FakeFtdi(const FakeFtdiSettings& settings, const bus::Image& eeprom)
     : settings_(settings), board_(std::make_unique<sim::VirtualBoard>(settings.board, eeprom)) {
   board_->SetAccessNanoseconds(0);
+  for (bus::FtdiUsbDevice& device : settings_.devices) {
+    if (device.release == 0) device.release = UsualRelease(device.product);
+  }
 }
 
 FakeFtdi::~FakeFtdi() = default;
 
+// Two writes (the check, and the set-up with its check) before the I2C traffic.
+bool FakeFtdi::Past(long after) const { return after >= 0 && counts_.writes > 2 + after; }
+
 int FakeFtdi::FindAll(std::vector<bus::FtdiUsbDevice>& devices) {
   devices = settings_.devices;
+  if (open_ && settings_.unplugged_at_open) devices.clear();  // the USB no longer lists it
   return static_cast<int>(devices.size());
 }
 
@@ -293,8 +314,8 @@ std::unique_ptr<bus::FtdiChannel> FakeFtdi::Open(const std::string& port_path, i
     errno = result == bus::kFtdiOpenFailed ? EACCES : EBUSY;
     return nullptr;
   }
-  engine_ = std::make_unique<Engine>(*this, device->product == bus::kFt232hProduct,
-                                     settings_.echoes_garbage);
+  engine_ = std::make_unique<Engine>(*this, device->release == bus::kFt232hRelease,
+                                     settings_.echoes_garbage, settings_.refused_op);
   open_ = true;
   return std::make_unique<FakeChannel>(*this);
 }

@@ -21,12 +21,18 @@
 namespace test_support {
 
 struct FakeFtdiSettings {
-  // The chips on the USB; the one opened plays its product's habits. None: no chip plugged in.
+  // The chips on the USB; the one opened plays the habits of the chip its bcdDevice says it is
+  // (a release of 0 is its product's usual one). None: no chip plugged in.
   std::vector<bus::FtdiUsbDevice> devices = {{"1-2", "FT0001", bus::kFt232hProduct}};
   bool permission_denied = false;  // the device node may not be opened
   bool interface_busy = false;     // another program holds the interface
   bool echoes_garbage = false;     // answers an unknown op-code with something else than FA
   long unplugged_after = -1;       // USB writes after the setup before it is gone; -1: never
+  bool unplugged_at_open = false;  // gone as soon as it is opened
+  long write_fails_after = -1;     // USB writes after the setup before writes fail; -1: never
+  long read_fails_after = -1;      // USB writes after the setup before reads fail; -1: never
+  long silent_after = -1;          // USB writes after the setup before it answers nothing
+  std::uint8_t refused_op = 0;     // a set-up op-code it does not know; 0: none
   std::uint64_t round_trip_nanoseconds = 0;  // time each USB write takes before the chip runs it
   sim::BoardOptions board;                   // the devices on its bus, the write cycle, timing
 };
@@ -59,6 +65,9 @@ class FakeFtdi final : public bus::FtdiCalls {
 
  private:
   friend class FakeChannel;
+
+  // True from the `after`th USB write past the set-up on; -1: never.
+  [[nodiscard]] bool Past(long after) const;
 
   FakeFtdiSettings settings_;
   std::unique_ptr<sim::VirtualBoard> board_;
