@@ -36,6 +36,11 @@ struct PortSpec {
   std::any settings;                     // what the backend parsed, in its own type
   std::vector<std::string> kept_files;   // files the port reads and writes (a board file)
   std::string device_node;               // the device node the port opens, if it opens one
+  // The device the port reaches, as far as is known without opening it, so that two --port
+  // values reaching one device by two roads are caught: its kind ("parallel port", "CH341A")
+  // and where it is ("0x378", a USB port path); where empty: the only one of its kind.
+  std::string device_kind;
+  std::string device_where;
   unsigned bus_khz = 100;                // the bus speed whose phase minimums the floor keeps,
                                          // for a port whose lines the programs drive; 0: off
 

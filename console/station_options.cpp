@@ -58,6 +58,13 @@ std::string SameDevice(const bus::PortSpec& one, const bus::PortSpec& other) {
       bus::SameFile(one.device_node, other.device_node)) {
     return both + " name the same device";
   }
+  // One device by two roads (a parallel port by ppdev and by direct), or a USB programmer named
+  // once by where it is and once as the only one plugged in.
+  if (!one.device_kind.empty() && one.device_kind == other.device_kind &&
+      (one.device_where == other.device_where || one.device_where.empty() ||
+       other.device_where.empty())) {
+    return both + " name the same " + one.device_kind;
+  }
   return {};
 }
 

@@ -69,6 +69,8 @@ bool ParseCh341a(std::string_view argument, PortSpec& spec, std::string& error) 
   if (!settings.where.empty()) spec.text.append(":").append(settings.where);
   if (settings.khz != 100) spec.text.append(",khz=").append(std::to_string(settings.khz));
   spec.settings = settings;
+  spec.device_kind = "CH341A";
+  spec.device_where = settings.where;
   return true;
 }
 

@@ -42,6 +42,23 @@ std::string GroupOf(const std::string& path) {
 
 }  // namespace
 
+std::optional<std::uint16_t> ParallelPortAddress(const SystemRoots& roots,
+                                                 const std::string& name) {
+  std::string base = FirstLine(roots.proc + "/sys/dev/parport/" + name + "/base-addr");
+  base = base.substr(0, base.find_first_of(" \t"));
+  if (base.empty() || base.size() > 5 || base.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  const unsigned long value = std::stoul(base);
+  if (value > 0xFFFD) return std::nullopt;
+  return static_cast<std::uint16_t>(value);
+}
+
+std::string ParallelPortName(const std::string& node) {
+  const std::string name = std::filesystem::path(node).filename().string();
+  return NodeNumber(name, "parport") ? name : std::string();
+}
+
 std::vector<DeviceNode> NodesNamed(const std::string& dev, const std::string& prefix) {
   std::vector<DeviceNode> nodes;
   std::error_code error;

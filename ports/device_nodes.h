@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "bus/port_spec.h"
+#include "ports/calls_override.h"
 
 namespace bus {
 
@@ -26,6 +28,23 @@ struct DeviceNode {
 
 // The first line of a small file, or nothing.
 [[nodiscard]] std::string FirstLine(const std::string& path);
+
+// Where parsing a --port value looks at the machine: the system's own folders, or, while a test
+// holds a SystemRootsOverride, its fake machine.
+inline SystemRoots& SystemRootsInUse() {
+  static SystemRoots real;
+  return CallsOverride<SystemRoots>::InUse(real);
+}
+using SystemRootsOverride = CallsOverride<SystemRoots>;
+
+// The I/O address of the data register of parallel port `name` ("parport0") as the kernel gives
+// it (procfs base-addr, in decimal); nothing when it gives none or one past 0xFFFD.
+[[nodiscard]] std::optional<std::uint16_t> ParallelPortAddress(const SystemRoots& roots,
+                                                               const std::string& name);
+
+// The name of the parallel port behind a ppdev node ("/dev/parport0": "parport0"); empty when
+// the node's name is not parportN.
+[[nodiscard]] std::string ParallelPortName(const std::string& node);
 
 // A USB device as sysfs shows it under <sys>/bus/usb/devices.
 struct UsbDevice {

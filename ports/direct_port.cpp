@@ -47,6 +47,8 @@ bool ParseDirect(std::string_view argument, PortSpec& spec, std::string& error) 
   }
   spec.text = TextOf(settings.address) + SpeedText(spec);
   spec.settings = settings;
+  spec.device_kind = "parallel port";
+  spec.device_where = std::to_string(settings.address);
   return true;
 }
 
@@ -76,16 +78,10 @@ std::vector<ListedPort> FindDirect(const SystemRoots& roots) {
   std::vector<ListedPort> ports;
   for (const DeviceNode& node : NodesNamed(roots.dev, "parport")) {
     const std::string name = "parport" + std::to_string(node.number);
-    std::string base = FirstLine(roots.proc + "/sys/dev/parport/" + name + "/base-addr");
-    base = base.substr(0, base.find_first_of(" \t"));
-    std::uint16_t address = 0;
-    std::string refused;
-    if (base.empty() || base.find_first_not_of("0123456789") != std::string::npos ||
-        !ParseDirectAddress(base, address, refused)) {
-      continue;
-    }
+    const std::optional<std::uint16_t> address = ParallelPortAddress(roots, name);
+    if (!address) continue;
     char spec[32];
-    std::snprintf(spec, sizeof spec, "direct:0x%x", static_cast<unsigned>(address));
+    std::snprintf(spec, sizeof spec, "direct:0x%x", static_cast<unsigned>(*address));
     ports.push_back({spec, "the registers of " + name + ", by port instructions",
                      ::geteuid() == 0 ? "you may open it" : "needs root (CAP_SYS_RAWIO)", name});
   }

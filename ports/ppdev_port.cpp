@@ -70,6 +70,14 @@ bool ParsePpdev(std::string_view argument, PortSpec& spec, std::string& error) {
   spec.text = "ppdev:" + settings.device + SpeedText(spec);
   spec.device_node = settings.device;
   spec.settings = settings;
+  // The port's I/O address, which direct reaches it by too.
+  if (const std::string name = ParallelPortName(settings.device); !name.empty()) {
+    if (const std::optional<std::uint16_t> address =
+            ParallelPortAddress(SystemRootsInUse(), name)) {
+      spec.device_kind = "parallel port";
+      spec.device_where = std::to_string(*address);
+    }
+  }
   return true;
 }
 
