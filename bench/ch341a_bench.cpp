@@ -15,8 +15,8 @@
 #include <memory>
 
 #include "bench/adapter_bench.h"
-#include "ports/ch341a_port.h"
-#include "tests/support/fake_ch341a.h"
+#include "ports/ch341a/ch341a_port.h"
+#include "tests/ports/ch341a/fake_ch341a.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ void RunOperation(benchmark::State& state, Operation operation) {
   settings.round_trip_nanoseconds = 1'000'000;
   test_support::FakeCh341a chip(settings, bus::Image{});
   std::string error;
-  auto adapter = bus::Ch341aAdapter::Open({}, "ch341a", error, chip);
+  auto adapter = ports::Ch341aAdapter::Open({}, "ch341a", error, chip);
   if (!adapter) {
     state.SkipWithError(error.c_str());
     return;

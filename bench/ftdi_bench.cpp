@@ -12,8 +12,8 @@
 #include <string>
 
 #include "bench/adapter_bench.h"
-#include "ports/ftdi_port.h"
-#include "tests/support/fake_ftdi.h"
+#include "ports/ftdi/ftdi_port.h"
+#include "tests/ports/ftdi/fake_ftdi.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ void RunOperation(benchmark::State& state, Operation operation) {
   test_support::FakeFtdi chip(settings, bus::Image{});
   const auto khz = static_cast<unsigned>(state.range(0));
   std::string error;
-  auto adapter = bus::FtdiAdapter::Open({"", 1, khz}, "ftdi", error, chip);
+  auto adapter = ports::FtdiAdapter::Open({"", 1, khz}, "ftdi", error, chip);
   if (!adapter) {
     state.SkipWithError(error.c_str());
     return;

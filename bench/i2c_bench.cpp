@@ -24,8 +24,8 @@
 
 #include "bench/adapter_bench.h"
 #include "bench/goals.h"
-#include "ports/i2c_dev_port.h"
-#include "tests/support/fake_i2c_system.h"
+#include "ports/i2c_dev/i2c_dev_port.h"
+#include "tests/ports/i2c_dev/fake_i2c_system.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ template <typename Operation>
 void RunOperation(benchmark::State& state, Operation operation) {
   test_support::FakeI2cSystem system(Habit(static_cast<int>(state.range(0))), bus::Image{});
   std::string error;
-  auto adapter = bus::I2cDevAdapter::Open("/dev/i2c-1", "i2c:/dev/i2c-1", error, system, "/none");
+  auto adapter = ports::I2cDevAdapter::Open("/dev/i2c-1", "i2c:/dev/i2c-1", error, system, "/none");
   if (!adapter) {
     state.SkipWithError(error.c_str());
     return;
@@ -90,7 +90,7 @@ PageWrite WriteInPages(std::size_t page_size) {
   settings.board.page_size = 16;
   test_support::FakeI2cSystem system(settings, bus::Image{});
   std::string error;
-  auto adapter = bus::I2cDevAdapter::Open("/dev/i2c-1", "i2c:/dev/i2c-1", error, system, "/none");
+  auto adapter = ports::I2cDevAdapter::Open("/dev/i2c-1", "i2c:/dev/i2c-1", error, system, "/none");
   if (!adapter) return {};
   bus::MessageTransactions transactions(*adapter);
   const bus::Image image = bench_support::Pattern();

@@ -101,7 +101,7 @@ void CploverApp::OnToolsPort() {
     bus::BusConnection connection({spec, std::string(), options_.bus.timing});
     return connection.Probe();
   };
-  CPortDlg dialog(bus::FindPorts(options_.roots), QString::fromStdString(options_.bus.port.Text()),
+  CPortDlg dialog(ports::FindPorts(options_.roots), QString::fromStdString(options_.bus.port.Text()),
                   probe, MainWindow());
   if (Prompts().RunModal(dialog) != shell::IDOK || !dialog.ChosenSpec()) return;
   const bus::PortSpec& chosen = *dialog.ChosenSpec();

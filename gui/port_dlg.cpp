@@ -24,10 +24,10 @@ namespace {
 
 // What --list-ports says for each backend that found nothing and knows how to
 // get a port.
-QString NoneFoundLines(const std::vector<bus::ListedPort>& ports) {
+QString NoneFoundLines(const std::vector<ports::ListedPort>& ports) {
   QStringList lines;
-  for (const bus::PortBackend* backend : ports::PortBackends()) {
-    const bool found = std::any_of(ports.begin(), ports.end(), [&](const bus::ListedPort& port) {
+  for (const ports::PortBackend* backend : ports::PortBackends()) {
+    const bool found = std::any_of(ports.begin(), ports.end(), [&](const ports::ListedPort& port) {
       return port.backend == backend;
     });
     if (!found && !backend->none_found.empty()) {
@@ -42,13 +42,13 @@ QString NoneFoundLines(const std::vector<bus::ListedPort>& ports) {
 // board in memory.
 QString SpecOfListed(const QString& listed) { return listed.section(u'[', 0, 0); }
 
-QTreeWidget* MakePortList(const std::vector<bus::ListedPort>& ports, QWidget* parent) {
+QTreeWidget* MakePortList(const std::vector<ports::ListedPort>& ports, QWidget* parent) {
   auto* list = new QTreeWidget(parent);
   list->setHeaderLabels({QStringLiteral("--port"), QStringLiteral("What it is"),
                          QStringLiteral("Whether you may open it")});
   list->setRootIsDecorated(false);
   list->setAllColumnsShowFocus(true);
-  for (const bus::ListedPort& port : ports) {
+  for (const ports::ListedPort& port : ports) {
     auto* row = new QTreeWidgetItem(
         list, {QString::fromStdString(port.spec), QString::fromStdString(port.description),
                QString::fromStdString(port.access)});
@@ -60,7 +60,7 @@ QTreeWidget* MakePortList(const std::vector<bus::ListedPort>& ports, QWidget* pa
 
 }  // namespace
 
-CPortDlg::CPortDlg(const std::vector<bus::ListedPort>& ports, const QString& current,
+CPortDlg::CPortDlg(const std::vector<ports::ListedPort>& ports, const QString& current,
                    PortProbe probe, QWidget* parent)
     : QDialog(parent), probe_(std::move(probe)) {
   setWindowTitle(QStringLiteral("Port"));
@@ -113,7 +113,7 @@ void CPortDlg::TakeListedPort() {
 
 std::optional<bus::PortSpec> CPortDlg::CheckField() {
   const QString text = field_->text().trimmed();
-  bus::PortSpecResult parsed = ports::ParsePortSpec(text.toStdString());
+  ports::PortSpecResult parsed = ports::ParsePortSpec(text.toStdString());
   if (!parsed.spec) {
     ShowReport(QString::fromStdString(parsed.error));
     return std::nullopt;

@@ -15,7 +15,7 @@
 #include <fstream>
 #include <optional>
 
-namespace bus {
+namespace ports {
 namespace {
 
 // The number N of a node named <prefix>N, or nothing when N is not digits or too large for an
@@ -117,4 +117,4 @@ std::string FirstLine(const std::string& path) {
   return line;
 }
 
-}  // namespace bus
+}  // namespace ports

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "bus/port_spec.h"
+#include "ports/port_spec.h"
 #include "ports/calls_override.h"
 
-namespace bus {
+namespace ports {
 
 struct DeviceNode {
   int number;        // N of <prefix>N
@@ -57,4 +57,4 @@ struct UsbDevice {
 // Every USB device of `vendor` (not its interfaces), in the order of their port paths.
 [[nodiscard]] std::vector<UsbDevice> UsbDevicesOf(const SystemRoots& roots, std::uint16_t vendor);
 
-}  // namespace bus
+}  // namespace ports

@@ -6,7 +6,7 @@
 
 #include "ports/port_table.h"
 
-namespace bus {
+namespace ports {
 
 std::vector<ListedPort> FindPorts(const SystemRoots& roots) {
   std::vector<ListedPort> ports;
@@ -55,4 +55,4 @@ std::string PortListing(const std::vector<ListedPort>& ports) {
   return text;
 }
 
-}  // namespace bus
+}  // namespace ports

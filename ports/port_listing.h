@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "bus/port_spec.h"
+#include "ports/port_spec.h"
 
-namespace bus {
+namespace ports {
 
 // What every available row of the table finds, the ports of one device together (a parallel
 // port's ppdev node beside its registers for direct), in the order of the rows otherwise.
@@ -18,4 +18,4 @@ namespace bus {
 // and says how to get one, that line.
 [[nodiscard]] std::string PortListing(const std::vector<ListedPort>& ports);
 
-}  // namespace bus
+}  // namespace ports

@@ -93,16 +93,16 @@ std::optional<FileError> RawFile::Read(std::span<std::uint8_t> destination,
                                        std::chrono::milliseconds device_bound) {
   count_read = 0;
   if (fd_ < 0) return ErrorFromErrno(EBADF);
-  const bus::BoundedRead read =
-      bus::ReadWithin(fd_, destination, std::chrono::steady_clock::now() + device_bound);
+  const files::BoundedRead read =
+      files::ReadWithin(fd_, destination, std::chrono::steady_clock::now() + device_bound);
   count_read = read.count;
   switch (read.end) {
-    case bus::ReadEnd::EndOfFile:
-    case bus::ReadEnd::Full:
+    case files::ReadEnd::EndOfFile:
+    case files::ReadEnd::Full:
       return std::nullopt;
-    case bus::ReadEnd::TimedOut:
+    case files::ReadEnd::TimedOut:
       return ErrorFromErrno(ETIMEDOUT);
-    case bus::ReadEnd::Failed:
+    case files::ReadEnd::Failed:
       break;
   }
   return ErrorFromErrno(read.error_number);

@@ -8,7 +8,7 @@
 
 #include "bus/eeprom_protocol.h"
 #include "bus/switch_register_dump.h"
-#include "ports/sim_port.h"
+#include "ports/sim/sim_port.h"
 #include "sim/virtual_board.h"
 
 namespace bus {
@@ -32,7 +32,7 @@ struct Bench {
   BusResult Dump(Image& into) { return SwitchRegisterDump(lines).DumpSwitchRegisters(into); }
   [[nodiscard]] bool Idle() const { return board.Scl() && board.Sda(); }
 
-  sim::SimPort port;
+  ports::SimPort port;
   sim::VirtualBoard& board;
   ParallelPortLines lines;
 };

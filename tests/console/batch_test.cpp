@@ -387,7 +387,7 @@ std::vector<BatchCase> Cases() {
   // The USB programmers, where they are built: one programmer named twice, and options and
   // locations left empty.
   const auto built = [](std::string_view name) {
-    for (const bus::PortBackend* backend : ports::PortBackends()) {
+    for (const ports::PortBackend* backend : ports::PortBackends()) {
       if (backend->name == name) return true;
     }
     return false;

@@ -10,8 +10,8 @@
 #include "console/options.h"
 #include "console/run_console.h"
 #include "dialogue_runner.h"
-#include "ports/libusb_calls.h"
-#include "tests/support/fake_ch341a.h"
+#include "ports/usb/libusb_calls.h"
+#include "tests/ports/ch341a/fake_ch341a.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -38,7 +38,7 @@ TEST_P(Ch341aConsoleTest, WritesReadsVerifiesAndDumpsThroughTheProgrammer) {
   bus::Image power_up{};
   power_up.fill(0xEE);
   test_support::FakeCh341a chip({}, power_up);
-  const bus::LibusbCallsOverride seam(chip);
+  const ports::LibusbCallsOverride seam(chip);
   const char* const argv[] = {"30p", "--port", "ch341a", "--trace", trace.c_str(), "--write",
                               image.c_str()};
   const console::OptionsResult parsed = console::ParseOptions(batch ? 7 : 5, argv);

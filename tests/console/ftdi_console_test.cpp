@@ -12,7 +12,7 @@
 #include "console/run_console.h"
 #include "dialogue_runner.h"
 #include "ports/port_table.h"
-#include "tests/support/fake_ftdi.h"
+#include "tests/ports/ftdi/fake_ftdi.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ TEST_P(FtdiConsoleTest, DialogueEntriesAndABatchWriteWithVerify) {
   console_test::WriteFileBytes(file, data);
   {
     test_support::FakeFtdi chip = MakeChip();
-    const bus::FtdiCallsOverride seam(chip);
+    const ports::FtdiCallsOverride seam(chip);
     bus::BusConnection bus(Options());
     console::StringOutput out;
     console::MemorySource source("\n1\n5\n6\n8\n9\n");
@@ -85,7 +85,7 @@ TEST_P(FtdiConsoleTest, DialogueEntriesAndABatchWriteWithVerify) {
     EXPECT_EQ(chip.TimingNotes(), "");
   }
   test_support::FakeFtdi chip = MakeChip();
-  const bus::FtdiCallsOverride seam(chip);
+  const ports::FtdiCallsOverride seam(chip);
   bus::BusConnection bus(Options());
   console::BatchPlan plan;
   plan.operations = {{console::BatchOperationKind::Write, (scratch.Path() / "image.bin").string()}};
@@ -97,7 +97,7 @@ TEST_P(FtdiConsoleTest, DialogueEntriesAndABatchWriteWithVerify) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Chips, FtdiConsoleTest,
-                         testing::Values(Chip{"ftdi", bus::kFt232hProduct, 100},
-                                         Chip{"ftdi,khz=400", bus::kFt2232hProduct, 400}));
+                         testing::Values(Chip{"ftdi", ports::kFt232hProduct, 100},
+                                         Chip{"ftdi,khz=400", ports::kFt2232hProduct, 400}));
 
 }  // namespace

@@ -176,9 +176,9 @@ TEST(SeveralBoardsTest, OneParallelPortByTwoRoadsIsRefused) {
   const fs::path parport0 = machine.Path() / "proc/sys/dev/parport/parport0";
   fs::create_directories(parport0);
   WriteFileBytes(parport0 / "base-addr", "888\t1912\n");
-  bus::SystemRoots roots{(machine.Path() / "dev").string(), (machine.Path() / "sys").string(),
+  ports::SystemRoots roots{(machine.Path() / "dev").string(), (machine.Path() / "sys").string(),
                          (machine.Path() / "proc").string()};
-  const bus::SystemRootsOverride seam(roots);
+  const ports::SystemRootsOverride seam(roots);
   for (const char* direct : {"direct:0x378", "direct:0x378,khz=400", "direct:0x278"}) {
     const char* const argv[] = {"30p", "--port", "ppdev:/dev/parport0", "--port", direct,
                                 "--probe"};

@@ -5,9 +5,9 @@
 #include "gui/resource_ids.h"
 #include "gui/verify_dlg.h"
 #include "plover_fixture.h"
-#include "ports/libusb_calls.h"
+#include "ports/usb/libusb_calls.h"
 #include "ports/port_table.h"
-#include "tests/support/fake_ch341a.h"
+#include "tests/ports/ch341a/fake_ch341a.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ TEST_P(Ch341aCommandsTest, DownloadsAndVerifiesOrReportsTheUnpluggedProgrammer) 
   test_support::FakeCh341aSettings settings;
   settings.unplugged_after = GetParam();
   test_support::FakeCh341a chip(settings, bus::Image{});
-  const bus::LibusbCallsOverride seam(chip);
+  const ports::LibusbCallsOverride seam(chip);
   struct Disconnect {  // the connection ends before the fake goes, however the test ends
     CploverApp& app;
     ~Disconnect() { app.SetBusConnection(nullptr); }

@@ -8,7 +8,7 @@
 #include "gui/verify_dlg.h"
 #include "plover_fixture.h"
 #include "ports/port_table.h"
-#include "tests/support/fake_ftdi.h"
+#include "tests/ports/ftdi/fake_ftdi.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ TEST_P(FtdiCommandsTest, DownloadAndVerify) {
   settings.devices = {{"1-2", "", GetParam().product}};
   settings.board.timing_khz = GetParam().khz;
   test_support::FakeFtdi chip(settings, bus::Image{});
-  const bus::FtdiCallsOverride seam(chip);
+  const ports::FtdiCallsOverride seam(chip);
   struct Disconnect {  // the connection goes before the chip does
     CploverApp& app;
     ~Disconnect() { app.SetBusConnection(nullptr); }
@@ -52,7 +52,7 @@ TEST_P(FtdiCommandsTest, DownloadAndVerify) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Chips, FtdiCommandsTest,
-                         testing::Values(Chip{"ftdi", bus::kFt232hProduct, 100},
-                                         Chip{"ftdi,khz=400", bus::kFt2232hProduct, 400}));
+                         testing::Values(Chip{"ftdi", ports::kFt232hProduct, 100},
+                                         Chip{"ftdi,khz=400", ports::kFt2232hProduct, 400}));
 
 }  // namespace
