@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the backends' `find` share: the device nodes of one kind in /dev, whether this user may
-// open one, and small files of sysfs and procfs.
+// open one, and small files of sysfs and procfs. The USB devices sysfs shows are in usb/.
 #pragma once
 
 #include <cstdint>
@@ -45,16 +45,5 @@ using SystemRootsOverride = CallsOverride<SystemRoots>;
 // The name of the parallel port behind a ppdev node ("/dev/parport0": "parport0"); empty when
 // the node's name is not parportN.
 [[nodiscard]] std::string ParallelPortName(const std::string& node);
-
-// A USB device as sysfs shows it under <sys>/bus/usb/devices.
-struct UsbDevice {
-  std::string where;          // its USB port path, "1-2.3": the same after a replug in one socket
-  std::uint16_t product = 0;  // idProduct
-  std::string serial;         // empty when it has none
-  std::string access;         // "you may open it", or why not: the project's udev rules and plugdev
-};
-
-// Every USB device of `vendor` (not its interfaces), in the order of their port paths.
-[[nodiscard]] std::vector<UsbDevice> UsbDevicesOf(const SystemRoots& roots, std::uint16_t vendor);
 
 }  // namespace ports

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ports/ch341a/ch341a_stream.h"
+#include "ports/usb/usb_devices.h"
 
 namespace ports {
 namespace {
@@ -21,10 +22,6 @@ constexpr unsigned kTransferTimeoutMilliseconds = 1000;
 // How long the drain at open waits for an answer a previous program left unread.
 constexpr unsigned kDrainTimeoutMilliseconds = 20;
 
-constexpr const char* kRulesRemedy =
-    "install the project's udev rules (70-plover-usb-programmers.rules, which cmake --install "
-    "puts under lib/udev/rules.d), reload them (udevadm control --reload && udevadm trigger), "
-    "join the plugdev group (adduser $USER plugdev) and log in again, or run as root";
 constexpr const char* kPlugIn = "plug it in; check with lsusb";
 constexpr const char* kSerialMode =
     "the CH341A is in its serial mode (USB 1a86:5523); set the mode jumper to I2C/SPI and plug "
@@ -54,17 +51,11 @@ struct Candidate {
   bool serial_mode;
 };
 
-// The device's USB port path as sysfs names it ("1-2.3"); empty for a root hub.
 std::string PortPath(LibusbCalls& calls, libusb_device* device) {
   std::uint8_t numbers[8];
   const int count = calls.GetPortNumbers(device, numbers, static_cast<int>(sizeof numbers));
-  if (count <= 0) return {};
-  std::string path = std::to_string(calls.GetBusNumber(device)) + "-";
-  for (int i = 0; i < count; ++i) {
-    if (i > 0) path += '.';
-    path += std::to_string(numbers[i]);
-  }
-  return path;
+  return UsbPortPath(calls.GetBusNumber(device),
+                     std::span<const std::uint8_t>(numbers, count > 0 ? count : 0));
 }
 
 std::vector<Candidate> Candidates(LibusbCalls& calls, libusb_device** list, ssize_t count) {
@@ -86,29 +77,27 @@ std::vector<Candidate> Candidates(LibusbCalls& calls, libusb_device** list, ssiz
 libusb_device* Choose(const std::vector<Candidate>& candidates, const std::string& where,
                       std::string& error) {
   std::vector<const Candidate*> programmers;
+  std::vector<UsbCandidate> choices;
   bool serial = false;
   for (const Candidate& candidate : candidates) {
-    if (!where.empty() && candidate.where != where) continue;
     if (candidate.serial_mode) {
-      serial = true;
+      serial = serial || where.empty() || candidate.where == where;
     } else {
       programmers.push_back(&candidate);
+      choices.push_back({candidate.where, {}, {}});
     }
   }
-  if (programmers.size() == 1) return programmers.front()->device;
-  if (programmers.empty()) {
-    if (serial) {
-      error = kSerialMode;
-    } else {
-      error = (where.empty() ? std::string("no CH341A (USB 1a86:5512) is plugged in")
-                             : "no CH341A (USB 1a86:5512) is at USB port " + where) +
-              "; " + kPlugIn + (where.empty() ? "" : ", and --list-ports for where it is");
-    }
-    return nullptr;
+  const std::optional<std::size_t> chosen =
+      ChooseUsbDevice(choices, where, {"ch341a", "CH341A programmers", false}, error);
+  if (chosen) return programmers[*chosen]->device;
+  if (!error.empty()) return nullptr;
+  if (serial) {
+    error = kSerialMode;
+  } else {
+    error = (where.empty() ? std::string("no CH341A (USB 1a86:5512) is plugged in")
+                           : "no CH341A (USB 1a86:5512) is at USB port " + where) +
+            "; " + kPlugIn + (where.empty() ? "" : ", and --list-ports for where it is");
   }
-  error = std::to_string(programmers.size()) + " CH341A programmers are plugged in (at";
-  for (const Candidate* programmer : programmers) error += " " + programmer->where;
-  error += "); name one with --port ch341a:WHERE";
   return nullptr;
 }
 
@@ -117,7 +106,7 @@ std::string OpenFailure(int libusb_error, const std::string& where) {
                              where + "); ";
   switch (libusb_error) {
     case LIBUSB_ERROR_ACCESS:
-      return reason + kRulesRemedy;
+      return reason + UsbPermissionRemedy();
     case LIBUSB_ERROR_NO_DEVICE:
       return reason + "it has been unplugged; " + kPlugIn;
     default:
@@ -214,7 +203,7 @@ std::string Ch341aAdapter::Handles::ClaimInterface() {
            "program (or unload the driver), then try again";
   }
   return LibusbReason(claimed_now) + " (claiming the CH341A's interface); " +
-         (claimed_now == LIBUSB_ERROR_ACCESS ? std::string(kRulesRemedy)
+         (claimed_now == LIBUSB_ERROR_ACCESS ? UsbPermissionRemedy()
                                              : "unplug it and plug it in again");
 }
 

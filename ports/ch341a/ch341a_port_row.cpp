@@ -9,6 +9,7 @@
 
 #include "ports/ch341a/ch341a_port.h"
 #include "ports/device_nodes.h"
+#include "ports/usb/usb_devices.h"
 
 namespace ports {
 namespace {

@@ -9,22 +9,18 @@
 #include <vector>
 
 #include "bus/port_base.h"
+#include "ports/usb/usb_devices.h"
 
 namespace ports {
 namespace {
 
 constexpr std::uint16_t kProducts[] = {kFt232hProduct, kFt2232hProduct, kFt4232hProduct};
 
-// The device's port path as sysfs writes it: bus number, then the hub ports joined by dots.
 std::string PortPathOf(libusb_device* device) {
   std::uint8_t ports[8];
   const int depth = libusb_get_port_numbers(device, ports, sizeof ports);
-  std::string path = std::to_string(libusb_get_bus_number(device));
-  for (int i = 0; i < depth; ++i) {
-    path += i == 0 ? '-' : '.';
-    path += std::to_string(ports[i]);
-  }
-  return path;
+  return UsbPortPath(libusb_get_bus_number(device),
+                     std::span<const std::uint8_t>(ports, depth > 0 ? depth : 0));
 }
 
 // Calls `visit(device, product)` for every chip of the three kinds; libftdi's result on failure.

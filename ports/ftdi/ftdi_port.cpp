@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ports/device_nodes.h"
+#include "ports/usb/usb_devices.h"
 
 namespace ports {
 namespace {
@@ -22,7 +23,6 @@ constexpr std::uint8_t kBitmodeMpsse = 0x02;
 constexpr std::uint8_t kLatencyMilliseconds = 16;
 constexpr std::uint64_t kReplyDeadlineNanoseconds = 1'000'000'000;
 constexpr std::uint8_t kSetupProbe = 0xAB;  // another op-code no chip knows, after the set-up
-constexpr const char* kRulesFile = "lib/udev/rules.d/70-plover-usb-programmers.rules";
 
 std::string Hex(std::span<const std::uint8_t> bytes) {
   std::string text;
@@ -35,25 +35,9 @@ std::string Hex(std::span<const std::uint8_t> bytes) {
   return text;
 }
 
-std::string PermissionRemedy() {
-  return std::string("install the project's udev rules (") + kRulesFile +
-         ", then udevadm control --reload-rules && udevadm trigger) and join the plugdev group "
-         "(adduser $USER plugdev), then log in again and plug the chip in again";
-}
-
 std::string Describe(const FtdiUsbDevice& device) {
   return "the " + FtdiModel(device.product) + " at USB " + device.port_path +
          (device.serial.empty() ? "" : " (serial " + device.serial + ")");
-}
-
-std::string ListOf(const std::vector<FtdiUsbDevice>& devices) {
-  std::string text;
-  for (const FtdiUsbDevice& device : devices) {
-    if (!text.empty()) text += ", ";
-    text += device.port_path + " " + FtdiModel(device.product) +
-            (device.serial.empty() ? "" : " serial " + device.serial);
-  }
-  return text;
 }
 
 // The chip WHERE names, or the only one; nothing, with `error` set, when there is none or
@@ -71,23 +55,23 @@ std::optional<FtdiUsbDevice> ChooseChip(FtdiCalls& calls, const std::string& whe
             "0403:6011) is on the USB: plug it in; check with lsusb";
     return std::nullopt;
   }
-  if (where.empty()) {
-    if (devices.size() == 1) {
-      return devices.front();
+  std::vector<UsbCandidate> candidates;
+  for (const FtdiUsbDevice& device : devices) {
+    candidates.push_back({device.port_path, device.serial, FtdiModel(device.product)});
+  }
+  const std::optional<std::size_t> chosen =
+      ChooseUsbDevice(candidates, where, {"ftdi", "FTDI chips", true}, error);
+  if (chosen) return devices[*chosen];
+  if (error.empty()) {
+    std::string found;
+    for (const UsbCandidate& candidate : candidates) {
+      found += (found.empty() ? "" : ", ") + candidate.port_path + " " + candidate.label +
+               (candidate.serial.empty() ? "" : " serial " + candidate.serial);
     }
-    error = std::to_string(devices.size()) + " FTDI chips are plugged in (" + ListOf(devices) +
-            "): name one with --port ftdi:WHERE, its USB port path or serial number";
-    return std::nullopt;
-  }
-  const auto match = std::find_if(devices.begin(), devices.end(), [&](const FtdiUsbDevice& d) {
-    return d.port_path == where || (!d.serial.empty() && d.serial == where);
-  });
-  if (match == devices.end()) {
     error = "no FTDI chip at USB port " + where + " or with serial number " + where +
-            ": plug it in; check with lsusb (found: " + ListOf(devices) + ")";
-    return std::nullopt;
+            ": plug it in; check with lsusb (found: " + found + ")";
   }
-  return *match;
+  return std::nullopt;
 }
 
 // True when the USB still lists `device`: a failure during the open is an unplug when not.
@@ -118,7 +102,7 @@ std::unique_ptr<FtdiChannel> OpenChannel(FtdiCalls& calls, const FtdiUsbDevice& 
   const int reason = errno;
   if (result == kFtdiDetachForbidden ||
       (result == kFtdiOpenFailed && (reason == EACCES || reason == EPERM))) {
-    error = "permission denied on " + Describe(device) + ": " + PermissionRemedy();
+    error = "permission denied on " + Describe(device) + ": " + UsbPermissionRemedy();
   } else if (result == kFtdiClaimFailed) {
     error = "channel " + letter + " of " + Describe(device) +
             " is held by another program or by a kernel driver that could not be detached (" +

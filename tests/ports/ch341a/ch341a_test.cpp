@@ -41,8 +41,8 @@ const Case kCases[] = {
     {"LeftUnread", [](Settings& s) { s.left_unread = 3; }, "ch341a", Operation::Write, ""},
     {"OneOfTwo", [](Settings& s) { s.programmers = 2; }, "ch341a:1-3", Operation::Write, ""},
     {"TwoWithoutWhere", [](Settings& s) { s.programmers = 2; }, "ch341a", Operation::Read,
-     "cannot open port ch341a: 2 CH341A programmers are plugged in (at 1-2 1-3); name one with "
-     "--port ch341a:WHERE"},
+     "cannot open port ch341a: 2 CH341A programmers are plugged in (1-2, 1-3): name one with "
+     "--port ch341a:WHERE, its USB port path"},
     {"DeviceAbsent", [](Settings& s) { s.programmers = 0; }, "ch341a", Operation::Read,
      "cannot open port ch341a: no CH341A (USB 1a86:5512) is plugged in; plug it in; check with "
      "lsusb"},
