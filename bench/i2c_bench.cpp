@@ -42,24 +42,16 @@ test_support::FakeAdapterSettings Habit(int kind) {
 template <typename Operation>
 void RunOperation(benchmark::State& state, Operation operation) {
   test_support::FakeI2cSystem system(Habit(static_cast<int>(state.range(0))), bus::Image{});
-  std::string error;
-  auto adapter = ports::I2cDevAdapter::Open("/dev/i2c-1", "i2c:/dev/i2c-1", error, system, "/none");
-  if (!adapter) {
-    state.SkipWithError(error.c_str());
-    return;
-  }
-  bus::MessageTransactions transactions(*adapter);
-  const long transfers_before = system.Transfers();
-  const long messages_before = system.Messages();
-  const std::uint64_t started = system.Now();
-  const long operations = bench_support::RunIterations(state, *adapter, transactions, operation);
-  if (operations == 0) return;
-  state.counters["transfers"] =
-      static_cast<double>(system.Transfers() - transfers_before) / static_cast<double>(operations);
-  state.counters["messages"] =
-      static_cast<double>(system.Messages() - messages_before) / static_cast<double>(operations);
-  state.counters["bus_ms"] =
-      static_cast<double>(system.Now() - started) / 1e6 / static_cast<double>(operations);
+  bench_support::RunAdapterOperation(
+      state,
+      [&](std::string& error) {
+        return ports::I2cDevAdapter::Open("/dev/i2c-1", "i2c:/dev/i2c-1", error, system, "/none");
+      },
+      [&] {
+        return bench_support::Counts{{"transfers", static_cast<double>(system.Transfers())},
+                                     {"messages", static_cast<double>(system.Messages())}};
+      },
+      [&] { return system.Now(); }, operation);
 }
 
 void BM_I2cWriteEeprom(benchmark::State& state) {

@@ -158,7 +158,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   result.bus.port = ports::DefaultPortSpec();
   result.port_given = parser.isSet(port_option);
   if (result.port_given) {
-    const ports::PortSpecResult port = ports::ParsePortSpec(parser.value(port_option).toStdString());
+    const ports::PortSpecResult port =
+        ports::ParsePortSpec(parser.value(port_option).toStdString());
     if (!port.spec) return Refuse(QString::fromStdString(port.error));
     result.bus.port = *port.spec;
   }

@@ -16,6 +16,7 @@
 
 #include "bus/probe_lines.h"
 #include "gui/shell/command_ids.h"
+#include "ports/port_listing.h"
 #include "ports/port_table.h"
 
 namespace plover {
@@ -24,16 +25,10 @@ namespace {
 
 // What --list-ports says for each backend that found nothing and knows how to
 // get a port.
-QString NoneFoundLines(const std::vector<ports::ListedPort>& ports) {
+QString NoneFoundText(const std::vector<ports::ListedPort>& ports) {
   QStringList lines;
-  for (const ports::PortBackend* backend : ports::PortBackends()) {
-    const bool found = std::any_of(ports.begin(), ports.end(), [&](const ports::ListedPort& port) {
-      return port.backend == backend;
-    });
-    if (!found && !backend->none_found.empty()) {
-      lines << QString::fromUtf8(backend->none_found.data(),
-                                 static_cast<qsizetype>(backend->none_found.size()));
-    }
+  for (const std::string_view line : ports::NoneFoundLines(ports)) {
+    lines << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
   }
   return lines.join(u'\n');
 }
@@ -68,7 +63,7 @@ CPortDlg::CPortDlg(const std::vector<ports::ListedPort>& ports, const QString& c
   layout->addWidget(new QLabel(QStringLiteral("Ports on this machine:"), this));
   list_ = MakePortList(ports, this);
   layout->addWidget(list_);
-  if (const QString none = NoneFoundLines(ports); !none.isEmpty()) {
+  if (const QString none = NoneFoundText(ports); !none.isEmpty()) {
     auto* none_label = new QLabel(none, this);
     none_label->setWordWrap(true);
     layout->addWidget(none_label);

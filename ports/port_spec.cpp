@@ -143,6 +143,21 @@ bool TakeOnlySpeedOptions(const std::vector<std::string_view>& options, PortSpec
   return true;
 }
 
+bool ParseMainAndSpeed(std::string_view argument, std::string_view name, std::string_view form,
+                       std::string_view what, PortSpec& spec,
+                       std::optional<std::string_view>& main, std::string& error) {
+  const PortArgument split = SplitPortArgument(argument);
+  const std::string refusal =
+      std::string(name) + " takes one option, khz=N: " + std::string(form);
+  if (!TakeOnlySpeedOptions(split.options, spec, refusal, error)) return false;
+  if (split.main && split.main->empty()) {
+    error = "the " + std::string(what) + " is missing after '" + std::string(name) + ":'";
+    return false;
+  }
+  main = split.main;
+  return true;
+}
+
 std::string SpeedText(const PortSpec& spec) {
   return spec.bus_khz == kDefaultBusKhz ? std::string() : ",khz=" + std::to_string(spec.bus_khz);
 }

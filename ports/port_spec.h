@@ -110,6 +110,13 @@ bool TakeSpeedOption(std::string_view option, PortSpec& spec, std::string& error
 // fault, or to `refusal` for any other option.
 bool TakeOnlySpeedOptions(const std::vector<std::string_view>& options, PortSpec& spec,
                           std::string_view refusal, std::string& error);
+// The argument of a backend that takes an optional ":MAIN" and khz=N alone (ppdev, direct):
+// `main` is what follows ':' (nothing without one). False with `error` set to the speed's fault,
+// "NAME takes one option, khz=N: FORM" for another option, or "the WHAT is missing after
+// 'NAME:'" for an empty MAIN.
+bool ParseMainAndSpeed(std::string_view argument, std::string_view name, std::string_view form,
+                       std::string_view what, PortSpec& spec,
+                       std::optional<std::string_view>& main, std::string& error);
 // ",khz=N" when the speed is not the default, for a port's canonical text.
 [[nodiscard]] std::string SpeedText(const PortSpec& spec);
 

@@ -33,18 +33,12 @@ std::string TextOf(std::uint16_t address) {
 
 bool ParseDirect(std::string_view argument, PortSpec& spec, std::string& error) {
   DirectSettings settings;
-  const PortArgument split = SplitPortArgument(argument);
-  if (!TakeOnlySpeedOptions(split.options, spec,
-                            "direct takes one option, khz=N: direct[:ADDRESS][,khz=N]", error)) {
+  std::optional<std::string_view> address;
+  if (!ParseMainAndSpeed(argument, "direct", "direct[:ADDRESS][,khz=N]", "address", spec, address,
+                         error)) {
     return false;
   }
-  if (split.main) {
-    if (split.main->empty()) {
-      error = "the address is missing after 'direct:'";
-      return false;
-    }
-    if (!ParseDirectAddress(*split.main, settings.address, error)) return false;
-  }
+  if (address && !ParseDirectAddress(*address, settings.address, error)) return false;
   spec.text = TextOf(settings.address) + SpeedText(spec);
   spec.settings = settings;
   spec.device_kind = "parallel port";

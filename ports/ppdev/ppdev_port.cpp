@@ -55,18 +55,12 @@ std::string Failure(const char* step, int error_number, const std::string& devic
 
 bool ParsePpdev(std::string_view argument, PortSpec& spec, std::string& error) {
   PpdevSettings settings;
-  const PortArgument split = SplitPortArgument(argument);
-  if (!TakeOnlySpeedOptions(split.options, spec,
-                            "ppdev takes one option, khz=N: ppdev[:DEVICE][,khz=N]", error)) {
+  std::optional<std::string_view> device;
+  if (!ParseMainAndSpeed(argument, "ppdev", "ppdev[:DEVICE][,khz=N]", "device", spec, device,
+                         error)) {
     return false;
   }
-  if (split.main) {
-    if (split.main->empty()) {
-      error = "the device is missing after 'ppdev:'";
-      return false;
-    }
-    settings.device = std::string(*split.main);
-  }
+  if (device) settings.device = std::string(*device);
   spec.text = "ppdev:" + settings.device + SpeedText(spec);
   spec.device_node = settings.device;
   spec.settings = settings;
