@@ -28,7 +28,7 @@
 #include "console/console_bus.h"
 #include "console/console_output.h"
 #include "image_files/partial_image.h"
-#include "ports/sim_port.h"
+#include "ports/sim/sim_port.h"
 #include "sim/virtual_board.h"
 
 namespace {
@@ -55,7 +55,7 @@ struct WriteRun {
 // One batch write of the pattern on a fresh in-memory board holding `contents`.
 WriteRun RunBatchWrite(const bus::Image& contents, const console::BatchWriteSettings& settings,
                        const sim::BoardOptions& board_options = {}) {
-  auto port = std::make_unique<sim::SimPort>(
+  auto port = std::make_unique<ports::SimPort>(
       std::make_unique<sim::VirtualBoard>(board_options, contents), "sim");
   const sim::VirtualBoard& board = port->Board();
   bus::BusConnection connection(std::move(port), bus::TimingPolicy::Console);

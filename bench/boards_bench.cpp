@@ -20,9 +20,9 @@
 
 #include "bench/adapter_bench.h"
 #include "console/boards_at_once.h"
-#include "ports/i2c_dev_port.h"
-#include "ports/sim_port.h"
-#include "tests/support/fake_i2c_system.h"
+#include "ports/i2c_dev/i2c_dev_port.h"
+#include "ports/sim/sim_port.h"
+#include "tests/ports/i2c_dev/fake_i2c_system.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ Boards OnI2c(int count) {
   for (int index = 0; index < count; ++index) {
     boards.systems.push_back(std::make_unique<test_support::FakeI2cSystem>(settings, bus::Image{}));
     std::string error;
-    auto adapter = bus::I2cDevAdapter::Open("/dev/i2c-1", "i2c:/dev/i2c-1", error,
+    auto adapter = ports::I2cDevAdapter::Open("/dev/i2c-1", "i2c:/dev/i2c-1", error,
                                             *boards.systems.back(), "/none");
     if (adapter) boards.Add(std::make_unique<bus::BusConnection>(std::move(adapter)));
   }
@@ -58,7 +58,7 @@ Boards OnI2c(int count) {
 Boards OnSim(int count) {
   Boards boards;
   for (int index = 0; index < count; ++index) {
-    auto port = std::make_unique<sim::SimPort>(
+    auto port = std::make_unique<ports::SimPort>(
         std::make_unique<sim::VirtualBoard>(sim::BoardOptions{}, bus::Image{}), "sim");
     boards.Add(std::make_unique<bus::BusConnection>(std::move(port), bus::TimingPolicy::Console));
   }

@@ -15,11 +15,11 @@
 
 #include "bus/bus_connection.h"
 #include "bus/eeprom_protocol.h"
-#include "bus/port_spec.h"
+#include "ports/port_spec.h"
 #include "bus/timing_floor.h"
 #include "bus/trace_port.h"
 #include "ports/port_table.h"
-#include "ports/sim_port.h"
+#include "ports/sim/sim_port.h"
 #include "sim/virtual_board.h"
 
 namespace {
@@ -27,7 +27,7 @@ namespace {
 enum class TraceKind { None, Text, Vcd };
 
 std::unique_ptr<bus::Port> OpenBoard(const std::string& spec_text, TraceKind trace) {
-  const bus::PortSpecResult parsed = ports::ParsePortSpec(spec_text);
+  const ports::PortSpecResult parsed = ports::ParsePortSpec(spec_text);
   bus::OpenedPort opened = bus::OpenPort(*parsed.spec);
   if (!opened.lines) {
     std::fprintf(stderr, "%s\n", opened.error.c_str());
@@ -115,7 +115,7 @@ void BM_WriteEepromBusTime(benchmark::State& state) {
   double floor_us = 0;
   for (auto _ : state) {
     sim::BoardOptions options;
-    sim::SimPort port(std::make_unique<sim::VirtualBoard>(options, bus::Image{}), "sim");
+    ports::SimPort port(std::make_unique<sim::VirtualBoard>(options, bus::Image{}), "sim");
     const sim::VirtualBoard& board = port.Board();
     bus::ParallelPortLines lines(port, bus::TimingPolicy::Windowed);
     bus::EepromProtocol protocol(lines);
@@ -126,7 +126,7 @@ void BM_WriteEepromBusTime(benchmark::State& state) {
     bus_us = static_cast<double>(board.EepromReadyAtNanoseconds()) / 1000.0;
 
     // One byte-write transaction acknowledged at once, on a fresh board.
-    sim::SimPort single_port(std::make_unique<sim::VirtualBoard>(options, bus::Image{}), "sim");
+    ports::SimPort single_port(std::make_unique<sim::VirtualBoard>(options, bus::Image{}), "sim");
     const sim::VirtualBoard& single = single_port.Board();
     bus::ParallelPortLines single_lines(single_port, bus::TimingPolicy::Windowed);
     (void)bus::SelectWithPolling(single_lines, bus::kEepromWriteSelect, bus::BusDevice::Eeprom, 0);
@@ -155,7 +155,7 @@ void BM_FloorBusTime(benchmark::State& state) {
   double write_us = 0, write_floor_us = 0, read_us = 0;
   for (auto _ : state) {
     sim::BoardOptions options;
-    auto port = std::make_unique<sim::SimPort>(
+    auto port = std::make_unique<ports::SimPort>(
         std::make_unique<sim::VirtualBoard>(options, bus::Image{}), "sim");
     const sim::VirtualBoard& board = port->Board();
     bus::BusConnection connection(std::move(port), bus::TimingPolicy::Windowed, khz);
@@ -166,7 +166,7 @@ void BM_FloorBusTime(benchmark::State& state) {
     write_us = static_cast<double>(board.EepromReadyAtNanoseconds()) / 1000.0;
     // The read on a board of its own, which holds the image already, so its own time is measured.
     bus::Image read{};
-    auto wait_port = std::make_unique<sim::SimPort>(
+    auto wait_port = std::make_unique<ports::SimPort>(
         std::make_unique<sim::VirtualBoard>(options, image), "sim");
     const sim::VirtualBoard& read_board = wait_port->Board();
     bus::BusConnection reader(std::move(wait_port), bus::TimingPolicy::Windowed, khz);
@@ -177,7 +177,7 @@ void BM_FloorBusTime(benchmark::State& state) {
     read_us = static_cast<double>(read_board.NowNanoseconds()) / 1000.0;
 
     // One byte-write transaction, acknowledged at once, on a fresh board at this speed.
-    auto single_port = std::make_unique<sim::SimPort>(
+    auto single_port = std::make_unique<ports::SimPort>(
         std::make_unique<sim::VirtualBoard>(options, bus::Image{}), "sim");
     const sim::VirtualBoard& single = single_port->Board();
     bus::BusConnection one(std::move(single_port), bus::TimingPolicy::Windowed, khz);

@@ -15,8 +15,8 @@
 #include <memory>
 
 #include "bench/adapter_bench.h"
-#include "ports/ch341a_port.h"
-#include "tests/support/fake_ch341a.h"
+#include "ports/ch341a/ch341a_port.h"
+#include "tests/ports/ch341a/fake_ch341a.h"
 
 namespace {
 
@@ -25,27 +25,15 @@ void RunOperation(benchmark::State& state, Operation operation) {
   test_support::FakeCh341aSettings settings;
   settings.round_trip_nanoseconds = 1'000'000;
   test_support::FakeCh341a chip(settings, bus::Image{});
-  std::string error;
-  auto adapter = bus::Ch341aAdapter::Open({}, "ch341a", error, chip);
-  if (!adapter) {
-    state.SkipWithError(error.c_str());
-    return;
-  }
-  bus::MessageTransactions transactions(*adapter);
-  const long writes_before = chip.bulk_writes;
-  const long sent_before = chip.bytes_written;
-  const long received_before = chip.bytes_read;
-  const std::uint64_t started = chip.Now();
-  const long operations = bench_support::RunIterations(state, *adapter, transactions, operation);
-  if (operations == 0) return;
-  const auto per_operation = [&](double total) { return total / static_cast<double>(operations); };
-  state.counters["round_trips"] =
-      per_operation(static_cast<double>(chip.bulk_writes - writes_before));
-  state.counters["bytes_out"] =
-      per_operation(static_cast<double>(chip.bytes_written - sent_before));
-  state.counters["bytes_in"] =
-      per_operation(static_cast<double>(chip.bytes_read - received_before));
-  state.counters["bus_ms"] = per_operation(static_cast<double>(chip.Now() - started) / 1e6);
+  bench_support::RunAdapterOperation(
+      state,
+      [&](std::string& error) { return ports::Ch341aAdapter::Open({}, "ch341a", error, chip); },
+      [&] {
+        return bench_support::Counts{{"round_trips", static_cast<double>(chip.bulk_writes)},
+                                     {"bytes_out", static_cast<double>(chip.bytes_written)},
+                                     {"bytes_in", static_cast<double>(chip.bytes_read)}};
+      },
+      [&] { return chip.Now(); }, operation);
 }
 
 void BM_Ch341aWriteEeprom(benchmark::State& state) {

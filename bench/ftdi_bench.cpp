@@ -12,8 +12,8 @@
 #include <string>
 
 #include "bench/adapter_bench.h"
-#include "ports/ftdi_port.h"
-#include "tests/support/fake_ftdi.h"
+#include "ports/ftdi/ftdi_port.h"
+#include "tests/ports/ftdi/fake_ftdi.h"
 
 namespace {
 
@@ -23,25 +23,18 @@ void RunOperation(benchmark::State& state, Operation operation) {
   settings.round_trip_nanoseconds = 250'000;
   test_support::FakeFtdi chip(settings, bus::Image{});
   const auto khz = static_cast<unsigned>(state.range(0));
-  std::string error;
-  auto adapter = bus::FtdiAdapter::Open({"", 1, khz}, "ftdi", error, chip);
-  if (!adapter) {
-    state.SkipWithError(error.c_str());
-    return;
-  }
-  bus::MessageTransactions transactions(*adapter);
-  const test_support::FakeFtdiCounts before = chip.Counts();
-  const std::uint64_t started = chip.Now();
-  const long operations = bench_support::RunIterations(state, *adapter, transactions, operation);
-  if (operations == 0) return;
-  const auto per = [&](long after, long from) {
-    return static_cast<double>(after - from) / static_cast<double>(operations);
-  };
-  state.counters["round_trips"] = per(chip.Counts().writes, before.writes);
-  state.counters["bytes_out"] = per(chip.Counts().bytes_sent, before.bytes_sent);
-  state.counters["bytes_in"] = per(chip.Counts().bytes_received, before.bytes_received);
-  state.counters["bus_ms"] =
-      static_cast<double>(chip.Now() - started) / 1e6 / static_cast<double>(operations);
+  bench_support::RunAdapterOperation(
+      state,
+      [&](std::string& error) {
+        return ports::FtdiAdapter::Open({"", 1, khz}, "ftdi", error, chip);
+      },
+      [&] {
+        const test_support::FakeFtdiCounts& counts = chip.Counts();
+        return bench_support::Counts{{"round_trips", static_cast<double>(counts.writes)},
+                                     {"bytes_out", static_cast<double>(counts.bytes_sent)},
+                                     {"bytes_in", static_cast<double>(counts.bytes_received)}};
+      },
+      [&] { return chip.Now(); }, operation);
 }
 
 void BM_FtdiWriteEeprom(benchmark::State& state) {

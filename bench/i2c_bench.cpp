@@ -24,8 +24,8 @@
 
 #include "bench/adapter_bench.h"
 #include "bench/goals.h"
-#include "ports/i2c_dev_port.h"
-#include "tests/support/fake_i2c_system.h"
+#include "ports/i2c_dev/i2c_dev_port.h"
+#include "tests/ports/i2c_dev/fake_i2c_system.h"
 
 namespace {
 
@@ -42,24 +42,16 @@ test_support::FakeAdapterSettings Habit(int kind) {
 template <typename Operation>
 void RunOperation(benchmark::State& state, Operation operation) {
   test_support::FakeI2cSystem system(Habit(static_cast<int>(state.range(0))), bus::Image{});
-  std::string error;
-  auto adapter = bus::I2cDevAdapter::Open("/dev/i2c-1", "i2c:/dev/i2c-1", error, system, "/none");
-  if (!adapter) {
-    state.SkipWithError(error.c_str());
-    return;
-  }
-  bus::MessageTransactions transactions(*adapter);
-  const long transfers_before = system.Transfers();
-  const long messages_before = system.Messages();
-  const std::uint64_t started = system.Now();
-  const long operations = bench_support::RunIterations(state, *adapter, transactions, operation);
-  if (operations == 0) return;
-  state.counters["transfers"] =
-      static_cast<double>(system.Transfers() - transfers_before) / static_cast<double>(operations);
-  state.counters["messages"] =
-      static_cast<double>(system.Messages() - messages_before) / static_cast<double>(operations);
-  state.counters["bus_ms"] =
-      static_cast<double>(system.Now() - started) / 1e6 / static_cast<double>(operations);
+  bench_support::RunAdapterOperation(
+      state,
+      [&](std::string& error) {
+        return ports::I2cDevAdapter::Open("/dev/i2c-1", "i2c:/dev/i2c-1", error, system, "/none");
+      },
+      [&] {
+        return bench_support::Counts{{"transfers", static_cast<double>(system.Transfers())},
+                                     {"messages", static_cast<double>(system.Messages())}};
+      },
+      [&] { return system.Now(); }, operation);
 }
 
 void BM_I2cWriteEeprom(benchmark::State& state) {
@@ -90,7 +82,7 @@ PageWrite WriteInPages(std::size_t page_size) {
   settings.board.page_size = 16;
   test_support::FakeI2cSystem system(settings, bus::Image{});
   std::string error;
-  auto adapter = bus::I2cDevAdapter::Open("/dev/i2c-1", "i2c:/dev/i2c-1", error, system, "/none");
+  auto adapter = ports::I2cDevAdapter::Open("/dev/i2c-1", "i2c:/dev/i2c-1", error, system, "/none");
   if (!adapter) return {};
   bus::MessageTransactions transactions(*adapter);
   const bus::Image image = bench_support::Pattern();

@@ -6,7 +6,7 @@
 #include "bus/line_transactions.h"
 #include "bus/message_trace.h"
 #include "bus/message_transactions.h"
-#include "bus/port_spec.h"
+#include "bus/port_opening.h"
 #include "bus/trace_port.h"
 
 namespace bus {

@@ -24,7 +24,7 @@
 #include "bus/image.h"
 #include "bus/page_runs.h"
 #include "bus/port.h"
-#include "bus/port_spec.h"
+#include "bus/port_opening.h"
 #include "bus/timing_floor.h"
 
 namespace bus {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bus/trace_checks.h"
 
-#include "bus/file_identity.h"
+#include "files/file_identity.h"
 #include "bus/trace_port.h"
 
 namespace bus {
@@ -16,9 +16,9 @@ std::vector<ProgramFile> PortFiles(const PortSpec& port) {
 }
 
 const ProgramFile* SameFileAmong(const std::string& name, const std::vector<ProgramFile>& files) {
-  const FileIdentity identity = IdentifyFile(name);
+  const files::FileIdentity identity = files::IdentifyFile(name);
   for (const ProgramFile& file : files) {
-    if (IdentifyFile(file.path) == identity) return &file;
+    if (files::IdentifyFile(file.path) == identity) return &file;
   }
   return nullptr;
 }

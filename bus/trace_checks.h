@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "bus/port_spec.h"
+#include "bus/port_opening.h"
 
 namespace bus {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "bus/file_identity.h"
-#include "bus/port_spec.h"
+#include "files/file_identity.h"
+#include "ports/port_spec.h"
 #include "console/command_line_values.h"
 #include "image_files/shown_file_name.h"
 
@@ -61,7 +61,7 @@ BatchOptionTake TakeFormat(const std::string& word, BatchPlan& plan, std::string
 
 BatchOptionTake TakePageSize(const std::string& text, BatchPlan& plan, std::string& error) {
   std::uint64_t size = 0;
-  if (bus::ParseDecimalOption(text, bus::kLargestPageSize, size) != bus::DecimalOption::Taken ||
+  if (ports::ParseDecimalOption(text, bus::kLargestPageSize, size) != ports::DecimalOption::Taken ||
       !bus::IsPageSize(size)) {
     error = "--page-size '" + image_files::ShownFileName(text) +
             "' is not a page size; use 1, 2, 4, 8 or 16";
@@ -172,12 +172,12 @@ std::string BatchOutputProblem(const bus::PortSpec& port, const BatchPlan& plan)
                                image_files::ShownFileName(operation.file) + " is the ";
     const std::string of_port = " of --port " + image_files::ShownFileName(port.Text());
     for (const std::string& kept : port.kept_files) {
-      if (bus::SameFile(operation.file, kept)) {
+      if (files::SameFile(operation.file, kept)) {
         return output + "board file" + of_port +
                ", which the board keeps its EEPROM in while it runs; name another file";
       }
     }
-    if (!port.device_node.empty() && bus::SameFile(operation.file, port.device_node)) {
+    if (!port.device_node.empty() && files::SameFile(operation.file, port.device_node)) {
       return output + "device node" + of_port + "; name another file";
     }
   }
@@ -192,7 +192,7 @@ std::string BatchTraceProblem(const std::string& trace, const bus::PortSpec& por
     files.push_back({operation.file, OptionOf(operation.kind).role});
     // A file not made yet: the trace would make it first, and the operation replace it later.
     struct stat status {};
-    if (::stat(operation.file.c_str(), &status) != 0 && bus::SameFile(trace, operation.file)) {
+    if (::stat(operation.file.c_str(), &status) != 0 && files::SameFile(trace, operation.file)) {
       return "--trace " + image_files::ShownFileName(trace) + " is the same file as " +
              OptionOf(operation.kind).role + " " + image_files::ShownFileName(operation.file) +
              ", which would replace the trace; name another trace file";

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "bus/page_runs.h"
-#include "bus/port_spec.h"
+#include "ports/port_spec.h"
 #include "bus/trace_checks.h"
 #include "image_files/image_format.h"
 

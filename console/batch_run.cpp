@@ -3,7 +3,7 @@
 
 #include <chrono>
 
-#include "bus/file_identity.h"
+#include "files/file_identity.h"
 #include "console/batch_operations.h"
 #include "console/log_entry.h"
 #include "image_files/image_file.h"
@@ -16,7 +16,7 @@ namespace {
 bool MadeEarlier(const BatchPlan& plan, std::size_t index) {
   for (std::size_t earlier = 0; earlier < index; ++earlier) {
     const BatchOperation& operation = plan.operations[earlier];
-    if (operation.WritesFile() && bus::SameFile(operation.file, plan.operations[index].file)) {
+    if (operation.WritesFile() && files::SameFile(operation.file, plan.operations[index].file)) {
       return true;
     }
   }

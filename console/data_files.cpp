@@ -8,7 +8,7 @@
 
 #include <cerrno>
 
-#include "bus/read_within.h"
+#include "files/read_within.h"
 #include "image_files/file_kind.h"
 #include "image_files/safe_replace.h"
 
@@ -99,10 +99,10 @@ std::optional<LoadedData> LoadDataFile(FileOpener& opener, const std::string& na
   LoadedData loaded;
   // A device that has not ended within the bound, one that fails (an I/O error) or refuses to be
   // read gives nothing.
-  const bus::BoundedRead read =
-      bus::ReadWithin(fd, loaded.bytes, std::chrono::steady_clock::now() + device_bound);
+  const files::BoundedRead read =
+      files::ReadWithin(fd, loaded.bytes, std::chrono::steady_clock::now() + device_bound);
   ::close(fd);
-  if (read.end == bus::ReadEnd::TimedOut || read.end == bus::ReadEnd::Failed) {
+  if (read.end == files::ReadEnd::TimedOut || read.end == files::ReadEnd::Failed) {
     return std::nullopt;
   }
   loaded.count = read.count;

@@ -20,7 +20,7 @@
 #include <string>
 
 #include "bus/image.h"
-#include "bus/read_within.h"
+#include "files/read_within.h"
 
 namespace console {
 
@@ -58,7 +58,7 @@ struct LoadedData {
 // bytes within `device_bound` (a terminal, a serial port).
 [[nodiscard]] std::optional<LoadedData> LoadDataFile(
     FileOpener& opener, const std::string& name,
-    std::chrono::milliseconds device_bound = bus::kDeviceEndBound);
+    std::chrono::milliseconds device_bound = files::kDeviceEndBound);
 
 // Replaces the first `loaded.count` bytes of the image; the rest keep their values.
 void ApplyLoadedData(const LoadedData& loaded, bus::Image& image);

@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     case console::OptionsAction::ShowVersion:
       return ShowText(std::string("30p ") + PLOVER_VERSION + "\n");
     case console::OptionsAction::ListPorts:
-      return ShowText(bus::PortListing(bus::FindPorts()));
+      return ShowText(ports::PortListing(ports::FindPorts()));
     case console::OptionsAction::Run:
     case console::OptionsAction::RunBatch:
       break;

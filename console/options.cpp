@@ -85,7 +85,7 @@ OptionsResult ParseOptions(int argc, const char* const* argv) {
                 "30p: --port needs a port specification, and the one given is empty\n"
                 "30p: leave --port out to use the default port\n"};
       }
-      bus::PortSpecResult spec = ports::ParsePortSpec(value);
+      ports::PortSpecResult spec = ports::ParsePortSpec(value);
       if (!spec.spec) {
         return {OptionsAction::Refuse, {}, "30p: " + EndWithLineBreak(spec.error)};
       }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "bus/port_spec.h"
+#include "ports/port_spec.h"
 #include "console/batch_options.h"
 #include "console/station_options.h"
 #include "ports/port_table.h"

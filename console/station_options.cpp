@@ -4,7 +4,7 @@
 #include <limits>
 #include <string_view>
 
-#include "bus/file_identity.h"
+#include "files/file_identity.h"
 #include "console/command_line_values.h"
 #include "image_files/shown_file_name.h"
 
@@ -21,8 +21,8 @@ BatchOptionTake TakeCount(const std::string& value, bool missing, StationPlan& p
                           std::string& error) {
   std::uint64_t count = 0;
   if (missing ||
-      bus::ParseDecimalOption(value, std::numeric_limits<std::uint32_t>::max(), count) !=
-          bus::DecimalOption::Taken ||
+      ports::ParseDecimalOption(value, std::numeric_limits<std::uint32_t>::max(), count) !=
+          ports::DecimalOption::Taken ||
       count == 0) {
     return Refuse(error, "--count needs a number of boards, from 1 to 4294967295" +
                              (missing ? std::string() : ", not '" + value + "'"));
@@ -51,12 +51,19 @@ std::string SameDevice(const bus::PortSpec& one, const bus::PortSpec& other) {
     return "--port " + image_files::ShownFileName(one.Text()) + " is given twice";
   for (const std::string& kept : one.kept_files) {
     for (const std::string& other_kept : other.kept_files) {
-      if (bus::SameFile(kept, other_kept)) return both + " name the same board file";
+      if (files::SameFile(kept, other_kept)) return both + " name the same board file";
     }
   }
   if (!one.device_node.empty() && !other.device_node.empty() &&
-      bus::SameFile(one.device_node, other.device_node)) {
+      files::SameFile(one.device_node, other.device_node)) {
     return both + " name the same device";
+  }
+  // One device by two roads (a parallel port by ppdev and by direct), or a USB programmer named
+  // once by where it is and once as the only one plugged in.
+  if (!one.device_kind.empty() && one.device_kind == other.device_kind &&
+      (one.device_where == other.device_where || one.device_where.empty() ||
+       other.device_where.empty())) {
+    return both + " name the same " + one.device_kind;
   }
   return {};
 }
@@ -98,20 +105,20 @@ std::string LogProblem(const std::vector<bus::PortSpec>& ports, const std::strin
            "; name another log";
   };
   for (const BatchOperation& operation : batch.operations) {
-    if (!operation.file.empty() && bus::SameFile(log, operation.file)) {
+    if (!operation.file.empty() && files::SameFile(log, operation.file)) {
       return same_as(std::string(OptionName(operation.kind)) + " " +
                      image_files::ShownFileName(operation.file));
     }
   }
   for (const bus::PortSpec& port : ports) {
     for (const std::string& kept : port.kept_files) {
-      if (bus::SameFile(log, kept)) return same_as("the board file of --port " + port.Text());
+      if (files::SameFile(log, kept)) return same_as("the board file of --port " + port.Text());
     }
-    if (!port.device_node.empty() && bus::SameFile(log, port.device_node)) {
+    if (!port.device_node.empty() && files::SameFile(log, port.device_node)) {
       return same_as("the device node of --port " + port.Text());
     }
   }
-  if (!trace.empty() && bus::SameFile(log, trace))
+  if (!trace.empty() && files::SameFile(log, trace))
     return same_as("--trace " + image_files::ShownFileName(trace));
   return {};
 }

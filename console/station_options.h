@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "bus/port_spec.h"
+#include "ports/port_spec.h"
 #include "console/batch_options.h"
 
 namespace console {

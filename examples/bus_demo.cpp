@@ -32,7 +32,7 @@ bool Report(const char* what, const bus::BusResult& result) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bus::PortSpecResult spec = ports::ParsePortSpec(argc > 1 ? argv[1] : "sim");
+  const ports::PortSpecResult spec = ports::ParsePortSpec(argc > 1 ? argv[1] : "sim");
   if (!spec.spec) {
     std::fprintf(stderr, "%s\n", spec.error.c_str());
     return 2;

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <vector>
 
-#include "bus/port_spec.h"
+#include "ports/port_spec.h"
 #include "bus/trace_checks.h"
 #include "gui/resource_ids.h"
 #include "gui/resources.h"
@@ -132,7 +132,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   }
   if (parser.isSet(list_ports_option)) {
     result.action = CommandLineAction::ListPorts;
-    result.text = QString::fromStdString(bus::PortListing(bus::FindPorts()));
+    result.text = QString::fromStdString(ports::PortListing(ports::FindPorts()));
     return result;
   }
   if (parser.isSet(version_option)) {
@@ -158,7 +158,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   result.bus.port = ports::DefaultPortSpec();
   result.port_given = parser.isSet(port_option);
   if (result.port_given) {
-    const bus::PortSpecResult port = ports::ParsePortSpec(parser.value(port_option).toStdString());
+    const ports::PortSpecResult port =
+        ports::ParsePortSpec(parser.value(port_option).toStdString());
     if (!port.spec) return Refuse(QString::fromStdString(port.error));
     result.bus.port = *port.spec;
   }

@@ -101,8 +101,8 @@ void CploverApp::OnToolsPort() {
     bus::BusConnection connection({spec, std::string(), options_.bus.timing});
     return connection.Probe();
   };
-  CPortDlg dialog(bus::FindPorts(options_.roots), QString::fromStdString(options_.bus.port.Text()),
-                  probe, MainWindow());
+  CPortDlg dialog(ports::FindPorts(options_.roots),
+                  QString::fromStdString(options_.bus.port.Text()), probe, MainWindow());
   if (Prompts().RunModal(dialog) != shell::IDOK || !dialog.ChosenSpec()) return;
   const bus::PortSpec& chosen = *dialog.ChosenSpec();
   options_.port_origin = PortOrigin::Chosen;

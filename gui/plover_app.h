@@ -10,6 +10,7 @@
 
 #include "bus/bus_connection.h"
 #include "bus/image.h"
+#include "ports/port_spec.h"
 #include "gui/shell/application.h"
 
 namespace plover {
@@ -31,7 +32,7 @@ struct StartOptions {
   bool verify_after_download = false;  // Download reads the EEPROM back and verifies it
   QString file;                        // a data file to open at start, as File > Open would
   std::optional<QSize> dpi;            // the resolution to draw for instead of the screen's
-  bus::SystemRoots roots;              // where Tools > Port... looks for the machine's ports
+  ports::SystemRoots roots;              // where Tools > Port... looks for the machine's ports
 };
 
 class CploverApp : public shell::Application {

@@ -16,6 +16,7 @@
 
 #include "bus/probe_lines.h"
 #include "gui/shell/command_ids.h"
+#include "ports/port_listing.h"
 #include "ports/port_table.h"
 
 namespace plover {
@@ -24,16 +25,10 @@ namespace {
 
 // What --list-ports says for each backend that found nothing and knows how to
 // get a port.
-QString NoneFoundLines(const std::vector<bus::ListedPort>& ports) {
+QString NoneFoundText(const std::vector<ports::ListedPort>& ports) {
   QStringList lines;
-  for (const bus::PortBackend* backend : ports::PortBackends()) {
-    const bool found = std::any_of(ports.begin(), ports.end(), [&](const bus::ListedPort& port) {
-      return port.backend == backend;
-    });
-    if (!found && !backend->none_found.empty()) {
-      lines << QString::fromUtf8(backend->none_found.data(),
-                                 static_cast<qsizetype>(backend->none_found.size()));
-    }
+  for (const std::string_view line : ports::NoneFoundLines(ports)) {
+    lines << QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
   }
   return lines.join(u'\n');
 }
@@ -42,13 +37,13 @@ QString NoneFoundLines(const std::vector<bus::ListedPort>& ports) {
 // board in memory.
 QString SpecOfListed(const QString& listed) { return listed.section(u'[', 0, 0); }
 
-QTreeWidget* MakePortList(const std::vector<bus::ListedPort>& ports, QWidget* parent) {
+QTreeWidget* MakePortList(const std::vector<ports::ListedPort>& ports, QWidget* parent) {
   auto* list = new QTreeWidget(parent);
   list->setHeaderLabels({QStringLiteral("--port"), QStringLiteral("What it is"),
                          QStringLiteral("Whether you may open it")});
   list->setRootIsDecorated(false);
   list->setAllColumnsShowFocus(true);
-  for (const bus::ListedPort& port : ports) {
+  for (const ports::ListedPort& port : ports) {
     auto* row = new QTreeWidgetItem(
         list, {QString::fromStdString(port.spec), QString::fromStdString(port.description),
                QString::fromStdString(port.access)});
@@ -60,7 +55,7 @@ QTreeWidget* MakePortList(const std::vector<bus::ListedPort>& ports, QWidget* pa
 
 }  // namespace
 
-CPortDlg::CPortDlg(const std::vector<bus::ListedPort>& ports, const QString& current,
+CPortDlg::CPortDlg(const std::vector<ports::ListedPort>& ports, const QString& current,
                    PortProbe probe, QWidget* parent)
     : QDialog(parent), probe_(std::move(probe)) {
   setWindowTitle(QStringLiteral("Port"));
@@ -68,7 +63,7 @@ CPortDlg::CPortDlg(const std::vector<bus::ListedPort>& ports, const QString& cur
   layout->addWidget(new QLabel(QStringLiteral("Ports on this machine:"), this));
   list_ = MakePortList(ports, this);
   layout->addWidget(list_);
-  if (const QString none = NoneFoundLines(ports); !none.isEmpty()) {
+  if (const QString none = NoneFoundText(ports); !none.isEmpty()) {
     auto* none_label = new QLabel(none, this);
     none_label->setWordWrap(true);
     layout->addWidget(none_label);
@@ -113,7 +108,7 @@ void CPortDlg::TakeListedPort() {
 
 std::optional<bus::PortSpec> CPortDlg::CheckField() {
   const QString text = field_->text().trimmed();
-  bus::PortSpecResult parsed = ports::ParsePortSpec(text.toStdString());
+  ports::PortSpecResult parsed = ports::ParsePortSpec(text.toStdString());
   if (!parsed.spec) {
     ShowReport(QString::fromStdString(parsed.error));
     return std::nullopt;

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "bus/bus_transactions.h"
-#include "bus/port_spec.h"
+#include "ports/port_spec.h"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -32,7 +32,7 @@ class CPortDlg : public QDialog {
  public:
   // `ports`: what the backends found; `current`: the field's text at first;
   // `probe` runs Test.
-  CPortDlg(const std::vector<bus::ListedPort>& ports, const QString& current, PortProbe probe,
+  CPortDlg(const std::vector<ports::ListedPort>& ports, const QString& current, PortProbe probe,
            QWidget* parent = nullptr);
 
   // The port specification OK accepted; set once the dialog ended with IDOK.

@@ -14,7 +14,7 @@ StartDecision DecideStart(const CommandLine& line, const StoredChoices& stored) 
   options.port_origin = line.port_given ? PortOrigin::CommandLine : PortOrigin::Default;
   if (line.port_given || !stored.port) return decision;
 
-  const bus::PortSpecResult port = ports::ParsePortSpec(stored.port->toStdString());
+  const ports::PortSpecResult port = ports::ParsePortSpec(stored.port->toStdString());
   if (!port.spec) {
     // The first line says what is wrong; the accepted forms after it are
     // --help's business.

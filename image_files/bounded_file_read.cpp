@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "bus/read_within.h"
+#include "files/read_within.h"
 #include "image_files/file_kind.h"
 #include "image_files/shown_file_name.h"
 
@@ -52,15 +52,15 @@ std::string BoundText(std::chrono::milliseconds bound) {
 FileContents ReadToEnd(const std::string& name, int fd, std::size_t limit,
                        std::chrono::milliseconds device_bound) {
   std::vector<std::uint8_t> room(limit + 1);
-  const bus::BoundedRead read =
-      bus::ReadWithin(fd, room, std::chrono::steady_clock::now() + device_bound);
+  const files::BoundedRead read =
+      files::ReadWithin(fd, room, std::chrono::steady_clock::now() + device_bound);
   switch (read.end) {
-    case bus::ReadEnd::EndOfFile:
+    case files::ReadEnd::EndOfFile:
       break;
-    case bus::ReadEnd::Full:
+    case files::ReadEnd::Full:
       return {std::nullopt, TooLongRefusal(name, limit)};
-    case bus::ReadEnd::TimedOut:
-    case bus::ReadEnd::Failed:
+    case files::ReadEnd::TimedOut:
+    case files::ReadEnd::Failed:
       return {std::nullopt, ReadFailureRefusal(name, read, device_bound)};
   }
   return {std::string(room.begin(), room.begin() + static_cast<std::ptrdiff_t>(read.count)), {}};
@@ -74,9 +74,9 @@ std::string TooLongRefusal(const std::string& name, std::size_t limit) {
       .error;
 }
 
-std::string ReadFailureRefusal(const std::string& name, const bus::BoundedRead& read,
+std::string ReadFailureRefusal(const std::string& name, const files::BoundedRead& read,
                                std::chrono::milliseconds device_bound) {
-  return Refuse(name, read.end == bus::ReadEnd::TimedOut
+  return Refuse(name, read.end == files::ReadEnd::TimedOut
                           ? "it is a device that did not end within " + BoundText(device_bound)
                           : std::string(std::strerror(read.error_number)))
       .error;

@@ -15,7 +15,7 @@
 #include <optional>
 #include <string>
 
-#include "bus/read_within.h"
+#include "files/read_within.h"
 
 namespace image_files {
 
@@ -26,7 +26,7 @@ struct FileContents {
 
 [[nodiscard]] FileContents ReadBoundedFile(
     const std::string& name, std::size_t limit,
-    std::chrono::milliseconds device_bound = bus::kDeviceEndBound);
+    std::chrono::milliseconds device_bound = files::kDeviceEndBound);
 
 // The refusal of a file that gives more than `limit` bytes, for a reader that reads its files
 // its own way and must say what ReadBoundedFile says.
@@ -34,7 +34,7 @@ struct FileContents {
 
 // The same for a read that timed out (a device that did not end within `device_bound`) or failed
 // (the system's reason, such as a device that refuses reads of this size).
-[[nodiscard]] std::string ReadFailureRefusal(const std::string& name, const bus::BoundedRead& read,
+[[nodiscard]] std::string ReadFailureRefusal(const std::string& name, const files::BoundedRead& read,
                                              std::chrono::milliseconds device_bound);
 
 }  // namespace image_files

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <random>
 
-#include "bus/file_identity.h"
+#include "files/file_identity.h"
 #include "image_files/file_kind.h"
 #include "image_files/shown_file_name.h"
 
@@ -186,7 +186,7 @@ std::string ReplaceFile(const std::string& name, std::string_view bytes) {
     return Cannot(name, "the name ends in '/', so it names a folder");
   }
   // Through a symbolic link, dangling or not, the file it leads to is replaced and the link stays.
-  const std::string target = bus::FollowLinks(name);
+  const std::string target = files::FollowLinks(name);
   if (!exists) {
     return ReplaceRegularFile(name, target, nullptr, bytes);
   }

@@ -3,7 +3,7 @@
 // CallsOverride, that test's fake, so every row of the table can be opened on a fake system.
 #pragma once
 
-namespace bus {
+namespace ports {
 
 template <typename Calls>
 class CallsOverride {
@@ -24,4 +24,4 @@ class CallsOverride {
   Calls* previous_;
 };
 
-}  // namespace bus
+}  // namespace ports

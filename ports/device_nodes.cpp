@@ -15,7 +15,7 @@
 #include <fstream>
 #include <optional>
 
-namespace bus {
+namespace ports {
 namespace {
 
 // The number N of a node named <prefix>N, or nothing when N is not digits or too large for an
@@ -42,6 +42,23 @@ std::string GroupOf(const std::string& path) {
 
 }  // namespace
 
+std::optional<std::uint16_t> ParallelPortAddress(const SystemRoots& roots,
+                                                 const std::string& name) {
+  std::string base = FirstLine(roots.proc + "/sys/dev/parport/" + name + "/base-addr");
+  base = base.substr(0, base.find_first_of(" \t"));
+  if (base.empty() || base.size() > 5 || base.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  const unsigned long value = std::stoul(base);
+  if (value > 0xFFFD) return std::nullopt;
+  return static_cast<std::uint16_t>(value);
+}
+
+std::string ParallelPortName(const std::string& node) {
+  const std::string name = std::filesystem::path(node).filename().string();
+  return NodeNumber(name, "parport") ? name : std::string();
+}
+
 std::vector<DeviceNode> NodesNamed(const std::string& dev, const std::string& prefix) {
   std::vector<DeviceNode> nodes;
   std::error_code error;
@@ -64,35 +81,6 @@ std::string AccessTo(const std::string& path, const std::string& usual_group) {
          ") and log in again, or run as root";
 }
 
-std::vector<UsbDevice> UsbDevicesOf(const SystemRoots& roots, std::uint16_t vendor) {
-  const auto hex = [](const std::string& file) {
-    return static_cast<std::uint16_t>(std::strtoul(FirstLine(file).c_str(), nullptr, 16));
-  };
-  std::vector<UsbDevice> devices;
-  std::error_code error;
-  for (const auto& entry :
-       std::filesystem::directory_iterator(roots.sys + "/bus/usb/devices", error)) {
-    const std::string where = entry.path().filename().string();
-    const std::string folder = entry.path().string() + "/";
-    if (where.find(':') != std::string::npos || hex(folder + "idVendor") != vendor) continue;
-    char node[32];
-    std::snprintf(node, sizeof node, "/bus/usb/%03lu/%03lu",
-                  std::strtoul(FirstLine(folder + "busnum").c_str(), nullptr, 10),
-                  std::strtoul(FirstLine(folder + "devnum").c_str(), nullptr, 10));
-    std::string access = AccessTo(roots.dev + node, "plugdev");
-    if (access.starts_with("permission denied")) {
-      access =
-          "permission denied: install the project's udev rules "
-          "(lib/udev/rules.d/70-plover-usb-programmers.rules), reload them and join the "
-          "plugdev group";
-    }
-    devices.push_back({where, hex(folder + "idProduct"), FirstLine(folder + "serial"), access});
-  }
-  std::sort(devices.begin(), devices.end(),
-            [](const UsbDevice& a, const UsbDevice& b) { return a.where < b.where; });
-  return devices;
-}
-
 std::string FirstLine(const std::string& path) {
   std::ifstream in(path);
   std::string line;
@@ -100,4 +88,4 @@ std::string FirstLine(const std::string& path) {
   return line;
 }
 
-}  // namespace bus
+}  // namespace ports

@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the backends' `find` share: the device nodes of one kind in /dev, whether this user may
-// open one, and small files of sysfs and procfs.
+// open one, and small files of sysfs and procfs. The USB devices sysfs shows are in usb/.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "bus/port_spec.h"
+#include "ports/port_spec.h"
+#include "ports/calls_override.h"
 
-namespace bus {
+namespace ports {
 
 struct DeviceNode {
   int number;        // N of <prefix>N
@@ -27,15 +29,21 @@ struct DeviceNode {
 // The first line of a small file, or nothing.
 [[nodiscard]] std::string FirstLine(const std::string& path);
 
-// A USB device as sysfs shows it under <sys>/bus/usb/devices.
-struct UsbDevice {
-  std::string where;          // its USB port path, "1-2.3": the same after a replug in one socket
-  std::uint16_t product = 0;  // idProduct
-  std::string serial;         // empty when it has none
-  std::string access;         // "you may open it", or why not: the project's udev rules and plugdev
-};
+// Where parsing a --port value looks at the machine: the system's own folders, or, while a test
+// holds a SystemRootsOverride, its fake machine.
+inline SystemRoots& SystemRootsInUse() {
+  static SystemRoots real;
+  return CallsOverride<SystemRoots>::InUse(real);
+}
+using SystemRootsOverride = CallsOverride<SystemRoots>;
 
-// Every USB device of `vendor` (not its interfaces), in the order of their port paths.
-[[nodiscard]] std::vector<UsbDevice> UsbDevicesOf(const SystemRoots& roots, std::uint16_t vendor);
+// The I/O address of the data register of parallel port `name` ("parport0") as the kernel gives
+// it (procfs base-addr, in decimal); nothing when it gives none or one past 0xFFFD.
+[[nodiscard]] std::optional<std::uint16_t> ParallelPortAddress(const SystemRoots& roots,
+                                                               const std::string& name);
 
-}  // namespace bus
+// The name of the parallel port behind a ppdev node ("/dev/parport0": "parport0"); empty when
+// the node's name is not parportN.
+[[nodiscard]] std::string ParallelPortName(const std::string& node);
+
+}  // namespace ports

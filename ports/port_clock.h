@@ -7,7 +7,7 @@
 
 #include "ports/system_calls.h"
 
-namespace bus {
+namespace ports {
 
 class SinceOpenClock {
  public:
@@ -28,4 +28,4 @@ class SinceOpenClock {
   std::uint64_t opened_;
 };
 
-}  // namespace bus
+}  // namespace ports

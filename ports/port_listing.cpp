@@ -6,7 +6,7 @@
 
 #include "ports/port_table.h"
 
-namespace bus {
+namespace ports {
 
 std::vector<ListedPort> FindPorts(const SystemRoots& roots) {
   std::vector<ListedPort> ports;
@@ -47,12 +47,18 @@ std::string PortListing(const std::vector<ListedPort>& ports) {
             port.description + std::string(description_width - port.description.size() + 2, ' ') +
             port.access + "\n";
   }
-  for (const PortBackend* backend : ports::PortBackends()) {
-    const bool found = std::any_of(ports.begin(), ports.end(),
-                                   [&](const ListedPort& port) { return port.backend == backend; });
-    if (!found && !backend->none_found.empty()) text += std::string(backend->none_found) + "\n";
-  }
+  for (const std::string_view line : NoneFoundLines(ports)) text += std::string(line) + "\n";
   return text;
 }
 
-}  // namespace bus
+std::vector<std::string_view> NoneFoundLines(const std::vector<ListedPort>& ports) {
+  std::vector<std::string_view> lines;
+  for (const PortBackend* backend : ports::PortBackends()) {
+    const bool found = std::any_of(ports.begin(), ports.end(),
+                                   [&](const ListedPort& port) { return port.backend == backend; });
+    if (!found && !backend->none_found.empty()) lines.push_back(backend->none_found);
+  }
+  return lines;
+}
+
+}  // namespace ports

@@ -13,7 +13,7 @@
 
 #include "bus/port_base.h"
 
-namespace bus {
+namespace ports {
 namespace {
 
 constexpr std::chrono::milliseconds kLockRetry{10};
@@ -87,7 +87,7 @@ class InterruptTimer {
 }  // namespace
 
 PortWait LockWithin(SystemCalls& calls, int fd, std::chrono::milliseconds bound, int& error) {
-  const std::uint64_t started = MonotonicNanoseconds();
+  const std::uint64_t started = bus::MonotonicNanoseconds();
   const auto limit = static_cast<std::uint64_t>(
       std::chrono::duration_cast<std::chrono::nanoseconds>(bound).count());
   for (;;) {
@@ -96,14 +96,14 @@ PortWait LockWithin(SystemCalls& calls, int fd, std::chrono::milliseconds bound,
       error = errno;
       return PortWait::Failed;
     }
-    if (MonotonicNanoseconds() - started >= limit) return PortWait::Busy;
+    if (bus::MonotonicNanoseconds() - started >= limit) return PortWait::Busy;
     std::this_thread::sleep_for(kLockRetry);
   }
 }
 
 PortWait BlockingIoctlWithin(SystemCalls& calls, int fd, unsigned long request,
                              std::chrono::milliseconds bound, int& error) {
-  const std::uint64_t started = MonotonicNanoseconds();
+  const std::uint64_t started = bus::MonotonicNanoseconds();
   const auto limit = static_cast<std::uint64_t>(
       std::chrono::duration_cast<std::chrono::nanoseconds>(bound).count());
   const InterruptTimer timer(bound);
@@ -114,23 +114,23 @@ PortWait BlockingIoctlWithin(SystemCalls& calls, int fd, unsigned long request,
       return PortWait::Failed;
     }
     // Interrupted: by our timer once the bound has passed, else by some other signal.
-    if (MonotonicNanoseconds() - started >= limit || !timer.Armed()) return PortWait::Busy;
+    if (bus::MonotonicNanoseconds() - started >= limit || !timer.Armed()) return PortWait::Busy;
   }
 }
 
-BusResult OperationLock::Take(const std::string& port) {
-  if (held_) return BusResult::Success();
+bus::BusResult OperationLock::Take(const std::string& port) {
+  if (held_) return bus::BusResult::Success();
   int error = 0;
   switch (LockWithin(calls_, fd_, bound_, error)) {
     case PortWait::Taken:
       held_ = true;
-      return BusResult::Success();
+      return bus::BusResult::Success();
     case PortWait::Busy:
-      return BusResult::PortFailure("port " + port + " is " + InUseReason(bound_));
+      return bus::BusResult::PortFailure("port " + port + " is " + InUseReason(bound_));
     case PortWait::Failed:
       break;
   }
-  return BusResult::PortFailure("cannot lock port " + port + ": " + std::strerror(error));
+  return bus::BusResult::PortFailure("cannot lock port " + port + ": " + std::strerror(error));
 }
 
 void OperationLock::Give() {
@@ -145,4 +145,4 @@ std::string InUseReason(std::chrono::milliseconds bound) {
          " s; try again when that program has finished its operation, or close it";
 }
 
-}  // namespace bus
+}  // namespace ports

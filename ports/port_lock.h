@@ -15,7 +15,7 @@
 #include "bus/bus_result.h"
 #include "ports/system_calls.h"
 
-namespace bus {
+namespace ports {
 
 // How long an operation waits for a port another program holds before saying it is in use: long
 // enough for the other program's longest operation (a full write) to end.
@@ -49,7 +49,7 @@ class OperationLock {
 
   // Takes the lock, waiting up to the bound; PortUnavailable naming `port` when another program
   // still holds it then, or the system refuses.
-  BusResult Take(const std::string& port);
+  bus::BusResult Take(const std::string& port);
   // Gives the lock back, if it is held.
   void Give();
 
@@ -60,4 +60,4 @@ class OperationLock {
   bool held_ = false;
 };
 
-}  // namespace bus
+}  // namespace ports

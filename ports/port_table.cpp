@@ -4,22 +4,22 @@
 #include <sys/stat.h>
 
 #if PLOVER_WITH_CH341A
-#include "ports/ch341a_port.h"
+#include "ports/ch341a/ch341a_port.h"
 #endif
-#include "ports/direct_port.h"
+#include "ports/direct/direct_port.h"
 #if PLOVER_WITH_FTDI
-#include "ports/ftdi_port.h"
+#include "ports/ftdi/ftdi_port.h"
 #endif
-#include "ports/i2c_dev_port.h"
-#include "ports/ppdev_port.h"
-#include "ports/sim_port.h"
+#include "ports/i2c_dev/i2c_dev_port.h"
+#include "ports/ppdev/ppdev_port.h"
+#include "ports/sim/sim_port.h"
 
 namespace ports {
 namespace {
 
 std::string DefaultDescription() {
   std::string text = "ppdev:";
-  text += bus::kDefaultPpdevDevice;
+  text += ports::kDefaultPpdevDevice;
 #if PLOVER_HAVE_DIRECT_PORT
   text += " if it exists, else direct:0x378";
 #endif
@@ -28,41 +28,39 @@ std::string DefaultDescription() {
 
 }  // namespace
 
-const bus::PortTable& PortBackends() {
-  static const bus::PortBackend* const kBackends[] = {
-      &bus::PpdevBackend(),
-      &bus::DirectBackend(),
-      &bus::I2cBackend(),
+const ports::PortTable& PortBackends() {
+  static const ports::PortBackend* const kBackends[] = {
+      &ports::PpdevBackend(),
+      &ports::DirectBackend(),
+      &ports::I2cBackend(),
 #if PLOVER_WITH_CH341A
-      &bus::Ch341aBackend(),
+      &ports::Ch341aBackend(),
 #endif
 #if PLOVER_WITH_FTDI
-      &bus::FtdiBackend(),
+      &ports::FtdiBackend(),
 #endif
-      &sim::SimBackend(),
+      &ports::SimBackend(),
   };
   static const std::string kDefault = DefaultDescription();
-  static const bus::PortTable kTable{kBackends, {"(no --port)", kDefault}};
+  static const ports::PortTable kTable{kBackends, {"(no --port)", kDefault}};
   return kTable;
 }
 
-bus::PortSpecResult ParsePortSpec(std::string_view text) {
-  return bus::ParsePortSpecIn(PortBackends(), text);
+ports::PortSpecResult ParsePortSpec(std::string_view text) {
+  return ports::ParsePortSpecIn(PortBackends(), text);
 }
 
-std::string PortSpecUsage() { return bus::PortSpecUsageOf(PortBackends()); }
+std::string PortSpecUsage() { return ports::PortSpecUsageOf(PortBackends()); }
 
 bus::PortSpec DefaultPortSpec() {
   std::string ignored;
-  bus::PortSpec spec;
-  spec.backend = &bus::PpdevBackend();
-  bus::PpdevBackend().parse("", spec, ignored);
+  bus::PortSpec spec = SpecOf(PpdevBackend());
+  ports::PpdevBackend().parse("", spec, ignored);
 #if PLOVER_HAVE_DIRECT_PORT
   struct stat status {};
-  if (::stat(bus::kDefaultPpdevDevice, &status) != 0) {
-    spec = bus::PortSpec{};
-    spec.backend = &bus::DirectBackend();
-    bus::DirectBackend().parse("", spec, ignored);
+  if (::stat(ports::kDefaultPpdevDevice, &status) != 0) {
+    spec = SpecOf(DirectBackend());
+    ports::DirectBackend().parse("", spec, ignored);
   }
 #endif
   return spec;

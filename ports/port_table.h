@@ -10,15 +10,15 @@
 #include <string>
 #include <string_view>
 
-#include "bus/port_spec.h"
+#include "ports/port_spec.h"
 
 namespace ports {
 
 // Every backend built, available on this machine or not, and the line for no --port.
-[[nodiscard]] const bus::PortTable& PortBackends();
+[[nodiscard]] const ports::PortTable& PortBackends();
 
 // Parses SPEC against the table; an empty SPEC is refused.
-[[nodiscard]] bus::PortSpecResult ParsePortSpec(std::string_view text);
+[[nodiscard]] ports::PortSpecResult ParsePortSpec(std::string_view text);
 
 // The accepted forms of --port SPEC, one per line, without a line break at the end.
 [[nodiscard]] std::string PortSpecUsage();

@@ -17,7 +17,7 @@
 #define PLOVER_HAVE_PORT_INSTRUCTIONS 0
 #endif
 
-namespace bus {
+namespace ports {
 namespace {
 
 class RealCalls final : public SystemCalls {
@@ -56,7 +56,7 @@ class RealCalls final : public SystemCalls {
   void OutByte(std::uint8_t, std::uint16_t) override {}
   std::uint8_t InByte(std::uint16_t) override { return 0xFF; }
 #endif
-  std::uint64_t Now() override { return MonotonicNanoseconds(); }
+  std::uint64_t Now() override { return bus::MonotonicNanoseconds(); }
 };
 
 }  // namespace
@@ -66,4 +66,4 @@ SystemCalls& RealSystemCalls() {
   return calls;
 }
 
-}  // namespace bus
+}  // namespace ports

@@ -13,7 +13,7 @@
 
 #include "ports/calls_override.h"
 
-namespace bus {
+namespace ports {
 
 class SystemCalls {
  public:
@@ -49,4 +49,4 @@ inline SystemCalls& SystemCallsInUse() {
 
 using SystemCallsOverride = CallsOverride<SystemCalls>;
 
-}  // namespace bus
+}  // namespace ports

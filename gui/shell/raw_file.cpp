@@ -105,11 +105,11 @@ std::optional<FileError> RawFile::Read(std::span<std::uint8_t> destination,
                                        std::chrono::milliseconds device_bound) {
   count_read = 0;
   if (fd_ < 0) return ErrorFromErrno(EBADF);
-  const bus::BoundedRead read =
-      bus::ReadWithin(fd_, destination, std::chrono::steady_clock::now() + device_bound);
+  const files::BoundedRead read =
+      files::ReadWithin(fd_, destination, std::chrono::steady_clock::now() + device_bound);
   count_read = read.count;
-  if (read.end == bus::ReadEnd::EndOfFile || read.end == bus::ReadEnd::Full) return std::nullopt;
-  FileError error = ErrorFromErrno(read.end == bus::ReadEnd::TimedOut ? ETIMEDOUT
+  if (read.end == files::ReadEnd::EndOfFile || read.end == files::ReadEnd::Full) return std::nullopt;
+  FileError error = ErrorFromErrno(read.end == files::ReadEnd::TimedOut ? ETIMEDOUT
                                                                        : read.error_number);
   // A device that did not end, or that refuses to be read as a data file is (/dev/kmsg gives
   // EINVAL to a read shorter than its next record), is reported as 30p reports it, with the

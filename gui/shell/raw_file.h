@@ -18,7 +18,7 @@
 #include <span>
 #include <string>
 
-#include "bus/read_within.h"
+#include "files/read_within.h"
 #include "gui/shell/file_error.h"
 
 namespace shell {
@@ -41,7 +41,7 @@ class RawFile {
   // A character device that gives neither them nor end of file within `device_bound` (a terminal,
   // a serial port) fails as a generic error (ETIMEDOUT).
   std::optional<FileError> Read(std::span<std::uint8_t> destination, std::size_t& count_read,
-                                std::chrono::milliseconds device_bound = bus::kDeviceEndBound);
+                                std::chrono::milliseconds device_bound = files::kDeviceEndBound);
 
   // Makes the file hold exactly `contents`: writes them from offset 0, then cuts the rest.
   std::optional<FileError> Replace(std::span<const std::uint8_t> contents);

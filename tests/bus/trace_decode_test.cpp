@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "bus/bus_connection.h"
-#include "bus/port_spec.h"
+#include "ports/port_spec.h"
 #include "bus/trace_port.h"
 #include "tests/support/sim_spec.h"
 #include "tests/support/test_files.h"

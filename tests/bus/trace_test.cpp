@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "bus/port_spec.h"
+#include "ports/port_spec.h"
 #include "bus/trace_port.h"
 #include "tests/support/sim_spec.h"
 #include "tests/support/test_files.h"

@@ -9,7 +9,7 @@
 #include "bus/bus_connection.h"
 #include "bus/eeprom_protocol.h"
 #include "bus/switch_register_dump.h"
-#include "ports/sim_port.h"
+#include "ports/sim/sim_port.h"
 #include "sim/virtual_board.h"
 
 namespace bus {
@@ -33,7 +33,7 @@ struct Bench {
   BusResult Dump(Image& into) { return SwitchRegisterDump(lines).DumpSwitchRegisters(into); }
   [[nodiscard]] bool Idle() const { return board.Scl() && board.Sda(); }
 
-  sim::SimPort port;
+  ports::SimPort port;
   sim::VirtualBoard& board;
   ParallelPortLines lines;
 };
@@ -95,7 +95,7 @@ TEST(BoardTransactionTest, TheBoardInPlaceProbeAsksTheEepromAlone) {
     sim::BoardOptions options;
     options.eeprom_present = eeprom_present;
     options.switch_present = false;
-    auto port = std::make_unique<sim::SimPort>(
+    auto port = std::make_unique<ports::SimPort>(
         std::make_unique<sim::VirtualBoard>(options, RandomImage(3, false)), "sim");
     const sim::VirtualBoard& board = port->Board();
     BusConnection connection(std::move(port), TimingPolicy::Windowed);

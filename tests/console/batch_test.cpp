@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "dialogue_runner.h"
+#include "ports/port_table.h"
 #include "image_files/image_file.h"
 
 namespace console_test {
@@ -142,7 +143,7 @@ std::vector<BatchCase> Cases() {
                      .after = {image},
                      .absent = {"board.bin"}};
   };
-  return {
+  std::vector<BatchCase> cases{
       // --write: only the bytes that differ, then the read-back.
       {.name = "write_to_erased_board",
        .arguments = {kBoard, "--write", "image.bin"},
@@ -400,6 +401,48 @@ std::vector<BatchCase> Cases() {
        .after = {{"shared.bin", "theirs"}},
        .board_untouched = true},
   };
+  // The USB programmers, where they are built: one programmer named twice, and options and
+  // locations left empty.
+  const auto built = [](std::string_view name) {
+    for (const ports::PortBackend* backend : ports::PortBackends()) {
+      if (backend->name == name) return true;
+    }
+    return false;
+  };
+  const auto port_refused = [&](std::string name, std::string port, std::string message) {
+    std::vector<std::string> err{"30p: invalid port specification '" + port + "': " + message,
+                                 "accepted forms of --port SPEC:"};
+    std::istringstream forms(ports::PortSpecUsage());
+    for (std::string line; std::getline(forms, line);) err.push_back(line);
+    err.insert(err.end(), usage.begin(), usage.end());
+    return BatchCase{.name = std::move(name),
+                     .arguments = {"--port", port, "--write", "image.bin"},
+                     .before = {image},
+                     .exit_status = 2,
+                     .err = err,
+                     .after = {image}};
+  };
+  if (built("ch341a")) {
+    cases.push_back(usage_error("one_ch341a_twice",
+                                {"--port", "ch341a", "--port", "ch341a:1-2", "--write", "image.bin"},
+                                "--port ch341a and --port ch341a:1-2 name the same CH341A: each "
+                                "board needs a port of its own"));
+  }
+  if (built("ftdi")) {
+    cases.push_back(usage_error("one_ftdi_chip_twice",
+                                {"--port", "ftdi:FT01", "--port", "ftdi,khz=400", "--write",
+                                 "image.bin"},
+                                "--port ftdi:FT01 and --port ftdi,khz=400 name the same FTDI "
+                                "chip: each board needs a port of its own"));
+    cases.push_back(port_refused("ftdi_empty_option", "ftdi,",
+                                 "an option of ftdi is empty (two commas, or a comma at the end): "
+                                 "ftdi takes channel=A|B and khz=N"));
+    cases.push_back(port_refused("ftdi_empty_location", "ftdi:",
+                                 "the USB port path or serial number is missing after ftdi: (name "
+                                 "one such as 1-2.3 or a serial number, or leave out the ':' for "
+                                 "the only chip plugged in)"));
+  }
+  return cases;
 }
 
 std::vector<std::string> Lines(const std::string& text) {

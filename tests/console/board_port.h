@@ -6,15 +6,15 @@
 #include <memory>
 
 #include "bus/image.h"
-#include "ports/sim_port.h"
+#include "ports/sim/sim_port.h"
 #include "sim/board_options.h"
 #include "sim/virtual_board.h"
 
 namespace console_test {
 
-inline std::unique_ptr<sim::SimPort> MakeBoardPort(const sim::BoardOptions& options,
+inline std::unique_ptr<ports::SimPort> MakeBoardPort(const sim::BoardOptions& options,
                                                    const bus::Image& contents) {
-  return std::make_unique<sim::SimPort>(std::make_unique<sim::VirtualBoard>(options, contents),
+  return std::make_unique<ports::SimPort>(std::make_unique<sim::VirtualBoard>(options, contents),
                                         "sim");
 }
 

@@ -282,7 +282,7 @@ struct Bench {
   console::MemorySource source;
   console::InputReader in;
   FolderFiles files;
-  sim::SimPort* board = nullptr;
+  ports::SimPort* board = nullptr;
   std::unique_ptr<bus::BusConnection> bus;
 };
 
@@ -406,7 +406,7 @@ class FlushCheckingPort final : public bus::Port {
     if (out_.unflushed > 0) ++accesses_with_output_waiting;
   }
   const FlushTrackingOutput& out_;
-  std::unique_ptr<sim::SimPort> board_;
+  std::unique_ptr<ports::SimPort> board_;
 };
 
 // Entries 7, 1, 5, 6 and 8 typed ahead in one go: whatever was printed before each bus

@@ -11,8 +11,8 @@
 
 #include "console/run_console.h"
 #include "dialogue_runner.h"
-#include "ports/i2c_dev_port.h"
-#include "tests/support/fake_i2c_system.h"
+#include "ports/i2c_dev/i2c_dev_port.h"
+#include "tests/ports/i2c_dev/fake_i2c_system.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ DialogueRun Dialogue(const std::string& input, const test_support::FakeAdapterSe
   DialogueRun run{{}, std::make_unique<test_support::FakeI2cSystem>(settings, power_up)};
   std::string error;
   auto adapter =
-      bus::I2cDevAdapter::Open("/dev/i2c-2", "i2c:/dev/i2c-2", error, *run.system, "/nonexistent");
+      ports::I2cDevAdapter::Open("/dev/i2c-2", "i2c:/dev/i2c-2", error, *run.system, "/nonexistent");
   EXPECT_NE(adapter, nullptr) << error;
   bus::BusConnection bus(std::move(adapter));
   console::StringOutput out;

@@ -14,7 +14,9 @@
 
 #include "console/image_digest.h"
 #include "console/json_text.h"
+#include "console/options.h"
 #include "dialogue_runner.h"
+#include "ports/device_nodes.h"
 
 namespace console_test {
 namespace {
@@ -285,6 +287,31 @@ TEST(LogTest, JsonStringsEscapeControlsAndReplaceWhatIsNotUtf8) {
   EXPECT_EQ(
       console::JsonString("caf\xc3\xa9 \xff \xc0\xaf \xed\xa0\x80 \xe2\x82"),
       "\"caf\xc3\xa9 " + bad + " " + bad + bad + " " + bad + bad + bad + " " + bad + bad + "\"");
+}
+
+// One parallel port by its ppdev node and by its I/O address is one board's port named twice:
+// known from the address the kernel gives for the node, without opening either.
+TEST(SeveralBoardsTest, OneParallelPortByTwoRoadsIsRefused) {
+  ScratchFolder machine;
+  const fs::path parport0 = machine.Path() / "proc/sys/dev/parport/parport0";
+  fs::create_directories(parport0);
+  WriteFileBytes(parport0 / "base-addr", "888\t1912\n");
+  ports::SystemRoots roots{(machine.Path() / "dev").string(), (machine.Path() / "sys").string(),
+                         (machine.Path() / "proc").string()};
+  const ports::SystemRootsOverride seam(roots);
+  for (const char* direct : {"direct:0x378", "direct:0x378,khz=400", "direct:0x278"}) {
+    const char* const argv[] = {"30p", "--port", "ppdev:/dev/parport0", "--port", direct,
+                                "--probe"};
+    const console::OptionsResult parsed = console::ParseOptions(6, argv);
+    if (std::string_view(direct) == "direct:0x278") {
+      EXPECT_EQ(parsed.error, "") << "another port";
+    } else {
+      EXPECT_EQ(parsed.action, console::OptionsAction::Refuse) << direct;
+      EXPECT_EQ(parsed.error, std::string("30p: --port ppdev:/dev/parport0 and --port ") +
+                                  direct + " name the same parallel port: each board needs a "
+                                           "port of its own\n");
+    }
+  }
 }
 
 }  // namespace

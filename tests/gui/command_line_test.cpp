@@ -98,7 +98,7 @@ TEST(CommandLine, ListPortsNamesTheVirtualBoardAtLeast) {
 
 // Both programs' --list-ports print exactly what the rows of the table find on this machine.
 TEST(CommandLine, BothProgramsListWhatEachRowFinds) {
-  const QByteArray expected = QByteArray::fromStdString(bus::PortListing(bus::FindPorts()));
+  const QByteArray expected = QByteArray::fromStdString(ports::PortListing(ports::FindPorts()));
   for (const char* program : {PLOVER_PROGRAM, PLOVER_30P_PROGRAM}) {
     QProcess run;
     run.start(QString::fromUtf8(program), {QStringLiteral("--list-ports")});

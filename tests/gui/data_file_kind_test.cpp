@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "bus/port_spec.h"
+#include "ports/port_spec.h"
 #include "gui/resource_ids.h"
 #include "plover_fixture.h"
 #include "ports/port_table.h"

@@ -16,7 +16,7 @@
 #include "gui/verify_dlg.h"
 #include "plover_fixture.h"
 #include "ports/port_table.h"
-#include "ports/sim_port.h"
+#include "ports/sim/sim_port.h"
 #include "recording_surface.h"
 
 namespace {
@@ -40,7 +40,7 @@ class DeviceCommandsTest : public PloverTest {
   void SetUp() override {
     PloverTest::SetUp();
     if (HasFatalFailure()) return;
-    auto port = std::make_unique<sim::SimPort>(
+    auto port = std::make_unique<ports::SimPort>(
         std::make_unique<sim::VirtualBoard>(Board(), BoardContents()), "sim");
     port_ = port.get();
     App().SetBusConnection(
@@ -85,7 +85,7 @@ class DeviceCommandsTest : public PloverTest {
     return {{"PASS!", {80, 100}}, {"PASS!", {285, 100}}, {"PASS!", {490, 100}}};
   }
 
-  sim::SimPort* port_ = nullptr;
+  ports::SimPort* port_ = nullptr;
   std::vector<DrawnText> drawn_;
   QString previous_dir_;
 };
@@ -315,7 +315,7 @@ class AbsentEepromTest : public DeviceCommandsTest {
   // What the bus layer says about `operation` on such a board.
   QString Expected(bool write) const {
     bus::BusConnection connection(
-        std::make_unique<sim::SimPort>(std::make_unique<sim::VirtualBoard>(Board(), bus::Image{}),
+        std::make_unique<ports::SimPort>(std::make_unique<sim::VirtualBoard>(Board(), bus::Image{}),
                                        "sim"),
         bus::TimingPolicy::Windowed);
     bus::Image image{};

@@ -8,8 +8,8 @@
 #include "gui/resource_ids.h"
 #include "gui/verify_dlg.h"
 #include "plover_fixture.h"
-#include "ports/i2c_dev_port.h"
-#include "tests/support/fake_i2c_system.h"
+#include "ports/i2c_dev/i2c_dev_port.h"
+#include "tests/ports/i2c_dev/fake_i2c_system.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ class I2cCommandsTest : public PloverTest {
     system_ = std::make_unique<test_support::FakeI2cSystem>(settings, bus::Image{});
     std::string error;
     auto adapter =
-        bus::I2cDevAdapter::Open("/dev/i2c-3", "i2c:/dev/i2c-3", error, *system_, "/nonexistent");
+        ports::I2cDevAdapter::Open("/dev/i2c-3", "i2c:/dev/i2c-3", error, *system_, "/nonexistent");
     ASSERT_NE(adapter, nullptr) << error;
     App().SetBusConnection(std::make_unique<bus::BusConnection>(std::move(adapter)));
   }

@@ -14,7 +14,7 @@
 
 namespace ports_test {
 
-class FakeSystemCalls : public bus::SystemCalls {
+class FakeSystemCalls : public ports::SystemCalls {
  public:
   int Open(const char* path, int flags, mode_t mode) override;
   int Close(int fd) override;

@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "ports/direct_port.h"
-#include "ports/ppdev_port.h"
+#include "ports/direct/direct_port.h"
+#include "ports/ppdev/ppdev_port.h"
 #include "tests/ports/fake_system_calls.h"
 #include "tests/support/test_files.h"
+#include "tests/ports/lifecycle_setup.h"
 
 namespace {
 
@@ -25,8 +26,8 @@ using Calls = std::vector<std::string>;
 constexpr std::chrono::milliseconds kShortBound{200};
 const std::string kCompat = "ioctl PPSETMODE " + std::to_string(IEEE1284_MODE_COMPAT);
 
-std::unique_ptr<bus::PpdevPort> OpenPpdev(FakeSystemCalls& calls, std::string& error) {
-  return bus::PpdevPort::Open("/dev/parport3", "ppdev:/dev/parport3", error, calls, kShortBound);
+std::unique_ptr<ports::PpdevPort> OpenPpdev(FakeSystemCalls& calls, std::string& error) {
+  return ports::PpdevPort::Open("/dev/parport3", "ppdev:/dev/parport3", error, calls, kShortBound);
 }
 
 TEST(PpdevBackendTest, ClaimsTheRegistersOnlyForEachOperation) {
@@ -130,7 +131,7 @@ TEST(DirectBackendTest, MapsTheRegistersAndLocksTheAddressForEachOperation) {
   ports_test::ScratchDirectory scratch;
   FakeSystemCalls calls;
   std::string error;
-  auto port = bus::DirectPort::Open(0x278, "direct:0x278", error, calls, scratch.path(),
+  auto port = ports::DirectPort::Open(0x278, "direct:0x278", error, calls, scratch.path(),
                                     kShortBound);
   ASSERT_NE(port, nullptr) << error;
   const std::string lock_file = scratch.path() + "/plover-direct-0x278.lock";
@@ -147,7 +148,7 @@ TEST(DirectBackendTest, MapsTheRegistersAndLocksTheAddressForEachOperation) {
                                  "flock unlock", "close", "ioperm 278 3 off"}));
 
   calls.fail["ioperm"] = EPERM;
-  EXPECT_EQ(bus::DirectPort::Open(0x278, "direct:0x278", error, calls, scratch.path()), nullptr);
+  EXPECT_EQ(ports::DirectPort::Open(0x278, "direct:0x278", error, calls, scratch.path()), nullptr);
   EXPECT_EQ(error, std::string(std::strerror(EPERM)) +
                        ". Direct port access needs root (CAP_SYS_RAWIO): run as root or use "
                        "--port ppdev.");
@@ -160,9 +161,9 @@ TEST(DirectBackendTest, TwoProgramsOnOneAddressTakeTurns) {
   FakeSystemCalls second_calls;
   first_calls.real_files = second_calls.real_files = true;  // one real lock file between them
   std::string error;
-  auto first = bus::DirectPort::Open(0x378, "direct:0x378", error, first_calls, scratch.path(),
+  auto first = ports::DirectPort::Open(0x378, "direct:0x378", error, first_calls, scratch.path(),
                                      kShortBound);
-  auto second = bus::DirectPort::Open(0x378, "direct:0x378", error, second_calls, scratch.path(),
+  auto second = ports::DirectPort::Open(0x378, "direct:0x378", error, second_calls, scratch.path(),
                                       kShortBound);
   ASSERT_NE(first, nullptr);
   ASSERT_NE(second, nullptr);
@@ -177,5 +178,15 @@ TEST(DirectBackendTest, TwoProgramsOnOneAddressTakeTurns) {
   EXPECT_TRUE(second->Acquire().ok());
   second->Release();
 }
+
+// The lifecycle every row gets: parport0 at I/O address 888 (0x378), which ppdev reaches by its
+// node and direct by its address, through the system calls alone.
+const ports_test::RegisterLifecycleSetup kParallelPortLifecycle({
+    {},
+    [](const ports::SystemRoots& roots) {
+      ports_test::WriteMachineFile(roots.dev + "/parport0", "888");
+      ports_test::WriteMachineFile(roots.proc + "/sys/dev/parport/parport0/base-addr", "888");
+    },
+});
 
 }  // namespace

@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-#include "bus/port_spec.h"
+#include "ports/port_spec.h"
 #include "ports/port_table.h"
 #include "tests/support/test_files.h"
 
@@ -24,7 +24,7 @@ using ports_test::ScratchDirectory;
 using ports_test::WriteFile;
 
 bus::OpenedPort Open(const std::string& text) {
-  bus::PortSpecResult parsed = ports::ParsePortSpec(text);
+  ports::PortSpecResult parsed = ports::ParsePortSpec(text);
   EXPECT_TRUE(parsed.spec.has_value()) << parsed.error;
   if (!parsed.spec) {
     return {};

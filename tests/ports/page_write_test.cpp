@@ -12,9 +12,9 @@
 #include "bus/line_transactions.h"
 #include "bus/message_transactions.h"
 #include "bus/page_runs.h"
-#include "ports/i2c_dev_port.h"
-#include "ports/sim_port.h"
-#include "tests/support/fake_i2c_system.h"
+#include "ports/i2c_dev/i2c_dev_port.h"
+#include "ports/sim/sim_port.h"
+#include "tests/ports/i2c_dev/fake_i2c_system.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ TEST_P(PageWriteTest, EachRunIsOneWriteInsideItsPageOnBothRoads) {
   bus::Image expected{};
   for (std::size_t a = 0; a < image.size(); ++a) expected[a] = addresses[a] ? image[a] : 0;
 
-  sim::SimPort port(std::make_unique<sim::VirtualBoard>(board, bus::Image{}), "sim");
+  ports::SimPort port(std::make_unique<sim::VirtualBoard>(board, bus::Image{}), "sim");
   bus::LineTransactions lines(port, bus::TimingPolicy::Windowed, 100);
   ASSERT_TRUE(lines.WritePages(image, addresses, c.page_size).ok());
   EXPECT_EQ(port.Board().EepromContents(), expected) << "parallel port";
@@ -60,7 +60,7 @@ TEST_P(PageWriteTest, EachRunIsOneWriteInsideItsPageOnBothRoads) {
   settings.board = board;
   test_support::FakeI2cSystem system(settings, bus::Image{});
   std::string error;
-  auto adapter = bus::I2cDevAdapter::Open("/dev/i2c-1", "i2c:/dev/i2c-1", error, system, "/no");
+  auto adapter = ports::I2cDevAdapter::Open("/dev/i2c-1", "i2c:/dev/i2c-1", error, system, "/no");
   ASSERT_NE(adapter, nullptr) << error;
   ASSERT_TRUE(bus::MessageTransactions(*adapter).WritePages(image, addresses, c.page_size).ok());
   EXPECT_EQ(system.Board().EepromContents(), expected) << "I2C adapter";

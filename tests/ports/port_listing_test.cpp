@@ -19,7 +19,7 @@ void Make(const std::string& path, const std::string& contents = "") {
 
 TEST(PortListingTest, ListsEachPortWithTheValueThatSelectsIt) {
   ports_test::ScratchDirectory machine;
-  const bus::SystemRoots roots{machine.File("dev"), machine.File("sys"), machine.File("proc")};
+  const ports::SystemRoots roots{machine.File("dev"), machine.File("sys"), machine.File("proc")};
   Make(roots.dev + "/parport0");
   Make(roots.proc + "/sys/dev/parport/parport0/base-addr", "888\t1912\n");
   Make(roots.dev + "/i2c-10");
@@ -32,9 +32,9 @@ TEST(PortListingTest, ListsEachPortWithTheValueThatSelectsIt) {
   Make(roots.proc + "/sys/dev/parport/parport1/base-addr", "99999999999999999999999\n");
   Make(roots.sys + "/class/i2c-dev/i2c-1/name", "i2c-tiny-usb at bus 001 device 005\n");
 
-  const std::vector<bus::ListedPort> ports = bus::FindPorts(roots);
+  const std::vector<ports::ListedPort> ports = ports::FindPorts(roots);
   std::vector<std::string> specs;
-  for (const bus::ListedPort& port : ports) specs.push_back(port.spec);
+  for (const ports::ListedPort& port : ports) specs.push_back(port.spec);
   EXPECT_EQ(specs, (std::vector<std::string>{"ppdev:" + roots.dev + "/parport0", "direct:0x378",
                                              "ppdev:" + roots.dev + "/parport1",
                                              "i2c:" + roots.dev + "/i2c-1",
@@ -44,7 +44,7 @@ TEST(PortListingTest, ListsEachPortWithTheValueThatSelectsIt) {
   EXPECT_EQ(ports[0].access, "you may open it");
   EXPECT_EQ(ports[1].access, ::geteuid() == 0 ? "you may open it" : "needs root (CAP_SYS_RAWIO)");
 
-  const std::string text = bus::PortListing(ports);
+  const std::string text = ports::PortListing(ports);
   // Each port on a line of its own: the value for --port, what it is, whether it may be opened,
   // in columns that start at the same place on every line.
   const std::string line = "  i2c:" + roots.dev + "/i2c-1";
@@ -62,7 +62,7 @@ TEST(PortListingTest, ListsEachPortWithTheValueThatSelectsIt) {
 TEST(PortListingTest, AMachineWithoutPortsSaysHowToGetThem) {
   ports_test::ScratchDirectory machine;
   const std::string text =
-      bus::PortListing(bus::FindPorts({machine.File("dev"), machine.File("sys"), machine.File("proc")}));
+      ports::PortListing(ports::FindPorts({machine.File("dev"), machine.File("sys"), machine.File("proc")}));
   EXPECT_NE(text.find("  sim[:FILE]  the virtual board"), std::string::npos) << text;
   EXPECT_NE(text.find("No parallel port: there is no /dev/parport*"), std::string::npos) << text;
   EXPECT_NE(text.find("No I2C adapter: there is no /dev/i2c-*; plug one in and load the i2c-dev "

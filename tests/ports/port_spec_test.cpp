@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "bus/port_spec.h"
-#include "ports/direct_port.h"
+#include "ports/port_spec.h"
+#include "ports/direct/direct_port.h"
 #include "ports/port_table.h"
-#include "ports/ppdev_port.h"
+#include "ports/ppdev/ppdev_port.h"
 #include "sim/board_options.h"
 #include "tests/support/test_files.h"
 
@@ -20,16 +20,16 @@ using ports::ParsePortSpec;
 using ports_test::Lines;
 
 std::string Kind(const PortSpec& spec) {
-  return spec.backend != nullptr ? std::string(spec.backend->name) : "(none)";
+  return spec.open != nullptr ? std::string(spec.kind) : "(none)";
 }
-std::string Device(const PortSpec& spec) { return spec.SettingsAs<bus::PpdevSettings>().device; }
-unsigned Address(const PortSpec& spec) { return spec.SettingsAs<bus::DirectSettings>().address; }
+std::string Device(const PortSpec& spec) { return spec.SettingsAs<ports::PpdevSettings>().device; }
+unsigned Address(const PortSpec& spec) { return spec.SettingsAs<ports::DirectSettings>().address; }
 const sim::BoardOptions& Board(const PortSpec& spec) {
   return spec.SettingsAs<sim::BoardOptions>();
 }
 
 PortSpec Parsed(const std::string& text) {
-  bus::PortSpecResult result = ParsePortSpec(text);
+  ports::PortSpecResult result = ParsePortSpec(text);
   EXPECT_TRUE(result.spec.has_value()) << text << ": " << result.error;
   EXPECT_EQ(result.error, "") << text;
   return result.spec.value_or(PortSpec{});
@@ -110,7 +110,7 @@ class PortSpecRefusalTest : public testing::TestWithParam<Refusal> {};
 
 TEST_P(PortSpecRefusalTest, SaysWhatIsWrongAndShowsTheAcceptedForms) {
   const Refusal& refusal = GetParam();
-  const bus::PortSpecResult result = ParsePortSpec(refusal.text);
+  const ports::PortSpecResult result = ParsePortSpec(refusal.text);
   EXPECT_FALSE(result.spec.has_value());
   const std::string first_line = result.error.substr(0, result.error.find('\n'));
   EXPECT_EQ(first_line,
@@ -180,17 +180,17 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PortSpecTest, UsageListsEveryBackendWithItsParametersOnePerLine) {
   const std::vector<std::string> lines = Lines(ports::PortSpecUsage());
   std::size_t expected_lines = 1;  // the line for no --port
-  for (const bus::PortBackend* backend : ports::PortBackends()) {
+  for (const ports::PortBackend* backend : ports::PortBackends()) {
     expected_lines += 1 + backend->parameters.size();
   }
   ASSERT_EQ(lines.size(), expected_lines) << ports::PortSpecUsage();
 
   std::size_t line = 0;
-  for (const bus::PortBackend* backend : ports::PortBackends()) {
+  for (const ports::PortBackend* backend : ports::PortBackends()) {
     EXPECT_EQ(lines[line].rfind("  " + std::string(backend->form) + " ", 0), 0u) << lines[line];
     EXPECT_TRUE(lines[line].ends_with(backend->description)) << lines[line];
     ++line;
-    for (const bus::PortParameter& parameter : backend->parameters) {
+    for (const ports::PortParameter& parameter : backend->parameters) {
       EXPECT_EQ(lines[line].rfind("      " + std::string(parameter.text) + " ", 0), 0u)
           << lines[line];
       EXPECT_TRUE(lines[line].ends_with(parameter.description)) << lines[line];
@@ -227,7 +227,7 @@ TEST(PortSpecTest, DefaultIsThePpdevDeviceWhereItExistsOtherwiseDirect) {
 }
 
 TEST(PortSpecTest, AnEmptySpecificationIsRefused) {
-  const bus::PortSpecResult result = ParsePortSpec("");
+  const ports::PortSpecResult result = ParsePortSpec("");
   EXPECT_FALSE(result.spec.has_value());
   EXPECT_EQ(result.error.rfind("invalid port specification '': it is empty\n", 0), 0u)
       << result.error;

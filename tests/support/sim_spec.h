@@ -5,14 +5,14 @@
 
 #include <string_view>
 
-#include "bus/port_spec.h"
-#include "ports/sim_port.h"
+#include "ports/port_spec.h"
+#include "ports/sim/sim_port.h"
 
 namespace test_support {
 
-inline bus::PortSpecResult ParseSimSpec(std::string_view text) {
-  static const bus::PortBackend* const kRows[] = {&sim::SimBackend()};
-  return bus::ParsePortSpecIn({kRows, {"(no --port)", "sim"}}, text);
+inline ports::PortSpecResult ParseSimSpec(std::string_view text) {
+  static const ports::PortBackend* const kRows[] = {&ports::SimBackend()};
+  return ports::ParsePortSpecIn({kRows, {"(no --port)", "sim"}}, text);
 }
 
 }  // namespace test_support

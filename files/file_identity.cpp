@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "files/file_identity.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <filesystem>
+#include <optional>
+
+namespace files {
+namespace {
+
+namespace fs = std::filesystem;
+
+// As many links as the system itself follows on one path before it gives up (ELOOP).
+constexpr int kMostLinks = 40;
+
+// What the symbolic link `name` points at, as a path from the current folder; nothing when
+// `name` is no link.
+std::optional<fs::path> LinkTarget(const fs::path& name) {
+  struct stat link {};
+  if (::lstat(name.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return std::nullopt;
+  std::string target(static_cast<std::size_t>(link.st_size > 0 ? link.st_size : PATH_MAX), '\0');
+  const ssize_t length = ::readlink(name.c_str(), target.data(), target.size());
+  if (length <= 0) return std::nullopt;
+  target.resize(static_cast<std::size_t>(length));
+  const fs::path pointed(target);
+  return pointed.is_absolute() ? pointed : name.parent_path() / pointed;
+}
+
+// The folder part and the last component of a name: "a/b" is "a" and "b", "b" is "." and "b".
+fs::path FolderOf(const fs::path& name) {
+  return name.has_parent_path() ? name.parent_path() : fs::path(".");
+}
+
+FileIdentity Identify(const fs::path& name, int links) {
+  struct stat status {};
+  if (::stat(name.c_str(), &status) == 0) return {status.st_dev, status.st_ino, {}};
+  if (links < kMostLinks) {
+    if (const std::optional<fs::path> target = LinkTarget(name)) {
+      return Identify(*target, links + 1);
+    }
+  }
+  const fs::path folder = FolderOf(name);
+  if (folder == name || links >= kMostLinks) {
+    // Nothing on the path exists (or the links go round): the text itself is all there is.
+    return {0, 0, fs::absolute(name).lexically_normal().string()};
+  }
+  FileIdentity identity = Identify(folder, links + 1);
+  identity.pending = (fs::path(identity.pending) / name.filename()).lexically_normal().string();
+  return identity;
+}
+
+}  // namespace
+
+FileIdentity IdentifyFile(const std::string& name) {
+  if (name.empty()) return {0, 0, "\n(no name)"};
+  return Identify(fs::path(name), 0);
+}
+
+bool SameFile(const std::string& one, const std::string& other) {
+  return IdentifyFile(one) == IdentifyFile(other);
+}
+
+std::string FollowLinks(const std::string& name) {
+  fs::path current(name);
+  for (int links = 0; links < kMostLinks; ++links) {
+    const std::optional<fs::path> target = LinkTarget(current);
+    if (!target) break;
+    current = *target;
+  }
+  return current.string();
+}
+
+}  // namespace files
