@@ -3,9 +3,12 @@
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <memory>
 #include <system_error>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/system_text_windows.h"
@@ -49,31 +52,42 @@ int ErrnoFor(DWORD code) {
   }
 }
 
-// What a worker thread's blocking ReadFile of a device gave.
+// A worker thread's blocking ReadFile of a device, into a buffer of its own: a read that cannot
+// be cancelled (some consoles) is left to end by itself, and never writes into the caller's
+// buffer afterwards. Shared by the thread and the reader; the last one to let go frees it.
 struct DeviceRead {
-  HANDLE handle;
-  std::uint8_t* data;
-  DWORD size;
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  std::vector<std::uint8_t> data;
   DWORD got = 0;
   DWORD error = 0;  // 0 when the read succeeded
 };
 
 DWORD WINAPI ReadDevice(LPVOID parameter) {
-  auto* read = static_cast<DeviceRead*>(parameter);
-  if (!::ReadFile(read->handle, read->data, read->size, &read->got, nullptr)) {
-    read->error = ::GetLastError();
+  const std::unique_ptr<std::shared_ptr<DeviceRead>> held(
+      static_cast<std::shared_ptr<DeviceRead>*>(parameter));
+  DeviceRead& read = **held;
+  if (!::ReadFile(read.handle, read.data.data(), static_cast<DWORD>(read.data.size()), &read.got,
+                  nullptr)) {
+    read.error = ::GetLastError();
   }
   return 0;
 }
+
+// How long a cancelled read is given to end before it is left running.
+constexpr DWORD kCancelWait = 200;
 
 // One read of the device `handle`, given up at `deadline`: Windows has no non-blocking read of a
 // console or serial port opened for synchronous I/O, so a thread reads and is cancelled when the
 // deadline passes. False, with `result` saying why, when nothing came.
 bool ReadDeviceOnce(HANDLE handle, std::span<std::uint8_t> room, Clock::time_point deadline,
                     DWORD& got, BoundedRead& result) {
-  DeviceRead read{handle, room.data(), static_cast<DWORD>(room.size())};
-  HANDLE thread = ::CreateThread(nullptr, 0, ReadDevice, &read, 0, nullptr);
+  auto read = std::make_shared<DeviceRead>();
+  read->handle = handle;
+  read->data.resize(room.size());
+  auto* for_thread = new std::shared_ptr<DeviceRead>(read);
+  HANDLE thread = ::CreateThread(nullptr, 0, ReadDevice, for_thread, 0, nullptr);
   if (thread == nullptr) {
+    delete for_thread;
     result.end = ReadEnd::Failed;
     result.error_number = ErrnoFor(::GetLastError());
     return false;
@@ -81,24 +95,22 @@ bool ReadDeviceOnce(HANDLE handle, std::span<std::uint8_t> room, Clock::time_poi
   const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
   if (::WaitForSingleObject(thread, static_cast<DWORD>(left > 0 ? left : 0)) != WAIT_OBJECT_0) {
     ::CancelSynchronousIo(thread);
-    ::WaitForSingleObject(thread, INFINITE);
-    if (read.error == ERROR_OPERATION_ABORTED || read.error == 0) {
-      ::CloseHandle(thread);
-      if (read.error == 0 && read.got > 0) {
-        got = read.got;
-        return true;
-      }
+    const bool ended = ::WaitForSingleObject(thread, kCancelWait) == WAIT_OBJECT_0;
+    ::CloseHandle(thread);
+    if (!ended || read->error == ERROR_OPERATION_ABORTED || read->got == 0) {
       result.end = ReadEnd::TimedOut;
       return false;
     }
+  } else {
+    ::CloseHandle(thread);
   }
-  ::CloseHandle(thread);
-  if (read.error != 0 && read.error != ERROR_BROKEN_PIPE && read.error != ERROR_HANDLE_EOF) {
+  if (read->error != 0 && read->error != ERROR_BROKEN_PIPE && read->error != ERROR_HANDLE_EOF) {
     result.end = ReadEnd::Failed;
-    result.error_number = ErrnoFor(read.error);
+    result.error_number = ErrnoFor(read->error);
     return false;
   }
-  got = read.error == 0 ? read.got : 0;
+  got = read->error == 0 ? read->got : 0;
+  std::copy_n(read->data.begin(), got, room.begin());
   return true;
 }
 
