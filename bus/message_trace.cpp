@@ -8,6 +8,7 @@
 #include "bus/forwarding_port.h"
 #include "bus/trace_decimal.h"
 #include "bus/trace_file.h"
+#include "platform/error_numbers.h"
 
 namespace bus {
 namespace {
@@ -54,7 +55,7 @@ class TraceAdapter final : public ForwardingPort<I2cAdapter> {
       }
     }
     if (error != 0) {
-      const char* name = ::strerrorname_np(error);
+      const char* name = platform::ErrorName(error);
       line += std::string(" ! ") + (name != nullptr ? name : "error") + " " + std::strerror(error);
     }
     line += '\n';

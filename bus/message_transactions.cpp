@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "bus/eeprom_protocol.h"
+#include "platform/error_numbers.h"
 
 namespace bus {
 namespace {
@@ -48,7 +49,7 @@ std::string WrittenText(const AddressRun& run) {
 }  // namespace
 
 bool IsNotAcknowledged(int error_number) {
-  return error_number == ENXIO || error_number == EREMOTEIO || error_number == EIO ||
+  return error_number == ENXIO || platform::IsRemoteIoError(error_number) || error_number == EIO ||
          error_number == ETIMEDOUT;
 }
 

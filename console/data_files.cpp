@@ -2,8 +2,6 @@
 #include "console/data_files.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +9,7 @@
 #include "files/read_within.h"
 #include "image_files/file_kind.h"
 #include "image_files/safe_replace.h"
+#include "platform/files.h"
 
 namespace console {
 
@@ -32,23 +31,17 @@ int OpenDataFile(FileOpener& opener, const std::string& name, int flags, mode_t 
   }
   int fd;
   do {
-    fd = opener.Open(name, flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
+    fd = opener.Open(name, flags, mode);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) {
     return -1;
   }
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !image_files::IsDataFileKind(info.st_mode)) {
+  const std::optional<platform::FileStatus> info = platform::StatusOfOpen(fd);
+  if (!info || !image_files::IsDataFileKind(info->kind)) {
     ::close(fd);
     return -1;
   }
   return fd;
-}
-
-// Makes the descriptor block again, so a device is written as usual.
-bool MakeBlocking(int fd) {
-  const int flags = ::fcntl(fd, F_GETFL);
-  return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
 }
 
 // Takes the exclusive lock that a running virtual board holds on its board file (and that
@@ -56,38 +49,30 @@ bool MakeBlocking(int fd) {
 // holds it: the file is in use and must not be written.
 // A device such as /dev/null is shared by every program on the machine and is not locked.
 bool LockForWriting(int fd) {
-  struct stat info {};
-  if (::fstat(fd, &info) == 0 && !S_ISREG(info.st_mode)) {
+  const std::optional<platform::FileStatus> info = platform::StatusOfOpen(fd);
+  if (info && info->kind != platform::FileKind::Regular) {
     return true;
   }
-  int locked;
-  do {
-    locked = ::flock(fd, LOCK_EX | LOCK_NB);
-  } while (locked != 0 && errno == EINTR);
-  return locked == 0;
+  return platform::TryLockExclusive(fd) == platform::Lock::Taken;
 }
 
 // Cuts a regular file to the image's 128 bytes, in place: a longer file keeps no old tail after
 // the image, and keeps its inode, owner and mode. A device such as /dev/null has no length to cut.
 bool CutToImageLength(int fd) {
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) {
+  const std::optional<platform::FileStatus> info = platform::StatusOfOpen(fd);
+  if (!info) {
     return false;
   }
-  if (!S_ISREG(info.st_mode)) {
+  if (info->kind != platform::FileKind::Regular) {
     return true;
   }
-  int cut;
-  do {
-    cut = ::ftruncate(fd, static_cast<off_t>(bus::kEepromSize));
-  } while (cut != 0 && errno == EINTR);
-  return cut == 0;
+  return platform::CutFile(fd, bus::kEepromSize);
 }
 
 }  // namespace
 
 int SystemFileOpener::Open(const std::string& name, int flags, mode_t mode) {
-  return ::open(name.c_str(), flags, mode);
+  return platform::OpenFile(name, flags, mode);
 }
 
 std::optional<LoadedData> LoadDataFile(FileOpener& opener, const std::string& name,
@@ -125,8 +110,12 @@ SaveResult SaveDataFile(FileOpener& opener, const std::string& name, const bus::
   if (fd < 0) {
     return SaveResult::OpenFailed;
   }
-  struct stat opened {};
-  if (!MakeBlocking(fd) || !LockForWriting(fd) || ::fstat(fd, &opened) != 0) {
+  if (!platform::MakeBlocking(fd) || !LockForWriting(fd)) {
+    ::close(fd);
+    return SaveResult::OpenFailed;
+  }
+  const std::optional<platform::FileStatus> opened = platform::StatusOfOpen(fd);
+  if (!opened) {
     ::close(fd);
     return SaveResult::OpenFailed;
   }
@@ -155,7 +144,7 @@ SaveResult SaveDataFile(FileOpener& opener, const std::string& name, const bus::
   // A file this save made and could not fill is taken back: a failed save leaves no file behind
   // where there was none.
   if (failed && created) {
-    image_files::RemoveCreatedFile(name, opened);
+    image_files::RemoveCreatedFile(name, opened->id);
   }
   return failed ? SaveResult::WriteFailed : SaveResult::Saved;
 }

@@ -33,7 +33,8 @@ inline constexpr std::size_t kMaxFileNameLength = PATH_MAX - 1;
 class FileOpener {
  public:
   virtual ~FileOpener() = default;
-  // open(2): a file descriptor, or -1 with errno set.
+  // Opens as platform::OpenFile does (binary, not blocking, never the controlling terminal): a
+  // file descriptor, or -1 with errno set.
   virtual int Open(const std::string& name, int flags, mode_t mode) = 0;
 
  protected:

@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/file_identity.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <climits>
 #include <filesystem>
 #include <optional>
+
+#include "platform/files.h"
 
 namespace files {
 namespace {
@@ -19,13 +17,9 @@ constexpr int kMostLinks = 40;
 // What the symbolic link `name` points at, as a path from the current folder; nothing when
 // `name` is no link.
 std::optional<fs::path> LinkTarget(const fs::path& name) {
-  struct stat link {};
-  if (::lstat(name.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return std::nullopt;
-  std::string target(static_cast<std::size_t>(link.st_size > 0 ? link.st_size : PATH_MAX), '\0');
-  const ssize_t length = ::readlink(name.c_str(), target.data(), target.size());
-  if (length <= 0) return std::nullopt;
-  target.resize(static_cast<std::size_t>(length));
-  const fs::path pointed(target);
+  const std::optional<std::string> text = platform::LinkText(name.string());
+  if (!text || text->empty()) return std::nullopt;
+  const fs::path pointed(*text);
   return pointed.is_absolute() ? pointed : name.parent_path() / pointed;
 }
 
@@ -35,8 +29,9 @@ fs::path FolderOf(const fs::path& name) {
 }
 
 FileIdentity Identify(const fs::path& name, int links) {
-  struct stat status {};
-  if (::stat(name.c_str(), &status) == 0) return {status.st_dev, status.st_ino, {}};
+  if (const std::optional<platform::FileId> id = platform::IdentifyExisting(name.string())) {
+    return {id->volume, id->index, {}};
+  }
   if (links < kMostLinks) {
     if (const std::optional<fs::path> target = LinkTarget(name)) {
       return Identify(*target, links + 1);

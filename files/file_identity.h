@@ -10,16 +10,15 @@
 // does. Spelling counts for nothing ("./a", "a", "sub/../a" through a real sub).
 #pragma once
 
-#include <sys/types.h>
-
+#include <cstdint>
 #include <string>
 
 namespace files {
 
 struct FileIdentity {
-  dev_t device = 0;     // of the file, or of the nearest existing folder on its path
-  ino_t inode = 0;
-  std::string pending;  // empty for an existing file; else the path below that folder
+  std::uint64_t device = 0;  // of the file, or of the nearest existing folder on its path
+  std::uint64_t inode = 0;   // (on Windows the volume serial and file index)
+  std::string pending;       // empty for an existing file; else the path below that folder
 
   [[nodiscard]] bool Exists() const { return pending.empty(); }
   bool operator==(const FileIdentity&) const = default;

@@ -2,7 +2,6 @@
 #include "image_files/bounded_file_read.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,6 +13,7 @@
 #include "files/read_within.h"
 #include "image_files/file_kind.h"
 #include "image_files/shown_file_name.h"
+#include "platform/files.h"
 
 namespace image_files {
 
@@ -90,19 +90,19 @@ FileContents ReadBoundedFile(const std::string& name, std::size_t limit,
   if (name.find('\0') != std::string::npos) {
     return Refuse(name, "a file name cannot hold a zero byte");
   }
-  const FileDescriptor file(::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  const FileDescriptor file(platform::OpenFile(name, O_RDONLY));
   if (file.get() < 0) {
     return Refuse(name, std::strerror(errno));
   }
-  struct stat status {};
-  if (::fstat(file.get(), &status) != 0) {
+  const std::optional<platform::FileStatus> status = platform::StatusOfOpen(file.get());
+  if (!status) {
     return Refuse(name, std::strerror(errno));
   }
-  if (const char* refusal = NotADataFileReason(status.st_mode)) {
+  if (const char* refusal = NotADataFileReason(status->kind)) {
     return Refuse(name, refusal);
   }
-  if (S_ISREG(status.st_mode) && static_cast<std::uintmax_t>(status.st_size) > limit) {
-    return Refuse(name, "it holds " + std::to_string(status.st_size) + " bytes, more than the " +
+  if (status->kind == platform::FileKind::Regular && status->size > limit) {
+    return Refuse(name, "it holds " + std::to_string(status->size) + " bytes, more than the " +
                             std::to_string(limit) + " an image file may have");
   }
   return ReadToEnd(name, file.get(), limit, device_bound);

@@ -1,18 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "image_files/file_kind.h"
 
-#include <sys/stat.h>
-
 namespace image_files {
 
-bool IsDataFileKind(mode_t mode) { return S_ISREG(mode) || S_ISCHR(mode); }
+using platform::FileKind;
 
-const char* NotADataFileReason(mode_t mode) {
-  if (IsDataFileKind(mode)) return nullptr;
-  if (S_ISDIR(mode)) return "it is a folder, not a file";
-  if (S_ISFIFO(mode)) return "it is a FIFO, not a file";
-  if (S_ISSOCK(mode)) return "it is a socket, not a file";
-  if (S_ISBLK(mode)) return "it is a block device, not a file";
+bool IsDataFileKind(FileKind kind) {
+  return kind == FileKind::Regular || kind == FileKind::CharacterDevice;
+}
+
+const char* NotADataFileReason(FileKind kind) {
+  switch (kind) {
+    case FileKind::Regular:
+    case FileKind::CharacterDevice:
+      return nullptr;
+    case FileKind::Directory:
+      return "it is a folder, not a file";
+    case FileKind::Pipe:
+      return "it is a FIFO, not a file";
+    case FileKind::Socket:
+      return "it is a socket, not a file";
+    case FileKind::BlockDevice:
+      return "it is a block device, not a file";
+    case FileKind::Other:
+      break;
+  }
   return "it is not a regular file";
 }
 

@@ -3,14 +3,14 @@
 // such as /dev/null. A folder, a FIFO, a socket or a block device is refused, never waited on.
 #pragma once
 
-#include <sys/types.h>
+#include "platform/files.h"
 
 namespace image_files {
 
-[[nodiscard]] bool IsDataFileKind(mode_t mode);
+[[nodiscard]] bool IsDataFileKind(platform::FileKind kind);
 
 // Why a file of this kind is not taken ("it is a FIFO, not a file"); nullptr for the kinds that
 // are.
-[[nodiscard]] const char* NotADataFileReason(mode_t mode);
+[[nodiscard]] const char* NotADataFileReason(platform::FileKind kind);
 
 }  // namespace image_files

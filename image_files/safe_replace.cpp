@@ -2,8 +2,6 @@
 #include "image_files/safe_replace.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,6 +12,7 @@
 #include "files/file_identity.h"
 #include "image_files/file_kind.h"
 #include "image_files/shown_file_name.h"
+#include "platform/files.h"
 
 namespace image_files {
 
@@ -44,16 +43,15 @@ bool WriteAll(int fd, std::string_view bytes) {
 // A character device is written in place. Opened non-blocking so a device that waits for a
 // carrier cannot stop the program in open(), then switched back so writes wait for room.
 std::string WriteDevice(const std::string& name, std::string_view bytes) {
-  const int fd = ::open(name.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  const int fd = platform::OpenFile(name, O_WRONLY);
   if (fd < 0) {
     return Cannot(name, Reason());
   }
   std::string error;
-  struct stat status {};
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (::fstat(fd, &status) != 0 || flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+  const std::optional<platform::FileStatus> status = platform::StatusOfOpen(fd);
+  if (!status || !platform::MakeBlocking(fd)) {
     error = Cannot(name, Reason());
-  } else if (!S_ISCHR(status.st_mode)) {
+  } else if (status->kind != platform::FileKind::CharacterDevice) {
     error = Cannot(name, "it changed from a device to something else while being opened");
   } else if (!WriteAll(fd, bytes)) {
     error = Cannot(name, Reason());
@@ -70,17 +68,14 @@ std::string WriteDevice(const std::string& name, std::string_view bytes) {
 // be lost. The descriptor is kept until the replacement is done, so the file cannot be taken in
 // between; -1 with `error` set when the file is in use or cannot be locked.
 int LockExisting(const std::string& name, const std::string& target, std::string& error) {
-  const int fd = ::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  const int fd = platform::OpenFile(target, O_RDONLY);
   if (fd < 0) {
     error = Cannot(name, Reason());
     return -1;
   }
-  int locked;
-  do {
-    locked = ::flock(fd, LOCK_EX | LOCK_NB);
-  } while (locked != 0 && errno == EINTR);
-  if (locked != 0) {
-    error = errno == EWOULDBLOCK
+  const platform::Lock locked = platform::TryLockExclusive(fd);
+  if (locked != platform::Lock::Taken) {
+    error = locked == platform::Lock::HeldElsewhere
                 ? Cannot(name,
                          "another program holds it open (a running virtual board or plover); "
                          "close that program or name another file")
@@ -98,9 +93,10 @@ int CreateTemporary(const std::filesystem::path& target, std::string& temporary)
   const std::filesystem::path folder =
       target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string suffix = std::to_string(::getpid()) + "-" + std::to_string(generator());
-    temporary = folder / ("." + target.filename().string() + "." + suffix + ".tmp");
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const std::string suffix =
+        std::to_string(platform::ProcessId()) + "-" + std::to_string(generator());
+    temporary = (folder / ("." + target.filename().string() + "." + suffix + ".tmp")).string();
+    const int fd = platform::OpenFile(temporary, O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd >= 0 || errno != EEXIST) {
       return fd;
     }
@@ -109,30 +105,11 @@ int CreateTemporary(const std::filesystem::path& target, std::string& temporary)
   return -1;
 }
 
-// Gives the new file the old one's owner, group and mode. Changing the owner is allowed only
-// to root, and the group only to one the user belongs to; where not allowed they stay the
-// user's, as for any file the user writes. The mode is set afterwards because a change of
-// owner clears the set-user-ID and set-group-ID bits.
-bool TakeOverAttributes(int fd, const struct stat& old) {
-  if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
-    (void)!::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
-  }
-  return ::fchmod(fd, old.st_mode & 07777) == 0;
-}
-
-// Makes the rename itself durable; a folder that cannot be flushed loses nothing already written.
-void FlushFolder(const std::filesystem::path& target) {
-  const std::filesystem::path folder =
-      target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
-}
-
+// `lock` holds the lock on the existing target (-1 for a new file) until the rename at least;
+// the caller closes it when it is still open afterwards.
 std::string ReplaceRegularFile(const std::string& name, const std::string& target,
-                               const struct stat* old, std::string_view bytes) {
+                               const platform::FileStatus* old, int& lock,
+                               std::string_view bytes) {
   std::string temporary;
   const int fd = CreateTemporary(target, temporary);
   if (fd < 0) {
@@ -140,20 +117,20 @@ std::string ReplaceRegularFile(const std::string& name, const std::string& targe
     return Cannot(target == name ? name : name + " (a link to " + ShownFileName(target) + ")",
                   Reason());
   }
-  bool written =
-      (old == nullptr || TakeOverAttributes(fd, *old)) && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  // The new file takes the old one's owner, group and mode where the system allows it.
+  bool written = (old == nullptr || platform::TakeOverAttributes(fd, *old)) &&
+                 WriteAll(fd, bytes) && platform::SyncFile(fd);
   int saved_errno = errno;
   // A delayed write error (a full disk on some file systems) shows only at close.
   if (::close(fd) != 0 && written) {
     written = false;
     saved_errno = errno;
   }
-  if (written && ::rename(temporary.c_str(), target.c_str()) == 0) {
-    FlushFolder(target);
+  if (written && platform::RenameOver(temporary, target, lock)) {
     return {};
   }
   if (written) saved_errno = errno;
-  ::unlink(temporary.c_str());
+  platform::RemoveFile(temporary);
   errno = saved_errno;
   return Cannot(name, Reason());
 }
@@ -167,19 +144,19 @@ std::string ReplaceFile(const std::string& name, std::string_view bytes) {
   if (name.find('\0') != std::string::npos) {
     return Cannot(name, "a file name cannot hold a zero byte");
   }
-  struct stat old {};
-  const bool exists = ::stat(name.c_str(), &old) == 0;
+  const std::optional<platform::FileStatus> old = platform::StatusOf(name);
+  const bool exists = old.has_value();
   if (!exists && errno != ENOENT) {
     return Cannot(name, Reason());
   }
-  if (exists && S_ISCHR(old.st_mode)) {
+  if (exists && old->kind == platform::FileKind::CharacterDevice) {
     return WriteDevice(name, bytes);
   }
-  if (exists && NotADataFileReason(old.st_mode) != nullptr) {
-    return Cannot(name, NotADataFileReason(old.st_mode));
+  if (exists && NotADataFileReason(old->kind) != nullptr) {
+    return Cannot(name, NotADataFileReason(old->kind));
   }
   // Renaming would replace a file the user may not write; refuse as writing it in place would.
-  if (exists && ::faccessat(AT_FDCWD, name.c_str(), W_OK, AT_EACCESS) != 0) {
+  if (exists && !platform::MayWrite(name)) {
     return Cannot(name, Reason());
   }
   if (std::filesystem::path(name).filename().empty()) {
@@ -188,15 +165,16 @@ std::string ReplaceFile(const std::string& name, std::string_view bytes) {
   // Through a symbolic link, dangling or not, the file it leads to is replaced and the link stays.
   const std::string target = files::FollowLinks(name);
   if (!exists) {
-    return ReplaceRegularFile(name, target, nullptr, bytes);
+    int no_lock = -1;
+    return ReplaceRegularFile(name, target, nullptr, no_lock, bytes);
   }
   std::string error;
-  const int lock = LockExisting(name, target, error);
+  int lock = LockExisting(name, target, error);
   if (lock < 0) {
     return error;
   }
-  error = ReplaceRegularFile(name, target, &old, bytes);
-  ::close(lock);
+  error = ReplaceRegularFile(name, target, &*old, lock, bytes);
+  if (lock >= 0) ::close(lock);
   return error;
 }
 
@@ -210,11 +188,10 @@ int OpenCreating(const std::function<int(int creation_flags)>& open, bool& creat
   return errno == EEXIST ? open(O_CREAT) : -1;
 }
 
-void RemoveCreatedFile(const std::string& name, const struct stat& opened) {
-  struct stat now {};
-  if (::lstat(name.c_str(), &now) == 0 && now.st_dev == opened.st_dev &&
-      now.st_ino == opened.st_ino) {
-    ::unlink(name.c_str());
+void RemoveCreatedFile(const std::string& name, const platform::FileId& opened) {
+  const std::optional<platform::FileStatus> now = platform::StatusOf(name, platform::Links::Keep);
+  if (now && now->id == opened) {
+    platform::RemoveFile(name);
   }
 }
 

@@ -14,11 +14,11 @@
 // socket or block device is refused.
 #pragma once
 
-#include <sys/stat.h>
-
 #include <functional>
 #include <string>
 #include <string_view>
+
+#include "platform/files.h"
 
 namespace image_files {
 
@@ -33,9 +33,9 @@ namespace image_files {
 // failure.
 [[nodiscard]] int OpenCreating(const std::function<int(int creation_flags)>& open, bool& created);
 
-// Removes the file that OpenCreating created under `name`, described by `opened` (its fstat), when
+// Removes the file that OpenCreating created under `name`, `opened` being its id, when
 // `name` still names that very file: a save into a new file that fails (a full disk) then leaves
 // no empty or partial file behind, as a failed replacement leaves none.
-void RemoveCreatedFile(const std::string& name, const struct stat& opened);
+void RemoveCreatedFile(const std::string& name, const platform::FileId& opened);
 
 }  // namespace image_files

@@ -2,6 +2,8 @@
 // What both programs do first, before they open any file or port.
 #pragma once
 
+#include <memory>
+
 namespace platform {
 
 // Gives the null device to each of the standard descriptors 0, 1 and 2 that is closed (on Windows:
@@ -15,5 +17,20 @@ void GuardStandardDescriptors();
 // ending it with SIGXFSZ or SIGPIPE in the middle of an operation (a write left half done). Windows
 // sends no such signals: there a failed write is already only reported.
 void IgnoreOutputSignals();
+
+// While it exists, a write of this thread to a pipe whose reader has gone fails with EPIPE instead
+// of ending the program with SIGPIPE, even where the program has not ignored that signal (a live
+// view of the trace that is closed only ends the trace). Nothing to do on Windows.
+class PipeSignalHeld {
+ public:
+  PipeSignalHeld();
+  ~PipeSignalHeld();
+  PipeSignalHeld(const PipeSignalHeld&) = delete;
+  PipeSignalHeld& operator=(const PipeSignalHeld&) = delete;
+
+ private:
+  struct Masks;
+  std::unique_ptr<Masks> masks_;
+};
 
 }  // namespace platform

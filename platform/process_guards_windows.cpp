@@ -51,4 +51,10 @@ void GuardStandardDescriptors() {
 
 void IgnoreOutputSignals() {}
 
+struct PipeSignalHeld::Masks {};
+
+PipeSignalHeld::PipeSignalHeld() = default;
+
+PipeSignalHeld::~PipeSignalHeld() = default;
+
 }  // namespace platform

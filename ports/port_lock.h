@@ -27,14 +27,9 @@ enum class PortWait {
   Failed,   // the system refused; `error` holds its error number
 };
 
-// flock(LOCK_EX | LOCK_NB) on `fd`, tried until it succeeds or `bound` has passed.
+// The exclusive lock of `fd` (SystemCalls::LockNow), tried until it succeeds or `bound` has passed.
 [[nodiscard]] PortWait LockWithin(SystemCalls& calls, int fd, std::chrono::milliseconds bound,
                                   int& error);
-
-// ioctl(fd, `request`) for a request that may block (the ppdev claim), interrupted once `bound`
-// has passed.
-[[nodiscard]] PortWait BlockingIoctlWithin(SystemCalls& calls, int fd, unsigned long request,
-                                           std::chrono::milliseconds bound, int& error);
 
 // "in use by another program, still held after 3.0 s; try again ...": the reason given for a
 // port another program held past `bound`.

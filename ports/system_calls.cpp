@@ -20,6 +20,14 @@
 namespace ports {
 namespace {
 
+int Flock(int fd, int operation) {
+  int result;
+  do {
+    result = ::flock(fd, operation);
+  } while (result != 0 && errno == EINTR);
+  return result;
+}
+
 class RealCalls final : public SystemCalls {
  public:
   int Open(const char* path, int flags, mode_t mode) override {
@@ -35,13 +43,8 @@ class RealCalls final : public SystemCalls {
   int Ioctl(int fd, unsigned long request, void* argument) override {
     return ::ioctl(fd, request, argument);
   }
-  int Flock(int fd, int operation) override {
-    int result;
-    do {
-      result = ::flock(fd, operation);
-    } while (result != 0 && errno == EINTR);
-    return result;
-  }
+  int LockNow(int fd) override { return Flock(fd, LOCK_EX | LOCK_NB); }
+  int Unlock(int fd) override { return Flock(fd, LOCK_UN); }
 #if PLOVER_HAVE_PORT_INSTRUCTIONS
   int Ioperm(unsigned long from, unsigned long count, int turn_on) override {
     return ::ioperm(from, count, turn_on);

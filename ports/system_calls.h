@@ -22,7 +22,11 @@ class SystemCalls {
   virtual int Open(const char* path, int flags, mode_t mode) = 0;
   virtual int Close(int fd) = 0;
   virtual int Ioctl(int fd, unsigned long request, void* argument) = 0;
-  virtual int Flock(int fd, int operation) = 0;
+  // The exclusive lock of the whole file, taken without waiting (flock with LOCK_EX | LOCK_NB):
+  // -1 with errno EWOULDBLOCK while another open file holds it.
+  virtual int LockNow(int fd) = 0;
+  // Gives that lock back (flock with LOCK_UN).
+  virtual int Unlock(int fd) = 0;
 
   // x86 port input and output (only where they exist).
   virtual int Ioperm(unsigned long from, unsigned long count, int turn_on) = 0;

@@ -2,14 +2,14 @@
 #include "sim/board_file.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstring>
+#include <optional>
 #include <utility>
+
+#include "platform/files.h"
 
 namespace sim {
 
@@ -19,14 +19,14 @@ std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 std::string Reason() { return std::strerror(errno); }
 
-// Runs pread or pwrite at `offset` until all of `size` bytes are moved; false with errno set on
+// Reads or writes at `offset` until all of `size` bytes are moved; false with errno set on
 // failure or an early end.
 template <typename Transfer, typename Byte>
-bool TransferAll(Transfer transfer, int fd, Byte* data, std::size_t size, off_t offset = 0) {
+bool TransferAll(Transfer transfer, int fd, Byte* data, std::size_t size,
+                 std::uint64_t offset = 0) {
   std::size_t done = 0;
   while (done < size) {
-    const ssize_t n =
-        transfer(fd, data + done, size - done, offset + static_cast<off_t>(done));
+    const long long n = transfer(fd, data + done, size - done, offset + done);
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -40,21 +40,17 @@ bool TransferAll(Transfer transfer, int fd, Byte* data, std::size_t size, off_t 
   return true;
 }
 
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size, off_t offset = 0) {
-  return TransferAll(::pwrite, fd, data, size, offset);
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size, std::uint64_t offset = 0) {
+  return TransferAll(platform::WriteAt, fd, data, size, offset);
 }
 
 bool ReadAll(int fd, std::uint8_t* data, std::size_t size) {
-  return TransferAll(::pread, fd, data, size);
+  return TransferAll(platform::ReadAt, fd, data, size);
 }
 
 // What the symbolic link `path` holds; empty when `path` is no symbolic link.
 std::string LinkText(const std::string& path) {
-  std::string text(PATH_MAX, '\0');
-  const ssize_t length = ::readlink(path.c_str(), text.data(), text.size());
-  if (length <= 0 || static_cast<std::size_t>(length) >= text.size()) return {};
-  text.resize(static_cast<std::size_t>(length));
-  return text;
+  return platform::LinkText(path).value_or(std::string());
 }
 
 // The file `path` names once the symbolic links it ends in are followed, the one open(2) with
@@ -78,7 +74,7 @@ std::string LinkEnd(std::string path) {
 // when none could be made.
 int CreateBoardFile(const std::string& path, std::string& created, std::string& error) {
   const std::string target = LinkEnd(path);
-  const int fd = ::open(target.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NONBLOCK, 0666);
+  const int fd = platform::OpenFile(target, O_RDWR | O_CREAT | O_EXCL, 0666);
   if (fd >= 0) {
     created = target;
   } else if (target == path) {
@@ -97,7 +93,7 @@ std::unique_ptr<BoardFile> BoardFile::Open(const std::string& path, bus::Image& 
                                            std::string& error) {
   std::string created;  // the file this open made, if it made one
   // Not blocking: a FIFO or a device must be refused, not waited on.
-  int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+  int fd = platform::OpenFile(path, O_RDWR);
   if (fd < 0 && errno == ENOENT) {
     fd = CreateBoardFile(path, created, error);
     if (fd < 0) return nullptr;
@@ -110,34 +106,35 @@ std::unique_ptr<BoardFile> BoardFile::Open(const std::string& path, bus::Image& 
   auto fail = [&](std::string message) {
     error = std::move(message);
     ::close(fd);
-    if (!created.empty()) ::unlink(created.c_str());
+    if (!created.empty()) platform::RemoveFile(created);
     return nullptr;
   };
 
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    if (errno == EWOULDBLOCK) {
-      return fail("board file " + Quoted(path) + " is in use by another program");
-    }
+  const platform::Lock locked = platform::TryLockExclusive(fd);
+  if (locked == platform::Lock::HeldElsewhere) {
+    return fail("board file " + Quoted(path) + " is in use by another program");
+  }
+  if (locked == platform::Lock::Failed) {
     return fail("cannot lock board file " + Quoted(path) + ": " + Reason());
   }
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) {
+  const std::optional<platform::FileStatus> info = platform::StatusOfOpen(fd);
+  if (!info) {
     return fail("cannot examine board file " + Quoted(path) + ": " + Reason());
   }
-  if (!S_ISREG(info.st_mode)) {
+  if (info->kind != platform::FileKind::Regular) {
     return fail("board file " + Quoted(path) + " is not a regular file");
   }
-  if (info.st_size == 0) {  // new or empty: an erased EEPROM
+  if (info->size == 0) {  // new or empty: an erased EEPROM
     contents.fill(0xFF);
     if (!WriteAll(fd, contents.data(), contents.size())) {
       return fail("cannot write board file " + Quoted(path) + ": " + Reason());
     }
-  } else if (info.st_size == static_cast<off_t>(bus::kEepromSize)) {
+  } else if (info->size == bus::kEepromSize) {
     if (!ReadAll(fd, contents.data(), contents.size())) {
       return fail("cannot read board file " + Quoted(path) + ": " + Reason());
     }
   } else {
-    return fail("board file " + Quoted(path) + " is " + std::to_string(info.st_size) +
+    return fail("board file " + Quoted(path) + " is " + std::to_string(info->size) +
                 " bytes long; it must hold exactly " + std::to_string(bus::kEepromSize) +
                 " bytes (or be empty for an erased EEPROM)");
   }
@@ -148,8 +145,7 @@ BoardFile::~BoardFile() { ::close(fd_); }
 
 bus::BusResult BoardFile::Store(const bus::Image& contents, int first, int last) {
   const auto from = static_cast<std::size_t>(first);
-  if (WriteAll(fd_, contents.data() + from, static_cast<std::size_t>(last - first + 1),
-               static_cast<off_t>(from))) {
+  if (WriteAll(fd_, contents.data() + from, static_cast<std::size_t>(last - first + 1), from)) {
     return bus::BusResult::Success();
   }
   const int error_number = errno;

@@ -12,6 +12,7 @@
 #include "image_files/bounded_file_read.h"
 #include "image_files/file_kind.h"
 #include "image_files/safe_replace.h"
+#include "platform/files.h"
 
 namespace shell {
 
@@ -37,8 +38,8 @@ std::optional<FileError> RawFile::Open(const QString& path, int flags) {
   const QByteArray native = QFile::encodeName(path);
   // Looked at before opening, so that a pipe or a socket is refused as what it is: opening one
   // for writing with nobody at its other end would fail as if the hardware had.
-  struct stat info {};
-  if (::stat(native.constData(), &info) == 0 && !image_files::IsDataFileKind(info.st_mode)) {
+  const std::optional<platform::FileStatus> named = platform::StatusOf(native.toStdString());
+  if (named && !image_files::IsDataFileKind(named->kind)) {
     return NotADataFile();
   }
   // Not blocking at open: whatever the path has become since it was looked at, the open must
@@ -56,12 +57,14 @@ std::optional<FileError> RawFile::Open(const QString& path, int flags) {
   if (fd < 0) return ErrorFromErrno(errno);
 
   // Looked at again on what was opened: the path may have been replaced in between.
-  if (::fstat(fd, &info) != 0) {
+  const std::optional<platform::FileStatus> info = platform::StatusOfOpen(fd);
+  if (!info) {
     const int error_number = errno;
     ::close(fd);
     return ErrorFromErrno(error_number);
   }
-  if (!image_files::IsDataFileKind(info.st_mode)) {
+  const bool regular = info->kind == platform::FileKind::Regular;
+  if (!image_files::IsDataFileKind(info->kind)) {
     ::close(fd);
     return NotADataFile();
   }
@@ -76,8 +79,7 @@ std::optional<FileError> RawFile::Open(const QString& path, int flags) {
   // Only a file has contents to keep from others: a device such as /dev/null is shared by every
   // program on the machine, and locking it would refuse one of two that write to it at once.
   int locked = 0;
-  while (S_ISREG(info.st_mode) && (locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 &&
-         errno == EINTR) {
+  while (regular && (locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
   }
   if (locked != 0) {
     const int error_number = errno;
@@ -85,10 +87,10 @@ std::optional<FileError> RawFile::Open(const QString& path, int flags) {
     return ErrorFromErrno(error_number);
   }
   fd_ = fd;
-  regular_ = S_ISREG(info.st_mode);
+  regular_ = regular;
   path_ = native.toStdString();
   created_ = created;
-  opened_ = info;
+  opened_ = info->id;
   return std::nullopt;
 }
 

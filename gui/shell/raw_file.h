@@ -20,6 +20,7 @@
 
 #include "files/read_within.h"
 #include "gui/shell/file_error.h"
+#include "platform/files.h"
 
 namespace shell {
 
@@ -62,7 +63,7 @@ class RawFile {
   bool regular_ = false;
   std::string path_;      // as the system names it
   bool created_ = false;  // OpenForWriting made the file
-  struct stat opened_ {};
+  platform::FileId opened_;
 };
 
 }  // namespace shell

@@ -5,13 +5,13 @@
 #include <linux/parport.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
-#include <sys/file.h>
 
 #include <cerrno>
 #include <cstring>
 #include <utility>
 
 #include "ports/device_nodes.h"
+#include "ports/ppdev/ppdev_claim.h"
 
 namespace ports {
 namespace {
@@ -151,18 +151,18 @@ std::string PpdevPort::Take(bool& busy) {
     case PortWait::Taken:
       break;
     case PortWait::Busy:
-      calls_.Flock(fd_, LOCK_UN);
+      calls_.Unlock(fd_);
       busy = true;
       return InUseReason(busy_bound_);
     case PortWait::Failed:
-      calls_.Flock(fd_, LOCK_UN);
+      calls_.Unlock(fd_);
       return Failure("claiming the port", error, device_);
   }
   int mode = IEEE1284_MODE_COMPAT;
   if (calls_.Ioctl(fd_, PPSETMODE, &mode) != 0) {
     const int mode_error = errno;
     calls_.Ioctl(fd_, PPRELEASE, nullptr);
-    calls_.Flock(fd_, LOCK_UN);
+    calls_.Unlock(fd_);
     return Failure("setting compatibility mode", mode_error, device_);
   }
   held_ = true;
@@ -171,7 +171,7 @@ std::string PpdevPort::Take(bool& busy) {
 
 void PpdevPort::Give() {
   calls_.Ioctl(fd_, PPRELEASE, nullptr);
-  calls_.Flock(fd_, LOCK_UN);
+  calls_.Unlock(fd_);
   held_ = false;
 }
 

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ports/sim/sim_port.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <limits>
 #include <utility>
 
 #include "bus/eeprom_protocol.h"
+#include "platform/files.h"
 
 namespace ports {
 namespace {
@@ -156,10 +155,7 @@ std::string StoreAdvice(int error_number) {
   }
 }
 
-bool PathExists(const std::string& path) {
-  struct stat status {};
-  return ::stat(path.c_str(), &status) == 0;
-}
+bool PathExists(const std::string& path) { return platform::StatusOf(path).has_value(); }
 
 // The virtual board is always there.
 std::vector<ports::ListedPort> FindSim(const ports::SystemRoots&) {

@@ -43,7 +43,8 @@ class FolderFiles final : public console::FileOpener {
       errno = EACCES;
       return -1;
     }
-    return ::openat(folder_fd, name.c_str(), flags | O_NOFOLLOW, mode);
+    return ::openat(folder_fd, name.c_str(),
+                    flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
   }
 };
 

@@ -29,6 +29,7 @@
 #include "console/page_size_advice.h"
 #include "console/run_console.h"
 #include "dialogue_runner.h"
+#include "platform/files.h"
 
 namespace console_test {
 namespace {
@@ -255,7 +256,7 @@ class FolderFiles final : public console::FileOpener {
       errno = ENOENT;
       return -1;
     }
-    return ::open((folder_ / name).c_str(), flags, mode);
+    return platform::OpenFile((folder_ / name).string(), flags, mode);
   }
   int opens = 0;
   std::string last_name;  // the name of the last open

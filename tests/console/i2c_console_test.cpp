@@ -11,6 +11,7 @@
 
 #include "console/run_console.h"
 #include "dialogue_runner.h"
+#include "platform/files.h"
 #include "ports/i2c_dev/i2c_dev_port.h"
 #include "tests/ports/i2c_dev/fake_i2c_system.h"
 
@@ -25,7 +26,7 @@ class DefaultDataOnly final : public console::FileOpener {
       errno = ENOENT;
       return -1;
     }
-    return ::open(path_.c_str(), flags, mode);
+    return platform::OpenFile(path_, flags, mode);
   }
 
  private:

@@ -15,6 +15,7 @@
 #include "console/options.h"
 #include "console/run_console.h"
 #include "dialogue_runner.h"
+#include "platform/files.h"
 #include "ports/port_table.h"
 #include "tests/support/test_files.h"
 #include "tests/support/usb_programmers.h"
@@ -27,7 +28,7 @@ using test_support::UsbProgrammer;
 struct OneFile final : console::FileOpener {
   explicit OneFile(std::string file) : path(std::move(file)) {}
   int Open(const std::string&, int flags, mode_t mode) override {
-    return ::open(path.c_str(), flags, mode);
+    return platform::OpenFile(path, flags, mode);
   }
   std::string path;
 };

@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The platform's behaviour on the system it is built for: the same tests on POSIX systems and on
 // Windows.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +19,7 @@
 #include <vector>
 
 #include "platform/append_file.h"
+#include "platform/files.h"
 #include "platform/host_name.h"
 #include "platform/sha256.h"
 
@@ -142,6 +148,92 @@ TEST(AppendFileTest, RefusesAFolderAndLeavesItAsItWas) {
   EXPECT_FALSE(file.IsOpen());
   EXPECT_TRUE(fs::is_directory(folder.path()));
   EXPECT_TRUE(fs::is_empty(folder.path()));
+}
+
+TEST(FileIdTest, TellsFilesApartAndKnowsAHardLink) {
+  const ScratchFolder folder;
+  const fs::path one = folder.path() / "one.bin";
+  const fs::path other = folder.path() / "other.bin";
+  std::ofstream(one, std::ios::binary) << "1";
+  std::ofstream(other, std::ios::binary) << "2";
+  fs::create_hard_link(one, folder.path() / "link.bin");
+
+  const std::optional<platform::FileId> id = platform::IdentifyExisting(Utf8Name(one));
+  ASSERT_TRUE(id.has_value());
+  EXPECT_EQ(platform::IdentifyExisting(Utf8Name(folder.path() / "link.bin")), id);
+  EXPECT_NE(platform::IdentifyExisting(Utf8Name(other)), id);
+  EXPECT_EQ(platform::IdentifyExisting(Utf8Name(folder.path() / "missing.bin")), std::nullopt);
+  EXPECT_EQ(platform::LinkText(Utf8Name(one)), std::nullopt);
+}
+
+struct ReadCase {
+  const char* name;
+  std::vector<std::uint8_t> bytes;
+  std::size_t room;
+  platform::ReadEnd end;
+};
+
+void PrintTo(const ReadCase& read_case, std::ostream* out) { *out << read_case.name; }
+
+class ReadWithinTest : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(ReadWithinTest, ReadsARegularFileAtOnceAndUnchanged) {
+  const ScratchFolder folder;
+  const fs::path path = folder.path() / "image.bin";
+  const std::vector<std::uint8_t>& bytes = GetParam().bytes;
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+
+  std::FILE* file = std::fopen(path.string().c_str(), "rb");
+  ASSERT_NE(file, nullptr);
+  std::vector<std::uint8_t> room(GetParam().room);
+  // A deadline already past: a regular file is never waited on.
+  const platform::BoundedRead read =
+      platform::ReadWithin(fileno(file), room, std::chrono::steady_clock::now());
+  std::fclose(file);
+
+  EXPECT_EQ(read.end, GetParam().end);
+  const std::size_t expected = std::min(bytes.size(), room.size());
+  ASSERT_EQ(read.count, expected);
+  EXPECT_TRUE(std::equal(room.begin(), room.begin() + static_cast<std::ptrdiff_t>(expected),
+                         bytes.begin()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ReadWithinTest,
+    testing::Values(ReadCase{"Empty", {}, 129, platform::ReadEnd::EndOfFile},
+                    // Line ends and end-of-file marks come back as they are.
+                    ReadCase{"LineEndImage", LineEndImage(), 129, platform::ReadEnd::EndOfFile},
+                    ReadCase{"LongerThanTheRoom", LineEndImage(), 100, platform::ReadEnd::Full}),
+    [](const testing::TestParamInfo<ReadCase>& info) { return info.param.name; });
+
+TEST(FileLockTest, AHeldLockIsRefusedAndTheFileIsStillReplacedWhole) {
+  const ScratchFolder folder;
+  const std::string target = Utf8Name(folder.path() / "board.bin");
+  const std::string beside = Utf8Name(folder.path() / ".board.bin.tmp");
+  std::ofstream(folder.path() / "board.bin", std::ios::binary) << "old";
+
+  const int holder = platform::OpenFile(target, O_RDWR);
+  const int other = platform::OpenFile(target, O_RDONLY);
+  ASSERT_GE(holder, 0);
+  ASSERT_GE(other, 0);
+  EXPECT_EQ(platform::TryLockExclusive(holder), platform::Lock::Taken);
+  EXPECT_EQ(platform::TryLockExclusive(other), platform::Lock::HeldElsewhere);
+  ::close(other);
+
+  // Written beside, flushed and renamed over: a reader sees the old bytes or the new, whole.
+  const int fd = platform::OpenFile(beside, O_WRONLY | O_CREAT | O_EXCL);
+  ASSERT_GE(fd, 0);
+  const std::string bytes = "\n\r\x1a";
+  EXPECT_EQ(platform::WriteAt(fd, bytes.data(), bytes.size(), 0), 3);
+  EXPECT_TRUE(platform::SyncFile(fd));
+  ::close(fd);
+  int held = holder;
+  EXPECT_TRUE(platform::RenameOver(beside, target, held));
+  if (held >= 0) ::close(held);
+  EXPECT_EQ(Contents(folder.path() / "board.bin"), bytes);
+  EXPECT_FALSE(fs::exists(folder.path() / ".board.bin.tmp"));
 }
 
 TEST(HostNameTest, NamesTheMachine) {

@@ -84,14 +84,20 @@ int FakeSystemCalls::Ioctl(int, unsigned long request, void* argument) {
   return 0;
 }
 
-int FakeSystemCalls::Flock(int fd, int operation) {
-  calls.push_back((operation & LOCK_UN) != 0 ? "flock unlock" : "flock exclusive");
-  if ((operation & LOCK_EX) != 0 && lock_held_elsewhere) {
+int FakeSystemCalls::LockNow(int fd) {
+  calls.push_back("flock exclusive");
+  if (lock_held_elsewhere) {
     errno = EWOULDBLOCK;
     return -1;
   }
   if (Failing(fail, "flock")) return -1;
-  return real_files ? ::flock(fd, operation) : 0;
+  return real_files ? ::flock(fd, LOCK_EX | LOCK_NB) : 0;
+}
+
+int FakeSystemCalls::Unlock(int fd) {
+  calls.push_back("flock unlock");
+  if (Failing(fail, "flock")) return -1;
+  return real_files ? ::flock(fd, LOCK_UN) : 0;
 }
 
 int FakeSystemCalls::Ioperm(unsigned long from, unsigned long count, int turn_on) {

@@ -19,7 +19,8 @@ class FakeSystemCalls : public ports::SystemCalls {
   int Open(const char* path, int flags, mode_t mode) override;
   int Close(int fd) override;
   int Ioctl(int fd, unsigned long request, void* argument) override;
-  int Flock(int fd, int operation) override;
+  int LockNow(int fd) override;
+  int Unlock(int fd) override;
   int Ioperm(unsigned long from, unsigned long count, int turn_on) override;
   void OutByte(std::uint8_t value, std::uint16_t address) override;
   std::uint8_t InByte(std::uint16_t address) override;

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The system's error numbers where the two systems differ: the symbolic name of one (for the
+// message trace), and the remote I/O error some I2C adapters give for a byte not acknowledged,
+// which only some systems have.
+#pragma once
+
+namespace platform {
+
+// "ENXIO" for ENXIO; nullptr for a number the system has no name for.
+[[nodiscard]] const char* ErrorName(int error_number);
+
+// Whether `error_number` is the remote I/O error (EREMOTEIO); false where the system has none.
+[[nodiscard]] bool IsRemoteIoError(int error_number);
+
+}  // namespace platform

@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <cerrno>
+#include <cstring>
+
+#include "platform/error_numbers.h"
+
+namespace platform {
+
+const char* ErrorName(int error_number) { return ::strerrorname_np(error_number); }
+
+bool IsRemoteIoError(int error_number) { return error_number == EREMOTEIO; }
+
+}  // namespace platform
