@@ -2,7 +2,6 @@
 #include "gui/command_line.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 #include <vector>
 
 #include "ports/port_spec.h"
@@ -52,7 +51,7 @@ QString TraceProblemOf(const CommandLine& line) {
   // A trace is made by truncating its file: it must not be one the program reads or keeps.
   std::vector<bus::ProgramFile> files{{kDefaultsFileName, "the defaults file"}};
   if (!line.file.isEmpty()) {
-    files.push_back({QFile::encodeName(line.file).toStdString(), "the data file"});
+    files.push_back({line.file.toStdString(), "the data file"});
   }
   return QString::fromStdString(bus::TraceProblem(line.bus.trace_file, line.bus.port, files));
 }

@@ -44,7 +44,9 @@ FileErrorCause CauseFromErrno(int error_number) {
     case EDEADLK:
       return FileErrorCause::LockViolation;
     case ENOSPC:
+#ifdef EDQUOT  // disk quotas: not on Windows
     case EDQUOT:
+#endif
     case EFBIG:
       return FileErrorCause::DiskFull;
     default:

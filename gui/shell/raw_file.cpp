@@ -2,11 +2,8 @@
 #include "gui/shell/raw_file.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <cerrno>
 
 #include "image_files/bounded_file_read.h"
@@ -35,20 +32,20 @@ std::optional<FileError> RawFile::Open(const QString& path, int flags) {
   if (fd_ >= 0) Close();
   created_ = false;
   if (path.isEmpty()) return ErrorFromErrno(ENOENT);
-  const QByteArray native = QFile::encodeName(path);
+  // The system's functions take the name in UTF-8.
+  const std::string name = path.toUtf8().toStdString();
   // Looked at before opening, so that a pipe or a socket is refused as what it is: opening one
   // for writing with nobody at its other end would fail as if the hardware had.
-  const std::optional<platform::FileStatus> named = platform::StatusOf(native.toStdString());
+  const std::optional<platform::FileStatus> named = platform::StatusOf(name);
   if (named && !image_files::IsDataFileKind(named->kind)) {
     return NotADataFile();
   }
   // Not blocking at open: whatever the path has become since it was looked at, the open must
   // not hang the program.
-  const auto open = [&native, flags](int creation_flags) {
+  const auto open = [&name, flags](int creation_flags) {
     int opened;
     do {
-      opened = ::open(native.constData(),
-                      flags | creation_flags | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
+      opened = platform::OpenFile(name, flags | creation_flags);
     } while (opened < 0 && errno == EINTR);
     return opened;
   };
@@ -70,25 +67,25 @@ std::optional<FileError> RawFile::Open(const QString& path, int flags) {
   }
   // A file read from stays non-blocking, so that a device that never ends is read within a
   // bound; one written to blocks again, so a device takes the bytes as usual.
-  if ((flags & O_ACCMODE) != O_RDONLY &&
-      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+  if ((flags & (O_WRONLY | O_RDWR)) != 0 && !platform::MakeBlocking(fd)) {
     const int error_number = errno;
     ::close(fd);
     return ErrorFromErrno(error_number);
   }
   // Only a file has contents to keep from others: a device such as /dev/null is shared by every
   // program on the machine, and locking it would refuse one of two that write to it at once.
-  int locked = 0;
-  while (regular && (locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
-  }
-  if (locked != 0) {
-    const int error_number = errno;
-    ::close(fd);
-    return ErrorFromErrno(error_number);
+  // A lock another program holds is a sharing violation, reported as EWOULDBLOCK on every system.
+  if (regular) {
+    const platform::Lock locked = platform::TryLockExclusive(fd);
+    if (locked != platform::Lock::Taken) {
+      const int error_number = locked == platform::Lock::HeldElsewhere ? EWOULDBLOCK : errno;
+      ::close(fd);
+      return ErrorFromErrno(error_number);
+    }
   }
   fd_ = fd;
   regular_ = regular;
-  path_ = native.toStdString();
+  path_ = name;
   created_ = created;
   opened_ = info->id;
   return std::nullopt;
@@ -127,8 +124,8 @@ std::optional<FileError> RawFile::Replace(std::span<const std::uint8_t> contents
   if (fd_ < 0) return ErrorFromErrno(EBADF);
   std::size_t written = 0;
   while (written < contents.size()) {
-    const ssize_t put = ::pwrite(fd_, contents.data() + written, contents.size() - written,
-                                 static_cast<off_t>(written));
+    const long long put =
+        platform::WriteAt(fd_, contents.data() + written, contents.size() - written, written);
     if (put < 0) {
       if (errno == EINTR) continue;
       return ErrorFromErrno(errno);
@@ -137,9 +134,7 @@ std::optional<FileError> RawFile::Replace(std::span<const std::uint8_t> contents
     written += static_cast<std::size_t>(put);
   }
   // Only a regular file has a length to cut; a character device just takes the bytes.
-  if (regular_ && ::ftruncate(fd_, static_cast<off_t>(contents.size())) != 0) {
-    return ErrorFromErrno(errno);
-  }
+  if (regular_ && !platform::CutFile(fd_, contents.size())) return ErrorFromErrno(errno);
   return std::nullopt;
 }
 

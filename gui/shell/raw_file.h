@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A data file opened as raw bytes for one command, held exclusively while it is open.
 //
-// "Without sharing" is kept with an exclusive advisory lock (flock) taken at open: a file that
-// another program holds locked cannot be opened (sharing violation), and nobody that asks for the
-// lock gets it while we read or write. Writing does not cut the file before the lock is held: it
+// "Without sharing" is kept with an exclusive lock of the whole file taken at open (flock; on
+// Windows LockFileEx): a file that another program holds locked cannot be opened (sharing
+// violation), and nobody that asks for the lock gets it while we read or write. Writing does not cut the file before the lock is held: it
 // overwrites from the start and then sets the length, so a file is never emptied by an open that
 // then fails.
 #pragma once
-
-#include <sys/stat.h>
 
 #include <QString>
 #include <chrono>

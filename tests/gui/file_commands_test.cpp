@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // File > New, Open, Save and Save As on real files, with the dialogs and message boxes scripted.
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -9,6 +8,7 @@
 #include <optional>
 
 #include "gui/resource_ids.h"
+#include "platform/files.h"
 #include "plover_fixture.h"
 #include "ports/port_table.h"
 #include "tests/support/full_disk.h"
@@ -22,8 +22,8 @@ using shell::MessageIcon;
 class ForeignHolder {
  public:
   explicit ForeignHolder(const QString& path)
-      : fd_(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC)) {
-    locked_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+      : fd_(platform::OpenFile(path.toStdString(), O_RDONLY)) {
+    locked_ = fd_ >= 0 && platform::TryLockExclusive(fd_) == platform::Lock::Taken;
   }
   ~ForeignHolder() {
     if (fd_ >= 0) ::close(fd_);
