@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "gui/command_line.h"
 #include "gui/main_frame.h"
@@ -76,10 +77,13 @@ class ScreenshotPrompts final : public shell::UserPrompts {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::UseStartingConsole();
   platform::GuardStandardDescriptors();
   platform::IgnoreOutputSignals();
   QStringList arguments;
-  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  for (const std::string& argument : platform::ProgramArguments(argc, argv)) {
+    arguments << QString::fromStdString(argument);
+  }
 
   // The command line is read before any window-system connection, so --help and a bad option
   // work without a display.

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace platform {
 
@@ -11,6 +13,17 @@ namespace platform {
 // a trace) cannot take the place of standard output or standard error and receive the listing or a
 // message, and writing to a standard stream nobody gave the program succeeds as on /dev/null.
 void GuardStandardDescriptors();
+
+// A windowed program (Windows' GUI subsystem) run from a console is given no standard output or
+// error: takes the console of the program that started it for each of them that is missing, so
+// that --help and --version show there. A stream the program was given (a pipe, a file) stays as
+// it is, and so does everything on POSIX systems. Called before GuardStandardDescriptors.
+void UseStartingConsole();
+
+// The program's arguments in UTF-8, the program's name first. POSIX systems give them so in
+// argv; on Windows argv holds them in the ANSI code page, which cannot hold every file name, so
+// they are read from the command line as Windows keeps it, in UTF-16.
+[[nodiscard]] std::vector<std::string> ProgramArguments(int argc, char** argv);
 
 // A write past the file-size limit (ulimit -f) then fails with EFBIG, and a write to a pipe whose
 // reader has gone (`30p ... | head -1`) with EPIPE, both of which the program reports, instead of

@@ -22,6 +22,12 @@ void GuardStandardDescriptors() {
   }
 }
 
+void UseStartingConsole() {}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
 void IgnoreOutputSignals() {
   ::signal(SIGXFSZ, SIG_IGN);
   ::signal(SIGPIPE, SIG_IGN);
