@@ -63,7 +63,9 @@ TEST(FileError, SystemErrorsMapToCauses) {
       {EWOULDBLOCK, FileErrorCause::SharingViolation},
       {ENOLCK, FileErrorCause::LockViolation},
       {ENOSPC, FileErrorCause::DiskFull},
+#ifdef EDQUOT  // disk quotas: not on Windows
       {EDQUOT, FileErrorCause::DiskFull},
+#endif
       {EINTR, FileErrorCause::Generic},
       {0, FileErrorCause::Generic},
   };

@@ -19,6 +19,7 @@
 #include "gui/about_dlg.h"
 #include "gui/port_dlg.h"
 #include "gui/resource_ids.h"
+#include "gui/resources.h"
 #include "gui/start_options.h"
 #include "plover_fixture.h"
 #include "ports/port_table.h"
@@ -148,6 +149,42 @@ TEST(StartDecisionTest, AStoredPortIsCheckedAsTheCommandLineWouldBe) {
   EXPECT_TRUE(clash.refusal.contains(QStringLiteral("the board file")));
 }
 
+#ifdef _WIN32
+// The text of the value `name` in the group `group` of plover's settings, read from the registry
+// by its own path; empty when there is none.
+QString RegistryText(const QString& group, const QString& name) {
+  const QSettings registry(QStringLiteral("HKEY_CURRENT_USER\\Software\\%1\\plover")
+                               .arg(QString::fromUtf8(kRegistryKey)),
+                           QSettings::NativeFormat);
+  return registry.value(group + u'/' + name).toString();
+}
+
+// On Windows the chosen port and the recent files are kept in the registry, and the next run
+// reads them back from there.
+TEST_F(PortChoiceTest, OnWindowsThePortAndRecentFilesAreKeptInTheRegistryForTheNextRun) {
+  const QString spec = QStringLiteral("sim:") + PathOf(QStringLiteral("board.bin"));
+  RunPortDialog([&spec](CPortDlg& dialog) {
+    dialog.SpecField()->setText(spec);
+    dialog.OkButton()->click();
+  });
+  const QString image = WriteFile(QStringLiteral("image.dat"), Pattern(128, 3));
+  OpenThroughDialog(image);
+  App().ExitInstance();
+  EXPECT_TRUE(StoredChoicesFile().startsWith(QStringLiteral("\\HKEY_CURRENT_USER\\Software\\")))
+      << StoredChoicesFile().toStdString();
+  EXPECT_EQ(RegistryText(QStringLiteral("Tools"), QStringLiteral("Port")), spec);
+  EXPECT_EQ(RegistryText(QStringLiteral("Recent File List"), QStringLiteral("File1")), image);
+
+  app_.reset();
+  app_ = std::make_unique<CploverApp>(
+      prompts_, DecideStart(ParseCommandLine({"plover"}), LoadStoredChoices()).options);
+  ASSERT_TRUE(app_->InitInstance());
+  EXPECT_EQ(QString::fromStdString(App().BusOptions().port.Text()), spec);
+  EXPECT_EQ(App().RecentFiles().Entries(), QStringList{image});
+}
+#else
+// Elsewhere they are kept in a configuration file (plover.conf).
+
 // A port written into the configuration file by hand, with spaces after its commas and no
 // quotes, is taken as the port it names; one that still names no port is reported, not dropped.
 TEST_F(PloverTest, AStoredPortWrittenByHandWithCommasIsTaken) {
@@ -188,6 +225,7 @@ TEST_F(PloverTest, AChoiceTheConfigurationFileDoesNotTakeHoldsForTheRunAndIsRepo
                           .arg(blocked),
                       "PLOVER", shell::MessageIcon::Exclamation);
 }
+#endif
 
 class VerifyAfterDownloadTest : public PloverTest {
  public:
