@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDirIterator>
+#include <QFontDatabase>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -63,6 +65,23 @@ class RegistryOfThisRun {
   std::wstring name_;
   HKEY key_ = nullptr;
 };
+
+// Under Wine the offscreen platform knows no font but those it is given. It gets the faces the
+// tests have on Linux through fontconfig (Liberation Sans for Arial and Helvetica, DejaVu Sans for
+// the rest), from the host's folders as Wine shows them (PLOVER_TEST_FONT_FOLDERS).
+void UseTheTestFaces() {
+  for (const QString& folder :
+       QString::fromUtf8(PLOVER_TEST_FONT_FOLDERS).split(u'|', Qt::SkipEmptyParts)) {
+    QDirIterator fonts(folder, {QStringLiteral("*.ttf")}, QDir::Files);
+    while (fonts.hasNext()) QFontDatabase::addApplicationFont(fonts.next());
+  }
+  for (const char* face : {"Arial", "Helvetica"}) {
+    QFont::insertSubstitution(QString::fromUtf8(face), QStringLiteral("Liberation Sans"));
+  }
+  for (const char* face : {"MS Sans Serif", "Sans Serif"}) {
+    QFont::insertSubstitution(QString::fromUtf8(face), QStringLiteral("DejaVu Sans"));
+  }
+}
 #endif
 
 }  // namespace
@@ -91,6 +110,9 @@ int main(int argc, char** argv) {
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, g_settings_path);
   QApplication application(argument_count, arguments.data());
   QApplication::setQuitOnLastWindowClosed(false);
+#ifdef _WIN32
+  UseTheTestFaces();
+#endif
   ::testing::InitGoogleTest(&argument_count, arguments.data());
   return RUN_ALL_TESTS();
 }
