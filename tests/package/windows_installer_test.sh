@@ -57,8 +57,9 @@ unix_path() {
   echo "$WINEPREFIX/drive_c/${windows//\\//}"
 }
 
-# Installs with the options after FOLDER (its Windows name), checks what is installed, and
-# uninstalls as Apps and features does.
+# install_check_remove FOLDER PATH OPTIONS...: installs with OPTIONS into FOLDER (its Windows
+# name), checks what is installed and that the user's PATH is PATH, uninstalls as Apps and features
+# does, and checks that nothing is left.
 install_check_remove() {
   local folder=$1 expected_path=$2
   shift 2
