@@ -243,17 +243,18 @@ std::vector<BatchCase> Cases() {
        .after = {board},
        .board_untouched = true},
       // Every file of a run is binary: an image of line-end bytes goes to the board, back into a
-      // raw file and a HEX file, and from the HEX file to the board again, unchanged.
+      // raw file and a HEX file, and from the HEX file to the board again, unchanged. The names
+      // are UTF-8 beyond ASCII, and stay so.
       {.name = "line_end_bytes_round_trip",
-       .arguments = {kBoard, "--write", "ends.bin", "--read", "back.bin", "--read", "back.hex",
-                     "--write", "back.hex"},
-       .before = {{"ends.bin", Raw(LineEndData())}},
+       .arguments = {kBoard, "--write", "énds.bin", "--read", "back.bin", "--read",
+                     "zurück €.hex", "--write", "zurück €.hex"},
+       .before = {{"énds.bin", Raw(LineEndData())}},
        .err = {"wrote 128 bytes, verified 128", "read the EEPROM into back.bin",
-               "read the EEPROM into back.hex", "wrote 0 bytes, verified 128"},
+               "read the EEPROM into zurück €.hex", "wrote 0 bytes, verified 128"},
        .after = {{"board.bin", Raw(LineEndData())},
                  {"back.bin", Raw(LineEndData())},
-                 {"back.hex", image_files::EncodeImage(LineEndData(),
-                                                       image_files::ImageFormat::IntelHex, "30p")}}},
+                 {"zurück €.hex", image_files::EncodeImage(
+                                      LineEndData(), image_files::ImageFormat::IntelHex, "30p")}}},
       // --read and --read-switch, in the format of the name.
       {.name = "read_hex_and_switch_srec",
        .arguments = {kBoard, "--read", "eeprom.hex", "--read-switch", "switch.srec"},
