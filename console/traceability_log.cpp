@@ -24,13 +24,12 @@ std::string TraceabilityLog::WriteWhole(const std::string& line) {
   const std::string cannot = "cannot write the log " + image_files::ShownFileName(path_) + ": ";
   if (!file_.IsOpen()) return cannot + "it is not open";
   // The line break that ends a torn line goes with the new line, in the same single write.
-  const std::string whole = file_.EndsMidLine() ? "\n" + line : line;
-  const platform::AppendFile::Written written = file_.Write(whole);
+  const platform::AppendFile::Written written = file_.WriteLine(line);
   if (!written.error.empty()) return cannot + written.error;
-  if (written.count != whole.size()) {
+  if (written.count != written.size) {
     // Another write for the rest could land after another program's line: the line stays torn.
     return cannot + "only " + std::to_string(written.count) + " of the line's " +
-           std::to_string(whole.size()) + " bytes were written (is the disk full?)";
+           std::to_string(written.size) + " bytes were written (is the disk full?)";
   }
   const std::string unsynced = file_.Sync();
   if (!unsynced.empty()) return cannot + unsynced;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "files/utf8_path.h"
 #include "platform/files.h"
 
 namespace files {
@@ -17,9 +18,9 @@ constexpr int kMostLinks = 40;
 // What the symbolic link `name` points at, as a path from the current folder; nothing when
 // `name` is no link.
 std::optional<fs::path> LinkTarget(const fs::path& name) {
-  const std::optional<std::string> text = platform::LinkText(name.string());
+  const std::optional<std::string> text = platform::LinkText(TextOf(name));
   if (!text || text->empty()) return std::nullopt;
-  const fs::path pointed(*text);
+  const fs::path pointed = PathOf(*text);
   return pointed.is_absolute() ? pointed : name.parent_path() / pointed;
 }
 
@@ -29,7 +30,7 @@ fs::path FolderOf(const fs::path& name) {
 }
 
 FileIdentity Identify(const fs::path& name, int links) {
-  if (const std::optional<platform::FileId> id = platform::IdentifyExisting(name.string())) {
+  if (const std::optional<platform::FileId> id = platform::IdentifyExisting(TextOf(name))) {
     return {id->volume, id->index, {}};
   }
   if (links < kMostLinks) {
@@ -40,10 +41,10 @@ FileIdentity Identify(const fs::path& name, int links) {
   const fs::path folder = FolderOf(name);
   if (folder == name || links >= kMostLinks) {
     // Nothing on the path exists (or the links go round): the text itself is all there is.
-    return {0, 0, fs::absolute(name).lexically_normal().string()};
+    return {0, 0, TextOf(fs::absolute(name).lexically_normal())};
   }
   FileIdentity identity = Identify(folder, links + 1);
-  identity.pending = (fs::path(identity.pending) / name.filename()).lexically_normal().string();
+  identity.pending = TextOf((PathOf(identity.pending) / name.filename()).lexically_normal());
   return identity;
 }
 
@@ -51,7 +52,7 @@ FileIdentity Identify(const fs::path& name, int links) {
 
 FileIdentity IdentifyFile(const std::string& name) {
   if (name.empty()) return {0, 0, "\n(no name)"};
-  return Identify(fs::path(name), 0);
+  return Identify(PathOf(name), 0);
 }
 
 bool SameFile(const std::string& one, const std::string& other) {
@@ -59,13 +60,13 @@ bool SameFile(const std::string& one, const std::string& other) {
 }
 
 std::string FollowLinks(const std::string& name) {
-  fs::path current(name);
+  fs::path current = PathOf(name);
   for (int links = 0; links < kMostLinks; ++links) {
     const std::optional<fs::path> target = LinkTarget(current);
     if (!target) break;
     current = *target;
   }
-  return current.string();
+  return TextOf(current);
 }
 
 }  // namespace files

@@ -6,6 +6,8 @@
 #include <cctype>
 #include <filesystem>
 
+#include "files/utf8_path.h"
+
 namespace image_files {
 
 namespace {
@@ -36,7 +38,7 @@ ImageFormat FormatFromFileName(std::string_view file_name) {
   // The extension of the last name in the path: "dir.hex/board" has none, ".hex" alone is a
   // hidden file's name rather than an extension.
   const std::string extension =
-      LowerCase(std::filesystem::path(file_name).filename().extension().string());
+      LowerCase(files::TextOf(files::PathOf(file_name).filename().extension()));
   for (const ExtensionFormat& entry : kExtensions) {
     if (entry.extension == extension) {
       return entry.format;

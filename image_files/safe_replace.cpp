@@ -10,6 +10,7 @@
 #include <random>
 
 #include "files/file_identity.h"
+#include "files/utf8_path.h"
 #include "image_files/file_kind.h"
 #include "image_files/shown_file_name.h"
 #include "platform/files.h"
@@ -95,7 +96,9 @@ int CreateTemporary(const std::filesystem::path& target, std::string& temporary)
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string suffix =
         std::to_string(platform::ProcessId()) + "-" + std::to_string(generator());
-    temporary = (folder / ("." + target.filename().string() + "." + suffix + ".tmp")).string();
+    temporary =
+        files::TextOf(folder / files::PathOf("." + files::TextOf(target.filename()) + "." + suffix +
+                                             ".tmp"));
     const int fd = platform::OpenFile(temporary, O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd >= 0 || errno != EEXIST) {
       return fd;
@@ -111,7 +114,7 @@ std::string ReplaceRegularFile(const std::string& name, const std::string& targe
                                const platform::FileStatus* old, int& lock,
                                std::string_view bytes) {
   std::string temporary;
-  const int fd = CreateTemporary(target, temporary);
+  const int fd = CreateTemporary(files::PathOf(target), temporary);
   if (fd < 0) {
     // Through a link the folder that could not take the file is the target's: name it.
     return Cannot(target == name ? name : name + " (a link to " + ShownFileName(target) + ")",
@@ -159,7 +162,7 @@ std::string ReplaceFile(const std::string& name, std::string_view bytes) {
   if (exists && !platform::MayWrite(name)) {
     return Cannot(name, Reason());
   }
-  if (std::filesystem::path(name).filename().empty()) {
+  if (files::PathOf(name).filename().empty()) {
     return Cannot(name, "the name ends in '/', so it names a folder");
   }
   // Through a symbolic link, dangling or not, the file it leads to is replaced and the link stays.

@@ -28,11 +28,17 @@ class AppendFile {
 
   struct Written {
     std::size_t count = 0;
-    std::string error;  // why nothing was written; empty when `count` bytes were
+    std::string error;      // why nothing was written; empty when `count` bytes were
+    std::size_t size = 0;   // the bytes WriteLine meant to write, its line break included
   };
   // Writes `bytes` at the end of the file with a single write, which may take fewer of them (a
   // full disk) but is never followed by another one for the rest.
   [[nodiscard]] Written Write(std::string_view bytes);
+
+  // Writes `line` at the end of the file as Write does, after a line break when the file ends
+  // mid-line (a line torn by a full disk or a crash), so the new line stands on its own; both in
+  // one write, which another program's WriteLine cannot come between.
+  [[nodiscard]] Written WriteLine(std::string_view line);
 
   // Flushes what was written to the disk (a regular file; nothing to do for a device). Empty on
   // success; else the cause.
@@ -45,6 +51,10 @@ class AppendFile {
  private:
   static constexpr std::intptr_t kClosed = -1;
   std::intptr_t handle_ = kClosed;  // the descriptor, or on Windows the HANDLE
+  // Windows: a second HANDLE, for reading, where this user may read: the last byte is read and
+  // the appends are locked through it (a lock needs read or write access, which an appending
+  // handle lacks).
+  std::intptr_t reader_ = kClosed;
   bool regular_ = false;            // a regular file, which Sync flushes
 };
 

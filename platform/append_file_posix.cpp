@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "platform/append_file.h"
 
@@ -47,6 +48,15 @@ AppendFile::Written AppendFile::Write(std::string_view bytes) {
   } while (written < 0 && errno == EINTR);
   if (written < 0) return {0, std::strerror(errno)};
   return {static_cast<std::size_t>(written), {}};
+}
+
+// A write with O_APPEND lands whole at the end: another program's line can come before this
+// one's check, never inside its write.
+AppendFile::Written AppendFile::WriteLine(std::string_view line) {
+  const std::string whole = EndsMidLine() ? "\n" + std::string(line) : std::string(line);
+  Written written = Write(whole);
+  written.size = whole.size();
+  return written;
 }
 
 std::string AppendFile::Sync() {

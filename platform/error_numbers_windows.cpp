@@ -38,6 +38,8 @@ const char* ErrorName(int error_number) {
   }
 }
 
+bool IsOutOfSpace(int error_number) { return error_number == ENOSPC; }
+
 bool IsRemoteIoError(int) { return false; }
 
 }  // namespace platform

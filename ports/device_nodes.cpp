@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ports/device_nodes.h"
 
-#include <grp.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -31,13 +27,6 @@ std::optional<int> NodeNumber(const std::string& name, const std::string& prefix
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
   if (error != std::errc{} || end != digits.data() + digits.size()) return std::nullopt;
   return number;
-}
-
-std::string GroupOf(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return {};
-  const group* owner = ::getgrgid(info.st_gid);
-  return owner != nullptr ? owner->gr_name : std::to_string(info.st_gid);
 }
 
 }  // namespace
@@ -69,16 +58,6 @@ std::vector<DeviceNode> NodesNamed(const std::string& dev, const std::string& pr
   std::sort(nodes.begin(), nodes.end(),
             [](const DeviceNode& a, const DeviceNode& b) { return a.number < b.number; });
   return nodes;
-}
-
-std::string AccessTo(const std::string& path, const std::string& usual_group) {
-  if (::access(path.c_str(), R_OK | W_OK) == 0) return "you may open it";
-  const int reason = errno;
-  if (reason != EACCES && reason != EPERM) return std::strerror(reason);
-  std::string group = GroupOf(path);
-  if (group.empty() || group == "root") group = usual_group;
-  return "permission denied: add your user to the '" + group + "' group (adduser $USER " + group +
-         ") and log in again, or run as root";
 }
 
 std::string FirstLine(const std::string& path) {

@@ -106,6 +106,7 @@ std::string OpenFailure(int libusb_error, const std::string& where) {
                              where + "); ";
   switch (libusb_error) {
     case LIBUSB_ERROR_ACCESS:
+    case LIBUSB_ERROR_NOT_SUPPORTED:  // Windows: no WinUSB driver bound to it
       return reason + UsbPermissionRemedy();
     case LIBUSB_ERROR_NO_DEVICE:
       return reason + "it has been unplugged; " + kPlugIn;

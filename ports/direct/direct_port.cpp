@@ -2,7 +2,6 @@
 #include "ports/direct/direct_port.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -54,22 +53,16 @@ OpenedPort OpenDirect(const PortSpec& spec) {
   return opened;
 }
 
-std::string IopermFailure(int reason) {
-  std::string text = std::strerror(reason);
-  if (reason == EPERM || reason == EACCES) {
-    return text + ". Direct port access needs root (CAP_SYS_RAWIO): run as root or use --port "
-                  "ppdev.";
-  }
-  if (reason == ENOSYS) {
-    return text + ". This system gives no direct port access (a container, or a kernel without "
-                  "ioperm): use --port ppdev.";
-  }
-  return text + ". The kernel refused access to the port's I/O addresses; use --port ppdev.";
-}
-
-// The registers of every /dev/parportN whose address the kernel gives, when this backend takes it.
+// The registers of every /dev/parportN whose address the kernel gives, when this backend takes it;
+// where the system names no parallel ports, the usual address, and whether InpOut is there.
 std::vector<ListedPort> FindDirect(const SystemRoots& roots) {
   std::vector<ListedPort> ports;
+  if (!platform::ListsParallelPorts()) {
+    ports.push_back({TextOf(kDefaultDirectAddress),
+                     "the first parallel port (LPT1), through InpOut",
+                     platform::PortInstructionsAccess(), "lpt1"});
+    return ports;
+  }
   for (const DeviceNode& node : NodesNamed(roots.dev, "parport")) {
     const std::string name = "parport" + std::to_string(node.number);
     const std::optional<std::uint16_t> address = ParallelPortAddress(roots, name);
@@ -77,7 +70,7 @@ std::vector<ListedPort> FindDirect(const SystemRoots& roots) {
     char spec[32];
     std::snprintf(spec, sizeof spec, "direct:0x%x", static_cast<unsigned>(*address));
     ports.push_back({spec, "the registers of " + name + ", by port instructions",
-                     ::geteuid() == 0 ? "you may open it" : "needs root (CAP_SYS_RAWIO)", name});
+                     platform::PortInstructionsAccess(), name});
   }
   return ports;
 }
@@ -130,11 +123,11 @@ std::unique_ptr<DirectPort> DirectPort::Open(std::uint16_t address, std::string 
                                              const std::string& lock_folder,
                                              std::chrono::milliseconds busy_bound) {
   if (calls.Ioperm(address, kRegisterCount, 1) != 0) {
-    error = IopermFailure(errno);
+    error = platform::PortInstructionsFailure(errno);
     return nullptr;
   }
   const std::string lock_file = DirectLockFile(lock_folder, address);
-  const int lock_fd = calls.Open(lock_file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  const int lock_fd = calls.Open(lock_file.c_str(), O_RDWR | O_CREAT, 0666);
   if (lock_fd < 0) {
     error = std::string(std::strerror(errno)) + " (opening the lock file " + lock_file +
             "). Direct access needs a writable " + lock_folder +
@@ -183,10 +176,8 @@ const PortBackend& DirectBackend() {
   static const PortBackend backend{
       .name = "direct",
       .form = "direct[:ADDRESS][,khz=N]",
-      .description = PLOVER_HAVE_DIRECT_PORT
-                         ? "x86 port instructions, needs root (CAP_SYS_RAWIO)"
-                         : "x86 port instructions (unavailable: not an x86 machine)",
-      .available = PLOVER_HAVE_DIRECT_PORT != 0,
+      .description = platform::PortInstructionsMeans(),
+      .available = platform::HasPortInstructions(),
       .access = PortAccess::Lines,
       .parse = ParseDirect,
       .parameters = kParameters,

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The direct backend: the port's three registers reached with the x86 port instructions.
 //
-// Opening asks the kernel for access to the three I/O addresses (data = ADDRESS, status =
-// ADDRESS + 1, control = ADDRESS + 2), which needs root (CAP_SYS_RAWIO); destruction gives the
-// access back. Nothing in the kernel keeps two programs apart on a port reached this way, so each
-// bus operation holds an exclusive lock on a file named after the address
-// (/run/lock/plover-direct-0x378.lock), waiting a short while for another program's operation.
-// Built only on x86; elsewhere the table row says the backend is unavailable. The clock is
-// wall-clock time since open.
+// Opening asks the system for access to the three I/O addresses (data = ADDRESS, status =
+// ADDRESS + 1, control = ADDRESS + 2): on Linux the kernel, which needs root (CAP_SYS_RAWIO); on
+// Windows the InpOut driver, which the user installs. Destruction gives the access back. Nothing
+// keeps two programs apart on a port reached this way, so each bus operation holds an exclusive
+// lock on a file named after the address (/run/lock/plover-direct-0x378.lock; in the temporary
+// folder on Windows), waiting a short while for another program's operation. Usable only on x86;
+// elsewhere the table row says the backend is unavailable. The clock is wall-clock time since
+// open.
 #pragma once
 
 #include <chrono>
@@ -17,6 +18,7 @@
 #include <string_view>
 
 #include "bus/port.h"
+#include "platform/device_access.h"
 #include "ports/port_spec.h"
 #include "ports/port_clock.h"
 #include "ports/port_lock.h"
@@ -27,29 +29,21 @@ namespace ports {
 inline constexpr std::uint16_t kDefaultDirectAddress = 0x378;
 // The highest data register address whose status and control registers still exist.
 inline constexpr std::uint16_t kHighestDirectAddress = 0xFFFD;
-// The folder of the lock files that keep our programs apart on one address.
-inline constexpr const char* kDirectLockFolder = "/run/lock";
 
 // What `direct[:ADDRESS]` names.
 struct DirectSettings {
   std::uint16_t address = kDefaultDirectAddress;
 };
 
-#if defined(__x86_64__) || defined(__i386__)
-#define PLOVER_HAVE_DIRECT_PORT 1
-#else
-#define PLOVER_HAVE_DIRECT_PORT 0
-#endif
-
 class DirectPort final : public Port {
  public:
   // Gains access to the three registers at `address` and opens the address's lock file in
-  // `lock_folder`. On failure returns nullptr with `error` set to the system's reason and the
+  // `lock_folder` (the system's folder of such locks by default). On failure returns nullptr with `error` set to the system's reason and the
   // usual remedy.
   static std::unique_ptr<DirectPort> Open(std::uint16_t address, std::string name,
                                           std::string& error,
                                           SystemCalls& calls = RealSystemCalls(),
-                                          const std::string& lock_folder = kDirectLockFolder,
+                                          const std::string& lock_folder = platform::PortLockFolder(),
                                           std::chrono::milliseconds busy_bound = kPortBusyBound);
   ~DirectPort() override;
   DirectPort(const DirectPort&) = delete;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "bus/eeprom_protocol.h"
+#include "platform/error_numbers.h"
 #include "platform/files.h"
 
 namespace ports {
@@ -138,11 +139,11 @@ bus::OpenedPort OpenSim(const bus::PortSpec& spec) {
 
 // What to do when the board file did not take a write, by the system's error number.
 std::string StoreAdvice(int error_number) {
+  if (platform::IsOutOfSpace(error_number)) {
+    return "Free space on the disk that holds the board file, or name another board file with "
+           "--port sim:FILE.";
+  }
   switch (error_number) {
-    case ENOSPC:
-    case EDQUOT:
-      return "Free space on the disk that holds the board file, or name another board file with "
-             "--port sim:FILE.";
     case EFBIG:
       return "Raise the file-size limit (ulimit -f), or name another board file with --port "
              "sim:FILE.";

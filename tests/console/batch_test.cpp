@@ -40,6 +40,17 @@ bus::Image BoardData() {
   return image;
 }
 
+// Line feeds, carriage returns and the byte that ends a text file on Windows, and nothing else: a
+// file of them changes if any file of the run is read or written as text.
+bus::Image LineEndData() {
+  constexpr std::uint8_t kBytes[] = {0x0a, 0x0d, 0x1a, 0x0d, 0x0a, 0x1a, 0x1a, 0x0a};
+  bus::Image image{};
+  for (std::size_t address = 0; address < image.size(); ++address) {
+    image[address] = kBytes[address % std::size(kBytes)];
+  }
+  return image;
+}
+
 std::string Raw(const bus::Image& image) { return std::string(image.begin(), image.end()); }
 
 bus::Image With(bus::Image image, const std::vector<std::pair<int, std::uint8_t>>& changes) {
@@ -231,6 +242,19 @@ std::vector<BatchCase> Cases() {
        .err = {"30p: cannot read no.hex: No such file or directory"},
        .after = {board},
        .board_untouched = true},
+      // Every file of a run is binary: an image of line-end bytes goes to the board, back into a
+      // raw file and a HEX file, and from the HEX file to the board again, unchanged. The names
+      // are UTF-8 beyond ASCII, and stay so.
+      {.name = "line_end_bytes_round_trip",
+       .arguments = {kBoard, "--write", "énds.bin", "--read", "back.bin", "--read",
+                     "zurück €.hex", "--write", "zurück €.hex"},
+       .before = {{"énds.bin", Raw(LineEndData())}},
+       .err = {"wrote 128 bytes, verified 128", "read the EEPROM into back.bin",
+               "read the EEPROM into zurück €.hex", "wrote 0 bytes, verified 128"},
+       .after = {{"board.bin", Raw(LineEndData())},
+                 {"back.bin", Raw(LineEndData())},
+                 {"zurück €.hex", image_files::EncodeImage(
+                                      LineEndData(), image_files::ImageFormat::IntelHex, "30p")}}},
       // --read and --read-switch, in the format of the name.
       {.name = "read_hex_and_switch_srec",
        .arguments = {kBoard, "--read", "eeprom.hex", "--read-switch", "switch.srec"},

@@ -63,10 +63,25 @@ std::string ByteText(const std::string& bytes, std::size_t offset) {
   return text;
 }
 
-// The program and its arguments as execv wants them; `argv` points into `words`.
+// The Windows build of 30p to run in place of the Linux one, under Wine, when
+// PLOVER_30P_WINDOWS names it (and PLOVER_WINE_RUN the project's scripts/wine-run); empty
+// otherwise.
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+std::string WindowsProgram() { return Environment("PLOVER_30P_WINDOWS"); }
+
+// The program and its arguments as execv wants them; `argv` points into `words`. The built 30p
+// is replaced by the Windows one under Wine where it is asked for; Wine runs in the program's own
+// process there (no time limit of wine-run's: the run's alarm keeps it), so signals reach it.
 struct ArgumentVector {
   ArgumentVector(const std::string& program, const std::vector<std::string>& arguments)
       : words{program} {
+    if (std::filesystem::path(program).filename() == "30p" && !WindowsProgram().empty()) {
+      words = {Environment("PLOVER_WINE_RUN"), WindowsProgram()};
+      ::setenv("PLOVER_WINE_TIMEOUT", "0", 1);
+    }
     words.insert(words.end(), arguments.begin(), arguments.end());
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
@@ -169,11 +184,19 @@ StartedProgram StartProgram(const std::string& program, const std::vector<std::s
   return {child, out_path, err_path};
 }
 
+// The console's line ends of a Windows program ("\r\n") as the Linux one writes them.
+std::string LinuxLineEnds(std::string text) {
+  if (WindowsProgram().empty()) return text;
+  std::string::size_type at = 0;
+  while ((at = text.find("\r\n", at)) != std::string::npos) text.erase(at, 1);
+  return text;
+}
+
 RunResult FinishProgram(const StartedProgram& started) {
   RunResult result;
   WaitForEnd(started.pid, result);
-  result.out = ReadFileBytes(started.out_path);
-  result.err = ReadFileBytes(started.err_path);
+  result.out = LinuxLineEnds(ReadFileBytes(started.out_path));
+  result.err = LinuxLineEnds(ReadFileBytes(started.err_path));
   return result;
 }
 
