@@ -6,8 +6,9 @@
 // where they are read and written.
 #include <fcntl.h>
 #include <io.h>
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <shellapi.h>
 
 #include <cstdint>
 #include <cstdio>
