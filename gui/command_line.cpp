@@ -98,6 +98,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                      "program-defaults, about, port) first and take the dialog it opens, if any."),
       QStringLiteral("COMMAND"));
   screenshot_of_option.setFlags(QCommandLineOption::HiddenFromHelp);
+  // Qt's own -platform NAME, which the application object takes from the arguments itself
+  // (-platform offscreen runs with no window system, as the tests do, under Wine too).
+  QCommandLineOption platform_option(QStringLiteral("platform"),
+                                     QStringLiteral("Qt's platform plugin NAME."),
+                                     QStringLiteral("NAME"));
+  platform_option.setFlags(QCommandLineOption::HiddenFromHelp);
   parser.addOption(help_option);
   parser.addOption(version_option);
   parser.addOption(port_option);
@@ -106,6 +112,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   parser.addOption(screenshot_option);
   parser.addOption(program_defaults_option);
   parser.addOption(screenshot_of_option);
+  parser.addOption(platform_option);
   parser.addPositionalArgument(
       QStringLiteral("FILE"),
       QStringLiteral("A data file (128 bytes), or an Intel HEX or S-record file, to open "

@@ -34,8 +34,10 @@ TEST(CommandLine, NoArgumentsRunsOnTheDefaultPortWithWindowedTiming) {
   EXPECT_TRUE(line.file.isEmpty());
 }
 
+// Qt's -platform NAME is left to the application object: it is no FILE.
 TEST(CommandLine, PortTraceAndFile) {
-  const auto line = ParseCommandLine(Args({"--port", "sim", "--trace", "t.log", "a.dat"}));
+  const auto line = ParseCommandLine(
+      Args({"--port", "sim", "-platform", "offscreen", "--trace", "t.log", "a.dat"}));
   ASSERT_EQ(line.action, CommandLineAction::Run);
   EXPECT_EQ(line.bus.port.Text(), "sim");
   EXPECT_EQ(line.bus.trace_file, "t.log");
@@ -196,6 +198,7 @@ TEST(CommandLine, ScreenshotOfACommandIsNotInTheHelpAndNeedsAPicture) {
   EXPECT_EQ(ParseCommandLine(Args({"--screenshot", "x.png", "--screenshot-of", "frob"})).action,
             CommandLineAction::Refuse);
   EXPECT_FALSE(ParseCommandLine(Args({"--help"})).text.contains(QStringLiteral("--screenshot-of")));
+  EXPECT_FALSE(ParseCommandLine(Args({"--help"})).text.contains(QStringLiteral("platform")));
 }
 
 }  // namespace
