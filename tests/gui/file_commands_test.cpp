@@ -118,7 +118,11 @@ INSTANTIATE_TEST_SUITE_P(
                     [](const PloverTest& t) {
                       return t.WriteFile("plain.dat", "x") + QStringLiteral("/inner.dat");
                     },
+#ifdef _WIN32  // Windows tells a file used as a folder from no folder at all no more than that
+                    "%1 was not found."},
+#else
                     "%1 contains an invalid path."},
+#endif
         OpenFailure{"Directory",
                     [](const PloverTest& t) {
                       QDir(t.PathOf("")).mkdir("folder.dat");
@@ -262,6 +266,7 @@ TEST_F(TracedFileCommandsTest, SaveOverTheRunningTraceIsRefused) {
 
 }  // namespace
 
+#ifndef _WIN32  // srec_cat and srec_info are the Linux host's programs
 // Intel HEX and S-record files through File > Open and Save As: a file that holds some addresses
 // changes only those and says which; a faulty one is refused with its line, the image kept; Save
 // As writes the whole image in the format of the name, which srec_cat reads back and whose header
@@ -301,3 +306,4 @@ TEST_F(FileCommandsTest, RecordFilesOpenPartlyAndSaveWhole) {
   EXPECT_TRUE(ReadFile(header).contains("Header: \"plover\"")) << ReadFile(header).toStdString();
   EXPECT_EQ(App().CurrentFileName, saved);
 }
+#endif

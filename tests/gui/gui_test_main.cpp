@@ -57,6 +57,7 @@ class RegistryOfThisRun {
     ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     ::RegCloseKey(key_);
     ::RegDeleteTreeW(HKEY_CURRENT_USER, name_.c_str());
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\plover tests");  // when no other run has a key
   }
   RegistryOfThisRun(const RegistryOfThisRun&) = delete;
   RegistryOfThisRun& operator=(const RegistryOfThisRun&) = delete;
@@ -93,6 +94,9 @@ int main(int argc, char** argv) {
   // Asked for on the command line as well: under Wine the environment set here may not be the
   // one Qt reads.
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Qt's messages to standard error, where a Windows program without a console window would send
+  // them to the debugger.
+  qputenv("QT_FORCE_STDERR_LOGGING", "1");
   std::vector<char*> arguments(argv, argv + argc);
   char platform_option[] = "-platform";
   char platform_name[] = "offscreen";

@@ -18,6 +18,11 @@
 #include "gui/shell/frame_window.h"
 #include "scripted_prompts.h"
 
+// Texts in the tests' failure messages as text, not as the bytes of their characters.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+
 // The folder the settings of this test run are kept in (set before the tests start).
 QString TestSettingsPath();
 
