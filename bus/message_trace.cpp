@@ -56,7 +56,7 @@ class TraceAdapter final : public ForwardingPort<I2cAdapter> {
     }
     if (error != 0) {
       const char* name = platform::ErrorName(error);
-      line += std::string(" ! ") + (name != nullptr ? name : "error") + " " + std::strerror(error);
+      line += std::string(" ! ") + (name != nullptr ? name : "error") + " " + platform::ErrorText(error);
     }
     line += '\n';
     // The adapter's own bytes for this transfer, indented under it.

@@ -19,7 +19,7 @@ constexpr std::uint8_t kFirstAddress = 0x00;
 BusResult AdapterFailed(const I2cAdapter& adapter, const std::string& what, int error_number,
                         int address = -1) {
   std::string text = "the adapter " + adapter.Name() + " failed while " + what + ": " +
-                     std::strerror(error_number);
+                     platform::ErrorText(error_number);
   if (error_number == ENODEV) text += " (it has been unplugged)";
   return BusResult::Failed(std::move(text), address, error_number);
 }

@@ -4,7 +4,13 @@
 // which only some systems have.
 #pragma once
 
+#include <string>
+
 namespace platform {
+
+// The system's words for `error_number`, as strerror gives them: on Windows also for the POSIX
+// numbers its C library has no words for ("Bad message" for EBADMSG, not "Unknown error").
+[[nodiscard]] std::string ErrorText(int error_number);
 
 // "ENXIO" for ENXIO; nullptr for a number the system has no name for.
 [[nodiscard]] const char* ErrorName(int error_number);

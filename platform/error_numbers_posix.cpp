@@ -8,6 +8,8 @@ namespace platform {
 
 const char* ErrorName(int error_number) { return ::strerrorname_np(error_number); }
 
+std::string ErrorText(int error_number) { return std::strerror(error_number); }
+
 bool IsOutOfSpace(int error_number) { return error_number == ENOSPC || error_number == EDQUOT; }
 
 bool IsRemoteIoError(int error_number) { return error_number == EREMOTEIO; }

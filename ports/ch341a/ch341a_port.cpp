@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/error_numbers.h"
 #include "ports/ch341a/ch341a_stream.h"
 #include "ports/usb/usb_devices.h"
 
@@ -226,7 +227,7 @@ std::unique_ptr<Ch341aAdapter> Ch341aAdapter::Open(const Ch341aSettings& setting
                                 static_cast<std::uint8_t>(ch341a::kSet | SpeedCode(settings.khz)),
                                 ch341a::kEnd};
   if (const int set = adapter->Exchange(speed, {}); set != 0) {
-    error = std::string(std::strerror(set)) + " (setting the CH341A's bus speed); " +
+    error = platform::ErrorText(set) + " (setting the CH341A's bus speed); " +
             (set == ENODEV ? std::string("it has been unplugged; ") + kPlugIn
                            : "unplug it and plug it in again");
     return nullptr;

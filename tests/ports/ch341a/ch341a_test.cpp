@@ -51,7 +51,8 @@ const Case kCases[] = {
     {"SerialMode", [](Settings& s) { s.serial_mode = true; }, "ch341a", Operation::Write,
      "(USB 1a86:5523); set the mode jumper to I2C/SPI"},
     {"PermissionDenied", [](Settings& s) { s.permission_denied = true; }, "ch341a",
-     Operation::Write, "(opening the CH341A at USB port 1-2); install the project's udev rules"},
+     Operation::Write, "Access denied (insufficient permissions) (opening the CH341A at USB port "
+                       "1-2); "},
     {"InterfaceBusy", [](Settings& s) { s.interface_busy = true; }, "ch341a", Operation::Read,
      "the CH341A at USB port 1-2 is in use: another program or a kernel driver holds its"},
     {"EepromAbsentNotReadAsFF", [](Settings& s) { s.board.eeprom_present = false; }, "ch341a",
