@@ -54,7 +54,7 @@ class AppendFile {
   // Windows: a second HANDLE, for reading, where this user may read: the last byte is read and
   // the appends are locked through it (a lock needs read or write access, which an appending
   // handle lacks).
-  std::intptr_t reader_ = kClosed;
+  [[maybe_unused]] std::intptr_t reader_ = kClosed;  // (unused on POSIX systems)
   bool regular_ = false;            // a regular file, which Sync flushes
 };
 
