@@ -90,10 +90,7 @@ int LockExisting(const std::string& name, const std::string& target, std::string
 // A new, empty file beside `target` under a name no other file has; -1 with errno set on failure.
 // Created with 0666, which the umask reduces as it does for any new file.
 int CreateTemporary(const std::filesystem::path& target, std::string& temporary) {
-  // Drawn from the system's source directly. (Not std::mt19937: on Windows Qt's static library has
-  // its own copy of that engine's code, and its callers there count on the registers of that copy
-  // alone; plover's would be linked in its place.)
-  static std::random_device generator;
+  static std::mt19937 generator{std::random_device{}()};
   const std::filesystem::path folder =
       target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
   for (int attempt = 0; attempt < 100; ++attempt) {
