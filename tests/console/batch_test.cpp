@@ -40,14 +40,10 @@ bus::Image BoardData() {
   return image;
 }
 
-// Line feeds, carriage returns and the byte that ends a text file on Windows, and nothing else: a
-// file of them changes if any file of the run is read or written as text.
-bus::Image LineEndData() {
-  constexpr std::uint8_t kBytes[] = {0x0a, 0x0d, 0x1a, 0x0d, 0x0a, 0x1a, 0x1a, 0x0a};
+// The image whose bytes are `bytes` (128 of them).
+bus::Image ImageOf(const std::string& bytes) {
   bus::Image image{};
-  for (std::size_t address = 0; address < image.size(); ++address) {
-    image[address] = kBytes[address % std::size(kBytes)];
-  }
+  std::copy(bytes.begin(), bytes.end(), image.begin());
   return image;
 }
 
@@ -248,13 +244,14 @@ std::vector<BatchCase> Cases() {
       {.name = "line_end_bytes_round_trip",
        .arguments = {kBoard, "--write", "énds.bin", "--read", "back.bin", "--read",
                      "zurück €.hex", "--write", "zurück €.hex"},
-       .before = {{"énds.bin", Raw(LineEndData())}},
+       .before = {{"énds.bin", LineEndBytes()}},
        .err = {"wrote 128 bytes, verified 128", "read the EEPROM into back.bin",
                "read the EEPROM into zurück €.hex", "wrote 0 bytes, verified 128"},
-       .after = {{"board.bin", Raw(LineEndData())},
-                 {"back.bin", Raw(LineEndData())},
+       .after = {{"board.bin", LineEndBytes()},
+                 {"back.bin", LineEndBytes()},
                  {"zurück €.hex", image_files::EncodeImage(
-                                      LineEndData(), image_files::ImageFormat::IntelHex, "30p")}}},
+                                      ImageOf(LineEndBytes()),
+                                      image_files::ImageFormat::IntelHex, "30p")}}},
       // --read and --read-switch, in the format of the name.
       {.name = "read_hex_and_switch_srec",
        .arguments = {kBoard, "--read", "eeprom.hex", "--read-switch", "switch.srec"},

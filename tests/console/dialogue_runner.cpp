@@ -137,6 +137,13 @@ ScratchFolder::~ScratchFolder() {
   std::filesystem::remove_all(path_, ignored);
 }
 
+std::string LineEndBytes() {
+  constexpr char kBytes[] = {0x0a, 0x0d, 0x1a, 0x0d, 0x0a, 0x1a, 0x1a, 0x0a};
+  std::string bytes;
+  for (int address = 0; address < 128; ++address) bytes += kBytes[address % sizeof kBytes];
+  return bytes;
+}
+
 std::string ReadFileBytes(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());

@@ -79,6 +79,10 @@ class HeldFileLock {
   bool held_ = false;
 };
 
+// 128 bytes of line feeds, carriage returns and the byte that ends a text file on Windows, and
+// nothing else: a file of them changes if it is read or written as text anywhere.
+std::string LineEndBytes();
+
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 

@@ -52,14 +52,6 @@ std::string Bytes(std::size_t count, std::uint8_t value) {
 }
 
 // DefaultData with some addresses changed.
-// Line feeds, carriage returns and the byte that ends a text file on Windows, and nothing else.
-std::string LineEndData() {
-  constexpr char kBytes[] = {0x0a, 0x0d, 0x1a, 0x0d, 0x0a, 0x1a, 0x1a, 0x0a};
-  std::string bytes;
-  for (int address = 0; address < 128; ++address) bytes += kBytes[address % sizeof kBytes];
-  return bytes;
-}
-
 std::string DefaultDataWith(const std::vector<std::pair<int, std::uint8_t>>& changes) {
   std::string bytes = DefaultData();
   for (const auto& [address, value] : changes) {
@@ -167,8 +159,8 @@ std::vector<DialogueCase> Cases() {
        .after = {{"round.dat", DefaultDataWith({{0, 0x00}})}}},
       {.name = "read_eof", .before = {dat}},
       // A file of line-end bytes read (entry 4), saved (entry 3) and read again, unchanged.
-      {.name = "read_save_read_line_ends", .before = {dat, {"ends.dat", LineEndData()}},
-       .after = {{"ends.dat", LineEndData()}, {"round.dat", LineEndData()}}},
+      {.name = "read_save_read_line_ends", .before = {dat, {"ends.dat", LineEndBytes()}},
+       .after = {{"ends.dat", LineEndBytes()}, {"round.dat", LineEndBytes()}}},
       // Entries 3 and 4 on a named pipe and a folder (refused without waiting) and on
       // character devices (used as files).
       {.name = "special_files", .before = {dat}, .fifos = {"pipe"}},
