@@ -123,14 +123,17 @@ TEST_P(AppendFileTest, SaysWhetherTheLastLineIsTornAndAppendsAtTheEnd) {
   ASSERT_EQ(file.Open(Utf8Name(path)), "");
   ASSERT_TRUE(file.IsOpen());
   EXPECT_EQ(file.EndsMidLine(), GetParam().ends_mid_line);
+  // A torn line is ended by the same write that appends the new one.
   const std::string line = "{\"board\":1}\n";
-  const platform::AppendFile::Written written = file.Write(line);
+  const std::string whole = (GetParam().ends_mid_line ? "\n" : "") + line;
+  const platform::AppendFile::Written written = file.WriteLine(line);
   EXPECT_EQ(written.error, "");
-  EXPECT_EQ(written.count, line.size());
+  EXPECT_EQ(written.count, whole.size());
+  EXPECT_EQ(written.size, whole.size());
   EXPECT_EQ(file.Sync(), "");
   EXPECT_FALSE(file.EndsMidLine());
 
-  EXPECT_EQ(Contents(path), GetParam().before.value_or("") + line);
+  EXPECT_EQ(Contents(path), GetParam().before.value_or("") + whole);
 }
 
 INSTANTIATE_TEST_SUITE_P(
